@@ -1,0 +1,79 @@
+#include "platform/MessageBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace platform {
+
+namespace {
+MessageHandler& handlerSlot()
+{
+    static MessageHandler handler;
+    return handler;
+}
+
+QMessageBox::Icon toQtIcon(MsgIcon icon)
+{
+    switch (icon) {
+    case MsgIcon::Information:
+        return QMessageBox::Information;
+    case MsgIcon::Question:
+        return QMessageBox::Question;
+    case MsgIcon::Warning:
+        return QMessageBox::Warning;
+    case MsgIcon::Error:
+        return QMessageBox::Critical;
+    case MsgIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+} // namespace
+
+void setMessageHandler(MessageHandler handler)
+{
+    handlerSlot() = std::move(handler);
+}
+
+MsgAnswer showMessage(const MessageRequest& request)
+{
+    if (handlerSlot())
+        return handlerSlot()(request);
+
+    QMessageBox box(request.owner);
+    box.setIcon(toQtIcon(request.icon));
+    box.setText(request.text);
+    box.setWindowTitle(request.caption.isEmpty() ? QApplication::applicationDisplayName()
+                                                 : request.caption);
+    if (request.taskModal)
+        box.setWindowModality(Qt::ApplicationModal);
+    switch (request.buttons) {
+    case MsgButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        box.setDefaultButton(QMessageBox::Ok);
+        box.setEscapeButton(QMessageBox::Ok);
+        break;
+    case MsgButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Ok);
+        box.setEscapeButton(QMessageBox::Cancel);
+        break;
+    case MsgButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Ok:
+        return MsgAnswer::Ok;
+    case QMessageBox::Yes:
+        return MsgAnswer::Yes;
+    case QMessageBox::No:
+        return MsgAnswer::No;
+    default:
+        return request.buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Cancel;
+    }
+}
+
+} // namespace platform

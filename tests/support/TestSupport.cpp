@@ -1,0 +1,94 @@
+#include "TestSupport.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFPageObjectHelper.hh>
+
+#include <cstdlib>
+
+namespace testsupport {
+
+RecordingOpener::RecordingOpener()
+{
+    const QString script = m_dir.filePath("xdg-open");
+    QFile f(script);
+    if (f.open(QIODevice::WriteOnly)) {
+        f.write("#!/bin/sh\n"
+                "log=\"$(dirname \"$0\")/calls.log\"\n"
+                "(IFS=\"$(printf '\\t')\"; echo \"$*\") >> \"$log\"\n");
+        f.close();
+        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                         QFileDevice::ExeOwner);
+    }
+    m_oldPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(m_dir.path()) + ":" + m_oldPath);
+}
+
+RecordingOpener::~RecordingOpener()
+{
+    qputenv("PATH", m_oldPath);
+}
+
+QStringList RecordingOpener::calls(int atLeast, int timeoutMs) const
+{
+    QDeadlineTimer deadline(timeoutMs);
+    QStringList lines;
+    for (;;) {
+        QFile f(m_dir.filePath("calls.log"));
+        lines.clear();
+        if (f.open(QIODevice::ReadOnly)) {
+            const QString text = QString::fromUtf8(f.readAll());
+            lines = text.split('\n', Qt::SkipEmptyParts);
+        }
+        if (lines.size() >= atLeast || deadline.hasExpired())
+            return lines;
+        QThread::msleep(20);
+    }
+}
+
+PdfInfo readPdf(const QString& path)
+{
+    PdfInfo info;
+    try {
+        QPDF pdf;
+        pdf.processFile(QFile::encodeName(path).constData());
+        info.version = QString::fromStdString(pdf.getPDFVersion());
+        QPDFPageDocumentHelper doc(pdf);
+        for (auto& page : doc.getAllPages()) {
+            QPDFObjectHandle box = page.getAttribute("/MediaBox", false);
+            QList<double> values;
+            if (box.isArray())
+                for (auto& item : box.getArrayAsVector())
+                    values.append(item.getNumericValue());
+            info.mediaBoxes.append(values);
+        }
+        info.pageCount = int(info.mediaBoxes.size());
+        info.ok = true;
+    } catch (const std::exception& e) {
+        info.error = QString::fromLocal8Bit(e.what());
+    }
+    return info;
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return f.write(bytes) == bytes.size() && f.flush();
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace testsupport

@@ -1,0 +1,44 @@
+#pragma once
+// Helpers shared by the test executables.
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace testsupport {
+
+// Puts a recording `xdg-open` first on PATH for its lifetime. Every call
+// appends one line (its arguments joined by a tab) to a log file.
+class RecordingOpener
+{
+public:
+    RecordingOpener();
+    ~RecordingOpener();
+    RecordingOpener(const RecordingOpener&) = delete;
+    RecordingOpener& operator=(const RecordingOpener&) = delete;
+
+    // The calls recorded so far; waits up to timeoutMs for at least
+    // `atLeast` of them, since the opener runs detached.
+    QStringList calls(int atLeast = 0, int timeoutMs = 3000) const;
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_oldPath;
+};
+
+// What a test wants to know of a PDF written by the interpreter.
+struct PdfInfo
+{
+    bool ok = false;
+    QString error;
+    QString version; // "1.4"
+    int pageCount = 0;
+    QList<QList<double>> mediaBoxes; // one [llx lly urx ury] per page
+};
+PdfInfo readPdf(const QString& path);
+
+// Writes `bytes` to `path`, creating folders; returns false on failure.
+bool writeFile(const QString& path, const QByteArray& bytes);
+QByteArray readFile(const QString& path);
+
+} // namespace testsupport
