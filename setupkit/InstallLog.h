@@ -1,0 +1,52 @@
+#pragma once
+// Install.log: what one product's installation consists of. Read by both
+// setup programs before they open a window.
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+
+namespace setupkit {
+
+constexpr int MaxEntries = 200;
+constexpr int MaxEntryText = 99;
+
+// Texts are kept as the file's Windows-1252 bytes so that markers compare
+// byte for byte; the accessors decode them for windows and paths.
+struct InstallEntry
+{
+    QByteArray FileName; // relative path, '\' separated, at most 99 bytes
+    QByteArray Tag;      // "DEINST!", "NEIN!", "EXEC!" or a shortcut name
+};
+
+struct InstallLog
+{
+    QByteArray ProductName;
+    QByteArray FolderName; // after removal of a leading "C:\PROGRAMME\"
+    QByteArray GroupName;
+    QByteArray ExtraFileName;
+    quint16 EntryCount = 0;
+    std::array<InstallEntry, MaxEntries> Entries; // Entries[0] is entry 1
+
+    const InstallEntry& entry(int number) const { return Entries[size_t(number - 1)]; }
+};
+
+// Reads folder + "Install.log" (folder ends with '/'). On success fills `log`
+// and returns true; any fault leaves `log` unspecified and returns false.
+bool ReadInstallLog(const QString& folder, InstallLog& log);
+
+// The same checks on bytes already in memory (the file's whole content).
+bool ParseInstallLog(const QByteArray& bytes, InstallLog& log);
+
+// Windows-1252 bytes to text, for captions and messages.
+QString fromWindows1252(const QByteArray& bytes);
+
+// A log text that names a path: decoded, with '\' turned into '/'.
+QString logPath(const QByteArray& bytes);
+
+// True when an entry's FileName may be joined to a folder: relative, no
+// drive letter, no ".." component with either separator.
+bool isSafeRelativePath(const QByteArray& fileName);
+
+} // namespace setupkit
