@@ -15,12 +15,20 @@
 
 namespace {
 
+bool g_barShown = false; // the progress bar is on the terminal's last line
+
 int32_t printOutput(int32_t message, char* str, uint32_t count)
 {
     if (message == 1)
         return 1; // the page prompt: the line feed already in the buffer
     if (message != 2)
         return 0;
+    if (g_barShown && count > 0) {
+        // Clear the bar's line so the text does not run into it; the next
+        // progress report draws it again below.
+        std::fputs("\r\x1b[K", stderr);
+        g_barShown = false;
+    }
     std::fwrite(str, 1, count, stdout);
     std::fflush(stdout);
     return int32_t(count);
@@ -38,20 +46,19 @@ public:
         const int filled = std::clamp(percent, 0, 100) * Width / 100;
         std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, Bar, Width - filled, "", percent);
         std::fflush(stderr);
-        m_shown = true;
+        g_barShown = true;
         return true;
     }
     void finish()
     {
-        if (m_shown)
+        if (g_barShown)
             std::fputc('\n', stderr);
-        m_shown = false;
+        g_barShown = false;
     }
 
 private:
     static constexpr int Width = 40;
     static constexpr const char* Bar = "########################################";
-    bool m_shown = false;
 };
 
 bool parsePage(const QString& text, double& width, double& height)
@@ -178,11 +185,11 @@ int main(int argc, char** argv)
 
     ProgressBar bar;
     const bool showBar = ::isatty(STDERR_FILENO) == 1;
-    const int32_t result = RunConversion(job, printOutput, showBar ? &bar : nullptr, [] {
+    const int32_t result = RunConversion(job, printOutput, showBar ? &bar : nullptr, [&bar] {
+        bar.finish();
         std::fputs("terminé...\n", stdout);
         std::fflush(stdout);
     });
-    bar.finish();
 
     if (result != 0)
         return fail(QStringLiteral("the interpreter failed (code %1); its messages are above.")
