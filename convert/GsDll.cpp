@@ -48,6 +48,10 @@ std::unique_ptr<Run> g_run;
 // hand out; after this many reads with no output in between it sees the end.
 constexpr int MaxReadsWithoutOutput = 64;
 
+// Without -dNOPAUSE the interpreter prompts and reads stdin after each page:
+// that read is where progress is measured.
+constexpr char PagePrompt[] = ">>showpage, press <return> to continue<<\n";
+
 // Output can come in many small pieces; the descriptor scan is not free.
 constexpr auto LookInterval = std::chrono::milliseconds(50);
 
@@ -98,6 +102,10 @@ int GSDLLCALL outputHandler(void* handle, const char* str, int len)
     run.readsWithoutOutput = 0;
     lookAtProgress(run, false);
     // The callback gets a buffer of its own: the interpreter's is read-only.
+    // The page prompt is ours, not the document's: it only paces the
+    // progress probe (see stdinHandler).
+    if (len == int(sizeof PagePrompt - 1) && std::memcmp(str, PagePrompt, size_t(len)) == 0)
+        return len;
     run.scratch.assign(str, str + std::max(len, 0));
     run.scratch.push_back('\0');
     toCallback(run, 2, run.scratch.data(), len);
