@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QSplitter>
@@ -29,6 +30,20 @@ public:
     }
 };
 } // namespace
+
+void PrefListWidget::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QListWidget::mouseDoubleClickEvent(event);
+    emit doubleClicked();
+}
+
+void PrefListWidget::keyPressEvent(QKeyEvent* event)
+{
+    const QString text = event->text();
+    if (!text.isEmpty())
+        emit characterKey(text.at(0));
+    QListWidget::keyPressEvent(event);
+}
 
 BrowsePage::BrowsePage(QWidget* parent) : QWidget(parent)
 {
@@ -58,7 +73,7 @@ BrowsePage::BrowsePage(QWidget* parent) : QWidget(parent)
     auto* prefBoxLayout = new QHBoxLayout(prefBox);
     prefBoxLayout->setContentsMargins(6, 0, 2, 0);
     prefBoxLayout->addWidget(prefLabel);
-    m_prefListBox = new QListWidget(prefRow);
+    m_prefListBox = new PrefListWidget(prefRow);
     m_prefListBox->setObjectName(QStringLiteral("PrefListBox"));
     m_prefListBox->setSelectionMode(QAbstractItemView::SingleSelection);
     m_prefListBox->setItemDelegate(new CompactRowDelegate(m_prefListBox));

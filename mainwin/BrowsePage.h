@@ -3,12 +3,29 @@
 // the preferred-folder row, the folder tree and file list side by side,
 // and the file-type filter at the foot.
 
+#include <QListWidget>
 #include <QWidget>
 
 class FileSystemBrowser;
 class QComboBox;
-class QListWidget;
 class QSplitter;
+
+// The preferred folders: reports a double-click anywhere in it and every
+// character key typed there, which it then handles itself as well.
+class PrefListWidget : public QListWidget
+{
+    Q_OBJECT
+public:
+    using QListWidget::QListWidget;
+
+signals:
+    void doubleClicked();
+    void characterKey(QChar key);
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+};
 
 class BrowsePage : public QWidget
 {
@@ -17,7 +34,7 @@ public:
     explicit BrowsePage(QWidget* parent = nullptr);
 
     FileSystemBrowser* browser() const { return m_browser; }
-    QListWidget* prefListBox() const { return m_prefListBox; }
+    PrefListWidget* prefListBox() const { return m_prefListBox; }
     QComboBox* filterComboBox() const { return m_filterComboBox; }
 
     // Replaces the preferred folders shown, with no entry selected.
@@ -26,7 +43,7 @@ public:
 
 private:
     FileSystemBrowser* m_browser;
-    QListWidget* m_prefListBox;
+    PrefListWidget* m_prefListBox;
     QComboBox* m_filterComboBox;
     QSplitter* m_splitter;
 };

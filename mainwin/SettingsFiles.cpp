@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QtEndian>
+#include <cmath>
 #include <cstring>
 
 namespace settings {
@@ -98,9 +99,11 @@ bool savePrefFolders(const QString& programFolder, const QStringList& folders)
 StoredPageSize parsePageSize(const QByteArray& bytes)
 {
     StoredPageSize size;
-    if (bytes.size() >= 8)
+    // A NaN is no size at all, not even one out of range: the field keeps
+    // its start-up value rather than showing garbage.
+    if (bytes.size() >= 8 && !std::isnan(readDouble(bytes.constData())))
         size.widthMm = readDouble(bytes.constData());
-    if (bytes.size() >= 16)
+    if (bytes.size() >= 16 && !std::isnan(readDouble(bytes.constData() + 8)))
         size.heightMm = readDouble(bytes.constData() + 8);
     return size;
 }

@@ -28,7 +28,8 @@ bool savePrefFolders(const QString& programFolder, const QStringList& folders);
 struct StoredPageSize
 {
     // A value is present only when all of its 8 bytes were in the file, so
-    // a short file yields a complete first value at most.
+    // a short file yields a complete first value at most. A NaN counts as
+    // absent.
     std::optional<double> widthMm;
     std::optional<double> heightMm;
 };

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cmath>
 
 using testsupport::readFile;
 using testsupport::writeFile;
@@ -100,6 +101,10 @@ void TestSettingsFiles::pageSizeBytes()
     const settings::StoredPageSize odd = settings::parsePageSize(settings::formatPageSize(-3, 1e9));
     QCOMPARE(odd.widthMm.value(), -3.0);
     QCOMPARE(odd.heightMm.value(), 1e9);
+    const settings::StoredPageSize nan =
+        settings::parsePageSize(settings::formatPageSize(std::nan(""), 5));
+    QVERIFY(!nan.widthMm.has_value());
+    QCOMPARE(nan.heightMm.value(), 5.0);
 }
 
 void TestSettingsFiles::pageSizeShortAndLong_data()
