@@ -1,10 +1,10 @@
 #include "BrowsePage.h"
 
 #include "FileSystemBrowser.h"
+#include "PageDecor.h"
 #include "SourceSelection.h"
 
 #include <QComboBox>
-#include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -14,8 +14,6 @@
 #include <QVBoxLayout>
 
 namespace {
-const QColor HeaderColour(240, 202, 166);
-
 // Entries of the preferred folders are 13 pixels high, so the row shows
 // about two of them.
 class CompactRowDelegate : public QStyledItemDelegate
@@ -58,14 +56,10 @@ BrowsePage::BrowsePage(QWidget* parent) : QWidget(parent)
     auto* prefLayout = new QHBoxLayout(prefRow);
     prefLayout->setContentsMargins(0, 0, 0, 0);
     prefLayout->setSpacing(0);
-    auto* prefBox = new QFrame(prefRow);
+    auto* prefBox = new BevelPanel(headerColour(), BevelPanel::Bevel::Lowered,
+                                   BevelPanel::Bevel::Raised, prefRow);
     prefBox->setObjectName(QStringLiteral("PrefLabelPanel"));
     prefBox->setFixedWidth(121);
-    prefBox->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    prefBox->setAutoFillBackground(true);
-    QPalette prefPalette = prefBox->palette();
-    prefPalette.setColor(QPalette::Window, HeaderColour);
-    prefBox->setPalette(prefPalette);
     auto* prefLabel = new QLabel(QStringLiteral("Répertoire préféré:"), prefBox);
     QFont bold = prefLabel->font();
     bold.setBold(true);

@@ -5,12 +5,15 @@
 #include "convert/PageSize.h"
 #include "convert/WmUser.h"
 #include "mainwin/AboutBoxUnit.h"
+#include "mainwin/BrowsePage.h"
+#include "mainwin/FileSystemBrowser.h"
 #include "mainwin/FilenameEdit.h"
 #include "mainwin/LogMemo.h"
 #include "mainwin/NumericSpinEdit.h"
 #include "mainwin/PageDecor.h"
 #include "mainwin/PictureImage.h"
 #include "mainwin/Pictures.h"
+#include "mainwin/SettingsFiles.h"
 #include "mainwin/StatusBar.h"
 #include "platform/MessageBox.h"
 #include "platform/ProgramPath.h"
@@ -120,6 +123,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     PageControl2->addTab(TabSheet4, QIcon(picture(QStringLiteral("calculator"), tabIcon)),
                          QStringLiteral("Taille de la page"));
 
+    buildHelpPage();
+    buildBrowsePage();
     buildCreatePage();
     buildPageSizePage();
 
@@ -397,13 +402,13 @@ void TMainForm::determineProgramFolder()
 
 void TMainForm::showProgramFolderInTree()
 {
-    // Filled in with the folder browser of the page "Choisir un fichier
-    // PostScript".
+    m_browsePage->browser()->selectFolder(ProgramFolder);
 }
 
 void TMainForm::loadPreferredFolders()
 {
-    // Filled in with the preferred folders of folders.dat.
+    if (const auto folders = settings::loadPrefFolders(ProgramFolder))
+        m_browsePage->setPrefFolders(*folders);
 }
 
 void TMainForm::alignMillimetresWithInches()
@@ -414,9 +419,18 @@ void TMainForm::alignMillimetresWithInches()
 
 bool TMainForm::loadSavedPageSize()
 {
-    // Filled in with the page size of options.dat; false when it cannot be
-    // read, which ends the start-up there.
-    return false;
+    const auto stored = settings::loadPageSize(ProgramFolder);
+    if (!stored)
+        return false;
+    // A short file gives a whole first value at most; what is missing keeps
+    // its start-up value.
+    if (stored->widthMm)
+        BreitEd->setValue(*stored->widthMm);
+    if (stored->heightMm)
+        HochEd->setValue(*stored->heightMm);
+    BreitEdChange();
+    HochEdChange();
+    return true;
 }
 
 // ----------------------------------------------------------------- closing
@@ -439,7 +453,7 @@ void TMainForm::FormClose()
 
 void TMainForm::savePageSize()
 {
-    // Filled in with the writing of options.dat.
+    settings::savePageSize(ProgramFolder, BreitEd->value(), HochEd->value());
 }
 
 void TMainForm::FormDestroy() {}

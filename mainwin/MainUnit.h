@@ -8,11 +8,13 @@
 #include <cstdint>
 
 class BevelPanel;
+class BrowsePage;
 class FilenameEdit;
 class LogMemo;
 class NumericSpinEdit;
 class PageSheet;
 class PictureImage;
+class PrefListWidget;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -20,8 +22,11 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 class QSessionManager;
+class QTextEdit;
+class QTreeView;
 class QTabWidget;
 class QToolButton;
+class ShellListView;
 class StatusBar;
 class WmUserEvent;
 
@@ -88,6 +93,17 @@ public:
     void FormatA5BtnClick();
     void FormatA3BtnClick();
 
+    // Source selection.
+    void JamShellList1DblClick();
+    // Returns true when the key was consumed.
+    bool JamShellList1KeyPress(QChar key);
+    void openfilenow(const QString& FileName);
+    void AddToPrefFolders(const QString& Folder);
+    void PrefListBoxDblClick();
+    void PrefListBoxKeyPress(QChar key);
+    void FilterComboBox1Change();
+    BrowsePage* browsePage() const { return m_browsePage; }
+
     // Picture buttons.
     void GoBtn1MouseDown();
     void GoBtn1MouseMove(int x, int y);
@@ -113,6 +129,13 @@ public:
     PageSheet* TabSheet2; // "Choisir un fichier PostScript"
     PageSheet* TabSheet3; // "Créer le fichier PDF"
     PageSheet* TabSheet4; // "Taille de la page"
+
+    QTextEdit* RichEdit1;
+
+    PrefListWidget* PrefListBox;
+    QTreeView* JamShellTree1;
+    ShellListView* JamShellList1;
+    QComboBox* FilterComboBox1;
 
     QListWidget* ListBox1;
     QPushButton* AddBtn;
@@ -169,6 +192,8 @@ private:
     // FormClose's step.
     void savePageSize();
 
+    void buildHelpPage();
+    void buildBrowsePage();
     void buildCreatePage();
     void buildPageSizePage();
     void buildButtonBar();
@@ -185,6 +210,7 @@ private:
     void applyPreset(const char* buttonName);
     bool handleEscape(QKeyEvent* event, QObject* receiver);
 
+    BrowsePage* m_browsePage = nullptr;
     PictureButton m_go;
     PictureButton m_ueber;
     PictureButton m_ende;
