@@ -64,8 +64,10 @@ BrowsePage::BrowsePage(QWidget* parent) : QWidget(parent)
     QFont bold = prefLabel->font();
     bold.setBold(true);
     prefLabel->setFont(bold);
+    // Where the font runs wider than the box, the label takes two lines.
+    prefLabel->setWordWrap(true);
     auto* prefBoxLayout = new QHBoxLayout(prefBox);
-    prefBoxLayout->setContentsMargins(6, 0, 2, 0);
+    prefBoxLayout->setContentsMargins(5, 0, 2, 0);
     prefBoxLayout->addWidget(prefLabel);
     m_prefListBox = new PrefListWidget(prefRow);
     m_prefListBox->setObjectName(QStringLiteral("PrefListBox"));

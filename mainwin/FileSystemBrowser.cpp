@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QTimer>
 
 namespace {
 void showError(QWidget* owner, const QString& text, platform::MsgIcon icon)
@@ -258,7 +259,10 @@ FileSystemBrowser::FileSystemBrowser(QWidget* parent)
     m_list->setObjectName(QStringLiteral("JamShellList1"));
     m_list->setModel(m_listModel);
     m_list->sortByColumn(0, Qt::AscendingOrder);
-    m_list->header()->resizeSection(0, 220);
+    // The type column would only repeat the extension.
+    m_list->hideColumn(2);
+    m_list->header()->resizeSection(0, 190);
+    m_list->header()->resizeSection(1, 70);
     setMask(source::filterEntries().value(0).mask);
 
     connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -266,6 +270,19 @@ FileSystemBrowser::FileSystemBrowser(QWidget* parent)
                 if (current.isValid())
                     showInList(m_treeModel->filePath(current));
             });
+    connect(m_treeModel, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
+        if (m_scrollPending.isEmpty())
+            return;
+        // The model sorts the new rows a moment later; scroll after that.
+        QTimer::singleShot(100, this, [this] {
+            const QModelIndex current = m_tree->currentIndex();
+            if (current.isValid())
+                m_tree->scrollTo(current, QAbstractItemView::PositionAtCenter);
+        });
+        // The selected folder's parent comes last; the user scrolls after.
+        if (loaded == QFileInfo(m_scrollPending).path() || loaded == m_scrollPending)
+            m_scrollPending.clear();
+    });
     connect(m_list, &ShellListView::openFolderRequested, this,
             [this](const QString& path) { selectFolder(path); });
 }
@@ -301,7 +318,8 @@ bool FileSystemBrowser::selectFolder(const QString& path)
         return false;
     }
     m_tree->setCurrentIndex(index);
-    m_tree->scrollTo(index);
+    m_tree->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    m_scrollPending = wanted;
     showInList(wanted);
     return true;
 }

@@ -86,4 +86,7 @@ private:
     QTreeView* m_tree;
     ShellListView* m_list;
     QString m_mask;
+    // The tree loads folders in the background: a folder selected by path
+    // is scrolled into view again as its parents arrive.
+    QString m_scrollPending;
 };

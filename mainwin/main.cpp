@@ -2,6 +2,7 @@
 
 #include "mainwin/MainUnit.h"
 #include "mainwin/Pictures.h"
+#include "mainwin/QtTranslations.h"
 
 #include <QApplication>
 
@@ -11,6 +12,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("folivant"));
     QApplication::setApplicationDisplayName(QStringLiteral("Folivant 2.0"));
     QApplication::setWindowIcon(programIcon());
+    installQtTranslations(&app);
 
     TMainForm MainForm;
     MainForm.centreOnScreen();
