@@ -1,13 +1,13 @@
 // The conversion job as the window runs it: through the start button, on
 // the real interpreter, with a recording opener standing in for the viewer.
 
-#include "support/TestSupport.h"
 #include "mainwin/FilenameEdit.h"
 #include "mainwin/LogMemo.h"
 #include "mainwin/MainUnit.h"
 #include "mainwin/NumericSpinEdit.h"
 #include "mainwin/PictureImage.h"
 #include "platform/MessageBox.h"
+#include "support/TestSupport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -50,10 +50,7 @@ private slots:
 
 private:
     void clickGo();
-    QStringList memoLines() const
-    {
-        return m_form->Memo1->toPlainText().split(QLatin1Char('\n'));
-    }
+    QStringList memoLines() const { return m_form->Memo1->toPlainText().split(QLatin1Char('\n')); }
 
     QTemporaryDir m_dir;
     TMainForm* m_form = nullptr;
@@ -157,8 +154,8 @@ void TestConversion::failedRunLeavesFileAndNextRunWorks()
 {
     RecordingOpener opener;
     const QString junk = m_dir.filePath("junk.ps");
-    QVERIFY(writeFile(junk, QByteArray("%!PS\n/notdefined_at_all_here\n") +
-                                QByteArray(3000, '\x01')));
+    QVERIFY(
+        writeFile(junk, QByteArray("%!PS\n/notdefined_at_all_here\n") + QByteArray(3000, '\x01')));
     const QString output = m_dir.filePath("failed.pdf");
     m_form->ListBox1->addItem(junk);
     m_form->FilenameEdit2->setFileName(output);
@@ -208,8 +205,8 @@ void TestConversion::viewBeforeAnyConversionOpensEmptyFile()
 void TestConversion::outputWithoutFolderGoesToProgramFolder()
 {
     RecordingOpener opener;
-    const QString name = QStringLiteral("folivant-test-relative-%1.pdf")
-                             .arg(QCoreApplication::applicationPid());
+    const QString name =
+        QStringLiteral("folivant-test-relative-%1.pdf").arg(QCoreApplication::applicationPid());
     const QString written = m_form->ProgramFolder + name;
     const QString source = m_dir.filePath("r.ps");
     QVERIFY(writeFile(source, page("r")));
