@@ -32,6 +32,7 @@ struct Run
     QPointer<QObject> window;
     ProgressProbe probe;
     int sent = -1;
+    bool finished = false; // 100 was sent: no more reports
     std::chrono::steady_clock::time_point lastLook;
     int readsWithoutOutput = 0;
     std::vector<char> scratch;
@@ -57,8 +58,9 @@ constexpr auto LookInterval = std::chrono::milliseconds(50);
 
 void sendProgress(Run& run, int percent, bool evenIfSame)
 {
-    if (!run.window || (!evenIfSame && percent == run.sent))
+    if (!run.window || run.finished || (!evenIfSame && percent == run.sent))
         return;
+    run.finished = percent == 100;
     run.sent = percent;
     WmUserEvent event(percent, 0);
     QCoreApplication::sendEvent(run.window.data(), &event);
@@ -66,7 +68,7 @@ void sendProgress(Run& run, int percent, bool evenIfSame)
 
 void lookAtProgress(Run& run, bool page)
 {
-    if (!run.window)
+    if (!run.window || run.finished)
         return;
     const auto now = std::chrono::steady_clock::now();
     if (!page && now - run.lastLook < LookInterval)
@@ -101,11 +103,11 @@ int GSDLLCALL outputHandler(void* handle, const char* str, int len)
     Run& run = *static_cast<Run*>(handle);
     run.readsWithoutOutput = 0;
     lookAtProgress(run, false);
-    // The callback gets a buffer of its own: the interpreter's is read-only.
     // The page prompt is ours, not the document's: it only paces the
     // progress probe (see stdinHandler).
     if (len == int(sizeof PagePrompt - 1) && std::memcmp(str, PagePrompt, size_t(len)) == 0)
         return len;
+    // The callback gets a buffer of its own: the interpreter's is read-only.
     run.scratch.assign(str, str + std::max(len, 0));
     run.scratch.push_back('\0');
     toCallback(run, 2, run.scratch.data(), len);
@@ -125,7 +127,44 @@ int shutDown()
     return code;
 }
 
+// The first argument that makes the interpreter run something: code, a file,
+// standard input or an argument file.
+size_t firstRunningArgument(const std::vector<std::string>& args)
+{
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a.size() < 2 || a[0] != '-' || a[1] == 'c' || a[1] == 'f' || a[1] == '-' ||
+            a[1] == '+' || a[1] == '@' || a[1] == '_')
+            return i;
+        if (a == "-o" || a == "-I")
+            ++i; // its value is the next argument
+    }
+    return args.size();
+}
+
 } // namespace
+
+std::vector<std::string> withMediaArguments(std::vector<std::string> args, int32_t width,
+                                            int32_t height)
+{
+    if (args.empty())
+        args.emplace_back();
+    // Fixed media with fit: every page gets this size, and a page made for
+    // another size is scaled and centred on it. Orientation 0 keeps the fit
+    // from turning pages sideways. All of it must come before the first code
+    // or file runs, since that opens the device.
+    const std::vector<std::string> fixed{"-dDEVICEWIDTHPOINTS=" + std::to_string(width),
+                                         "-dDEVICEHEIGHTPOINTS=" + std::to_string(height),
+                                         "-dFIXEDMEDIA",
+                                         "-dPSFitPage",
+                                         "-dPDFFitPage",
+                                         "-c",
+                                         "<< /Orientation 0 >> setpagedevice",
+                                         "-f"};
+    const size_t at = firstRunningArgument(args);
+    args.insert(args.begin() + std::ptrdiff_t(at), fixed.begin(), fixed.end());
+    return args;
+}
 
 int32_t gsdll_setpdfmediarect(int32_t kind, int32_t x0, int32_t y0, int32_t x1, int32_t y1)
 {
@@ -148,18 +187,12 @@ int32_t gsdll_init(GsdllCallback callback, QObject* hwnd, int32_t argc, char** a
     g_nextMedia = MediaRect();
 
     std::vector<std::string> own;
-    own.emplace_back(argc > 0 && argv && argv[0] ? argv[0] : "");
-    if (media.set) {
-        // Fixed media with fit: every page gets this size, a page made for
-        // another size is scaled and centred on it.
-        own.push_back("-dDEVICEWIDTHPOINTS=" + std::to_string(media.width));
-        own.push_back("-dDEVICEHEIGHTPOINTS=" + std::to_string(media.height));
-        own.emplace_back("-dFIXEDMEDIA");
-        own.emplace_back("-dPSFitPage");
-        own.emplace_back("-dPDFFitPage");
-    }
-    for (int32_t i = 1; i < argc && argv; ++i)
+    for (int32_t i = 0; i < argc && argv; ++i)
         own.emplace_back(argv[i] ? argv[i] : "");
+    if (own.empty())
+        own.emplace_back();
+    if (media.set)
+        own = withMediaArguments(own, media.width, media.height);
     std::vector<char*> ownArgv;
     for (std::string& arg : own)
         ownArgv.push_back(arg.data());

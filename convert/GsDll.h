@@ -12,6 +12,8 @@
 // writes to its standard output or error (the answer is the bytes taken).
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 class QObject;
 
@@ -32,3 +34,9 @@ int32_t gsdll_init(GsdllCallback callback, QObject* hwnd, int32_t argc, char** a
 // Shuts down the interpreter of a successful gsdll_init; this completes the
 // output file. Returns 0, or the interpreter's error code.
 int32_t gsdll_exit();
+
+// The arguments a run with a media rectangle of width x height points gives
+// the interpreter: args with the switches that fix the page size added
+// before the first code or file.
+std::vector<std::string> withMediaArguments(std::vector<std::string> args, int32_t width,
+                                            int32_t height);

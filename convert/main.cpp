@@ -15,12 +15,20 @@
 
 namespace {
 
+bool g_barShown = false; // the progress bar is on the terminal's last line
+
 int32_t printOutput(int32_t message, char* str, uint32_t count)
 {
     if (message == 1)
         return 1; // the page prompt: the line feed already in the buffer
     if (message != 2)
         return 0;
+    if (g_barShown && count > 0) {
+        // Clear the bar's line so the text does not run into it; the next
+        // progress report draws it again below.
+        std::fputs("\r\x1b[K", stderr);
+        g_barShown = false;
+    }
     std::fwrite(str, 1, count, stdout);
     std::fflush(stdout);
     return int32_t(count);
@@ -38,20 +46,19 @@ public:
         const int filled = std::clamp(percent, 0, 100) * Width / 100;
         std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, Bar, Width - filled, "", percent);
         std::fflush(stderr);
-        m_shown = true;
+        g_barShown = true;
         return true;
     }
     void finish()
     {
-        if (m_shown)
+        if (g_barShown)
             std::fputc('\n', stderr);
-        m_shown = false;
+        g_barShown = false;
     }
 
 private:
     static constexpr int Width = 40;
     static constexpr const char* Bar = "########################################";
-    bool m_shown = false;
 };
 
 bool parsePage(const QString& text, double& width, double& height)
@@ -110,7 +117,10 @@ int main(int argc, char** argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Converts PostScript files into one PDF, their pages in the order given,\n"
-                       "with the same settings as the Folivant window."));
+                       "with the same settings as the Folivant window. The interpreter's\n"
+                       "messages go to standard output; on a terminal a progress bar is\n"
+                       "drawn on standard error. Exit status: 0 done, 2 refused or failed,\n"
+                       "the reason on standard error."));
     parser.addHelpOption();
     const QCommandLineOption outputOpt({QStringLiteral("o"), QStringLiteral("output")},
                                        QStringLiteral("The PDF to write (required)."),
@@ -121,7 +131,7 @@ int main(int argc, char** argv)
         QStringLiteral("INDEX"), QStringLiteral("0"));
     const QCommandLineOption optiOpt(
         {QStringLiteral("O"), QStringLiteral("optimise")},
-        QStringLiteral("Optimisation: 0 = default (default), 1 = screen, 2 = printer,\n"
+        QStringLiteral("Optimisation: 0 = default (default), 1 = screen, 2 = printer, "
                        "3 = prepress."),
         QStringLiteral("INDEX"), QStringLiteral("0"));
     const QCommandLineOption resolutionOpt(
@@ -130,11 +140,12 @@ int main(int argc, char** argv)
         QStringLiteral("DPI"), QStringLiteral("72"));
     const QCommandLineOption pageOpt(
         {QStringLiteral("p"), QStringLiteral("page")},
-        QStringLiteral("Page size: a4, letter, legal, executive, tabloid, a5, a3,\n"
-                       "or WIDTHxHEIGHT in millimetres (default 215.90x279.40)."),
+        QStringLiteral("Page size: a4, letter, legal, executive, tabloid, a5, a3, "
+                       "or WIDTHxHEIGHT in millimetres, 10 to 10000 (default "
+                       "215.90x279.40). Pages made for another size are scaled to fit."),
         QStringLiteral("SIZE"));
     const QCommandLineOption landscapeOpt({QStringLiteral("l"), QStringLiteral("landscape")},
-                                          QStringLiteral("Swap width and height."));
+                                          QStringLiteral("Swap the page's width and height."));
     parser.addOptions({outputOpt, compatOpt, optiOpt, resolutionOpt, pageOpt, landscapeOpt});
     parser.addPositionalArgument(QStringLiteral("IN.ps"),
                                  QStringLiteral("PostScript files, one or more."),
@@ -178,11 +189,11 @@ int main(int argc, char** argv)
 
     ProgressBar bar;
     const bool showBar = ::isatty(STDERR_FILENO) == 1;
-    const int32_t result = RunConversion(job, printOutput, showBar ? &bar : nullptr, [] {
+    const int32_t result = RunConversion(job, printOutput, showBar ? &bar : nullptr, [&bar] {
+        bar.finish();
         std::fputs("terminé...\n", stdout);
         std::fflush(stdout);
     });
-    bar.finish();
 
     if (result != 0)
         return fail(QStringLiteral("the interpreter failed (code %1); its messages are above.")

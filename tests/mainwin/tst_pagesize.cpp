@@ -76,17 +76,18 @@ void TestPageSize::presets_data()
     QTest::addColumn<QStringList>("shown"); // mm width, mm height, in width, in height
     using L = QStringList;
     QTest::newRow("A4") << "FormatA4Btn" << false << L{"210.00", "297.00", "8.27", "11.69"};
-    QTest::newRow("A4 landscape") << "FormatA4Btn" << true << L{"297.00", "210.00", "11.69", "8.27"};
+    QTest::newRow("A4 landscape") << "FormatA4Btn" << true
+                                  << L{"297.00", "210.00", "11.69", "8.27"};
     QTest::newRow("letter") << "FormatLetterBtn" << false << L{"215.90", "279.40", "8.50", "11.00"};
     QTest::newRow("legal") << "FormatLegalBtn" << false << L{"215.90", "355.60", "8.50", "14.00"};
-    QTest::newRow("executive")
-        << "FormatExecutiveBtn" << false << L{"184.15", "266.70", "7.25", "10.50"};
+    QTest::newRow("executive") << "FormatExecutiveBtn" << false
+                               << L{"184.15", "266.70", "7.25", "10.50"};
     QTest::newRow("tabloid") << "FormatTabloidBtn" << false
                              << L{"279.40", "431.80", "11.00", "17.00"};
     QTest::newRow("tabloid landscape")
         << "FormatTabloidBtn" << true << L{"431.80", "279.40", "17.00", "11.00"};
-    QTest::newRow("A5 is 148.5 wide") << "FormatA5Btn" << false
-                                      << L{"148.50", "210.00", "5.85", "8.27"};
+    QTest::newRow("A5 is 148.5 wide")
+        << "FormatA5Btn" << false << L{"148.50", "210.00", "5.85", "8.27"};
     QTest::newRow("A3") << "FormatA3Btn" << false << L{"297.00", "420.00", "11.69", "16.54"};
 }
 
@@ -102,8 +103,8 @@ void TestPageSize::presets()
     auto* preset = m_form->findChild<QPushButton*>(button);
     QVERIFY(preset);
     QTest::mouseClick(preset, Qt::LeftButton);
-    QCOMPARE(QStringList({m_form->BreitEd->text(), m_form->HochEd->text(),
-                          m_form->WidthEd->text(), m_form->HeightEd->text()}),
+    QCOMPARE(QStringList({m_form->BreitEd->text(), m_form->HochEd->text(), m_form->WidthEd->text(),
+                          m_form->HeightEd->text()}),
              shown);
 }
 
@@ -166,12 +167,24 @@ void TestPageSize::leavingFieldClampsTypedValue_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("left");
-    QTest::newRow("below mm") << "BreitEd" << "5" << "10.00";
-    QTest::newRow("above mm") << "HochEd" << "20000" << "10000.00";
-    QTest::newRow("below inches") << "WidthEd" << "0.1" << "0.50";
-    QTest::newRow("inside stays as typed") << "BreitEd" << "123.456" << "123.456";
-    QTest::newRow("below dpi") << "DPIED" << "5" << "10";
-    QTest::newRow("above dpi") << "DPIED" << "200000" << "100000";
+    QTest::newRow("below mm") << "BreitEd"
+                              << "5"
+                              << "10.00";
+    QTest::newRow("above mm") << "HochEd"
+                              << "20000"
+                              << "10000.00";
+    QTest::newRow("below inches") << "WidthEd"
+                                  << "0.1"
+                                  << "0.50";
+    QTest::newRow("inside stays as typed") << "BreitEd"
+                                           << "123.456"
+                                           << "123.456";
+    QTest::newRow("below dpi") << "DPIED"
+                               << "5"
+                               << "10";
+    QTest::newRow("above dpi") << "DPIED"
+                               << "200000"
+                               << "100000";
 }
 
 void TestPageSize::leavingFieldClampsTypedValue()

@@ -27,10 +27,7 @@ private slots:
     void lostHoldLeavesButtonLatched();
 
 private:
-    QPoint at(QWidget* widget, QPoint p = QPoint(50, 15)) const
-    {
-        return widget->mapTo(m_form, p);
-    }
+    QPoint at(QWidget* widget, QPoint p = QPoint(50, 15)) const { return widget->mapTo(m_form, p); }
     QWindow* window() const { return m_form->windowHandle(); }
     bool pressedLook(PictureImage* normal, PictureImage* pressed) const
     {
