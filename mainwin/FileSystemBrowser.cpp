@@ -164,7 +164,11 @@ void ShellListView::copySelection(bool cut)
 
 void ShellListView::pasteHere()
 {
-    const QString folder = currentFolder();
+    pasteInto(currentFolder());
+}
+
+void ShellListView::pasteInto(const QString& folder)
+{
     const fileactions::Clip clip = fileactions::readClipData(QApplication::clipboard()->mimeData());
     if (folder.isEmpty() || clip.paths.isEmpty())
         return;
@@ -283,6 +287,8 @@ FileSystemBrowser::FileSystemBrowser(QWidget* parent)
         if (loaded == QFileInfo(m_scrollPending).path() || loaded == m_scrollPending)
             m_scrollPending.clear();
     });
+    m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_tree, &QWidget::customContextMenuRequested, this, &FileSystemBrowser::showTreeMenu);
     connect(m_list, &ShellListView::openFolderRequested, this,
             [this](const QString& path) { selectFolder(path); });
 }
@@ -293,6 +299,20 @@ void FileSystemBrowser::showInList(const QString& folder)
         return;
     m_list->setRootIndex(m_listModel->setRootPath(folder));
     m_list->clearSelection();
+}
+
+void FileSystemBrowser::showTreeMenu(const QPoint& pos)
+{
+    const QModelIndex under = m_tree->indexAt(pos);
+    if (!under.isValid())
+        return;
+    const QString folder = m_treeModel->filePath(under);
+    const QMimeData* clipboard = QApplication::clipboard()->mimeData();
+    QMenu menu(m_tree);
+    menu.addAction(QStringLiteral("Ouvrir"), this, [folder] { platform::shellOpen(folder); });
+    menu.addAction(QStringLiteral("Coller"), this, [this, folder] { m_list->pasteInto(folder); })
+        ->setEnabled(clipboard && clipboard->hasUrls());
+    menu.exec(m_tree->viewport()->mapToGlobal(pos));
 }
 
 QString FileSystemBrowser::listFolder() const

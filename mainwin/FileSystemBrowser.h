@@ -39,6 +39,8 @@ public:
     void trashSelection();
     void copySelection(bool cut);
     void pasteHere();
+    // Pastes the files of the clipboard into `folder`, reporting failures.
+    void pasteInto(const QString& folder);
 
 signals:
     // The list's own "open" asks for a folder to be shown.
@@ -80,6 +82,7 @@ public:
 
 private:
     void showInList(const QString& folder);
+    void showTreeMenu(const QPoint& pos);
 
     QFileSystemModel* m_treeModel;
     ShellFileModel* m_listModel;
