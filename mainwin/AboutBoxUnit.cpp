@@ -3,9 +3,11 @@
 #include "mainwin/PageDecor.h"
 #include "mainwin/Pictures.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 
 namespace {
@@ -74,6 +76,11 @@ TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner)
     BitBtn1->setDefault(true);
     BitBtn1->setAutoDefault(true);
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+
+    // Centred on the screen, not on the window that opened it.
+    QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    if (screen)
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 void TAboutBox::keyPressEvent(QKeyEvent* event)

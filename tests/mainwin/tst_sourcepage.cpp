@@ -106,6 +106,9 @@ void TestSourcePage::doubleClickOnFileTakesIt()
     QTest::mouseClick(m_browser->list()->viewport(), Qt::LeftButton, {}, rect.center());
     QTest::mouseDClick(m_browser->list()->viewport(), Qt::LeftButton, {}, rect.center());
 
+    // A double-click is no slow click: no rename starts after it.
+    QTest::qWait(QApplication::doubleClickInterval() + 100);
+    QVERIFY(!m_browser->isEditing());
     QCOMPARE(m_form->ListBox1->count(), 1);
     QCOMPARE(m_form->ListBox1->item(0)->text(), m_root + "/Mes docs/report.ps");
     QCOMPARE(m_form->FilenameEdit2->fileName(), m_root + "/Mes docs/report.PDF");
