@@ -238,7 +238,7 @@ void ShellListView::contextMenuEvent(QContextMenuEvent* event)
 FileSystemBrowser::FileSystemBrowser(QWidget* parent)
     : QObject(parent), m_treeModel(new QFileSystemModel(this)),
       m_listModel(new ShellFileModel(parent)), m_tree(new QTreeView(parent)),
-      m_list(new ShellListView(parent))
+      m_list(new ShellListView(parent)), m_scrollDeadline(new QTimer(this))
 {
     // Hidden folders stay reachable in the tree: the program's own folder
     // may lie below one.
@@ -287,6 +287,11 @@ FileSystemBrowser::FileSystemBrowser(QWidget* parent)
         if (loaded == QFileInfo(m_scrollPending).path() || loaded == m_scrollPending)
             m_scrollPending.clear();
     });
+    // Folders that load later than this were opened by the user: leave the
+    // view where the user put it.
+    m_scrollDeadline->setSingleShot(true);
+    m_scrollDeadline->setInterval(3000);
+    connect(m_scrollDeadline, &QTimer::timeout, this, [this] { m_scrollPending.clear(); });
     m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_tree, &QWidget::customContextMenuRequested, this, &FileSystemBrowser::showTreeMenu);
     connect(m_list, &ShellListView::openFolderRequested, this,
@@ -339,7 +344,13 @@ bool FileSystemBrowser::selectFolder(const QString& path)
     }
     m_tree->setCurrentIndex(index);
     m_tree->scrollTo(index, QAbstractItemView::PositionAtCenter);
-    m_scrollPending = wanted;
+    // Parents still loading will move the rows; follow them until then.
+    if (m_treeModel->canFetchMore(index.parent())) {
+        m_scrollPending = wanted;
+        m_scrollDeadline->start();
+    } else {
+        m_scrollPending.clear();
+    }
     showInList(wanted);
     return true;
 }

@@ -11,6 +11,7 @@
 #include <QTreeView>
 #include <functional>
 
+class QTimer;
 class QWidget;
 
 // The file model of the list; renaming reports its failures in our boxes.
@@ -92,4 +93,5 @@ private:
     // The tree loads folders in the background: a folder selected by path
     // is scrolled into view again as its parents arrive.
     QString m_scrollPending;
+    QTimer* m_scrollDeadline;
 };
