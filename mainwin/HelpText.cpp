@@ -73,7 +73,7 @@ QStringList helpTextLines()
         QStringLiteral("- Onglet \"Général\", cliquez sur \"Options d'impression\", puis sur "
                        "\"Avancé...\"."),
         QString(),
-        QStringLiteral("Réglez l'option de mise à l'échelle \"mise à l'échelle\" sur 1, "),
+        QStringLiteral("Réglez l'option \"mise à l'échelle\" sur 1, "),
         QStringLiteral("afin que les pages gardent leur taille."),
         QString(),
         QStringLiteral("Sous Windows 2000/XP:"),
