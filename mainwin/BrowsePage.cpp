@@ -32,7 +32,7 @@ public:
 void PrefListWidget::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QListWidget::mouseDoubleClickEvent(event);
-    emit doubleClicked();
+    emit doubleClickedAnywhere();
 }
 
 void PrefListWidget::keyPressEvent(QKeyEvent* event)

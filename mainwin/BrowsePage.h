@@ -19,7 +19,7 @@ public:
     using QListWidget::QListWidget;
 
 signals:
-    void doubleClicked();
+    void doubleClickedAnywhere();
     void characterKey(QChar key);
 
 protected:

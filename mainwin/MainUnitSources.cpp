@@ -38,7 +38,8 @@ void TMainForm::buildBrowsePage()
     connect(JamShellList1, &QAbstractItemView::doubleClicked, this,
             [this] { JamShellList1DblClick(); });
     JamShellList1->setCharacterKeyHandler([this](QChar key) { return JamShellList1KeyPress(key); });
-    connect(PrefListBox, &PrefListWidget::doubleClicked, this, [this] { PrefListBoxDblClick(); });
+    connect(PrefListBox, &PrefListWidget::doubleClickedAnywhere, this,
+            [this] { PrefListBoxDblClick(); });
     connect(PrefListBox, &PrefListWidget::characterKey, this,
             [this](QChar key) { PrefListBoxKeyPress(key); });
     connect(FilterComboBox1, &QComboBox::activated, this, [this] { FilterComboBox1Change(); });

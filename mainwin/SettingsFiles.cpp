@@ -53,7 +53,7 @@ QString optionsFileName(const QString& programFolder)
 QStringList parseFolderLines(const QByteArray& bytes)
 {
     QByteArray text = bytes;
-    const int ctrlZ = text.indexOf(CtrlZ);
+    const qsizetype ctrlZ = text.indexOf(CtrlZ);
     if (ctrlZ >= 0)
         text.truncate(ctrlZ);
 
