@@ -274,19 +274,18 @@ FileSystemBrowser::FileSystemBrowser(QWidget* parent)
                 if (current.isValid())
                     showInList(m_treeModel->filePath(current));
             });
-    connect(m_treeModel, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
+    // Rows arrive and are sorted in the background; keep the chosen folder
+    // in view while that settles.
+    const auto followSelection = [this] {
         if (m_scrollPending.isEmpty())
             return;
-        // The model sorts the new rows a moment later; scroll after that.
-        QTimer::singleShot(100, this, [this] {
-            const QModelIndex current = m_tree->currentIndex();
-            if (current.isValid())
-                m_tree->scrollTo(current, QAbstractItemView::PositionAtCenter);
-        });
-        // The selected folder's parent comes last; the user scrolls after.
-        if (loaded == QFileInfo(m_scrollPending).path() || loaded == m_scrollPending)
-            m_scrollPending.clear();
-    });
+        const QModelIndex current = m_tree->currentIndex();
+        if (current.isValid())
+            m_tree->scrollTo(current, QAbstractItemView::PositionAtCenter);
+    };
+    connect(m_treeModel, &QFileSystemModel::directoryLoaded, this, followSelection);
+    connect(m_treeModel, &QAbstractItemModel::layoutChanged, this,
+            [this, followSelection] { QTimer::singleShot(0, this, followSelection); });
     // Folders that load later than this were opened by the user: leave the
     // view where the user put it.
     m_scrollDeadline->setSingleShot(true);
@@ -344,13 +343,8 @@ bool FileSystemBrowser::selectFolder(const QString& path)
     }
     m_tree->setCurrentIndex(index);
     m_tree->scrollTo(index, QAbstractItemView::PositionAtCenter);
-    // Parents still loading will move the rows; follow them until then.
-    if (m_treeModel->canFetchMore(index.parent())) {
-        m_scrollPending = wanted;
-        m_scrollDeadline->start();
-    } else {
-        m_scrollPending.clear();
-    }
+    m_scrollPending = wanted;
+    m_scrollDeadline->start();
     showInList(wanted);
     return true;
 }

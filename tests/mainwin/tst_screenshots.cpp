@@ -1,7 +1,7 @@
 // Pictures of the window for the user guide. Runs only when
 // FOLIVANT_SHOTS_DIR names a folder to write them to, on a real display:
 //   FOLIVANT_SHOTS_DIR=docs QT_QPA_PLATFORM=xcb
-//   xvfb-run -a -s "-screen 0 1280x1024x24" build/bin/tst_screenshots
+//   xvfb-run -a -s "-screen 0 1280x1024x24" build/bin/mainwin_tst_screenshots
 
 #include "mainwin/AboutBoxUnit.h"
 #include "mainwin/BrowsePage.h"
