@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config
-  qt6-base-dev qt6-svg-dev libqt6svg6-dev libgl-dev
+  qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n
   libgs-dev ghostscript
   libqpdf-dev qpdf
   fonts-dejavu-core
@@ -13,7 +13,7 @@ packages=(
   clang-14 libclang-rt-14-dev
 )
 [ "${1:-}" = "--runtime" ] && packages=(cmake g++ make pkg-config qt6-base-dev qt6-svg-dev
-  libqt6svg6-dev libgl-dev libgs-dev ghostscript libqpdf-dev xdg-utils fonts-dejavu-core)
+  libgl-dev qt6-translations-l10n libgs-dev ghostscript libqpdf-dev xdg-utils fonts-dejavu-core)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,121 @@
+#include "BrowsePage.h"
+
+#include "FileSystemBrowser.h"
+#include "PageDecor.h"
+#include "SourceSelection.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QSplitter>
+#include <QStyledItemDelegate>
+#include <QVBoxLayout>
+
+namespace {
+// Entries of the preferred folders are 13 pixels high, so the row shows
+// about two of them.
+class CompactRowDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setHeight(13);
+        return size;
+    }
+};
+} // namespace
+
+void PrefListWidget::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QListWidget::mouseDoubleClickEvent(event);
+    emit doubleClickedAnywhere();
+}
+
+void PrefListWidget::keyPressEvent(QKeyEvent* event)
+{
+    const QString text = event->text();
+    if (!text.isEmpty())
+        emit characterKey(text.at(0));
+    QListWidget::keyPressEvent(event);
+}
+
+BrowsePage::BrowsePage(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("BrowsePage"));
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    // Preferred folders: a label box in the header colour, then the list.
+    auto* prefRow = new QWidget(this);
+    prefRow->setFixedHeight(33);
+    auto* prefLayout = new QHBoxLayout(prefRow);
+    prefLayout->setContentsMargins(0, 0, 0, 0);
+    prefLayout->setSpacing(0);
+    auto* prefBox = new BevelPanel(headerColour(), BevelPanel::Bevel::Lowered,
+                                   BevelPanel::Bevel::Raised, prefRow);
+    prefBox->setObjectName(QStringLiteral("PrefLabelPanel"));
+    prefBox->setFixedWidth(121);
+    auto* prefLabel = new QLabel(QStringLiteral("Répertoire préféré:"), prefBox);
+    QFont bold = prefLabel->font();
+    bold.setBold(true);
+    prefLabel->setFont(bold);
+    // Where the font runs wider than the box, the label takes two lines.
+    prefLabel->setWordWrap(true);
+    auto* prefBoxLayout = new QHBoxLayout(prefBox);
+    prefBoxLayout->setContentsMargins(5, 0, 2, 0);
+    prefBoxLayout->addWidget(prefLabel);
+    m_prefListBox = new PrefListWidget(prefRow);
+    m_prefListBox->setObjectName(QStringLiteral("PrefListBox"));
+    m_prefListBox->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_prefListBox->setItemDelegate(new CompactRowDelegate(m_prefListBox));
+    m_prefListBox->setUniformItemSizes(true);
+    m_prefListBox->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    prefLayout->addWidget(prefBox);
+    prefLayout->addWidget(m_prefListBox, 1);
+    column->addWidget(prefRow);
+
+    // The tree keeps its width; the list takes what the window gives.
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter->setObjectName(QStringLiteral("Splitter1"));
+    m_splitter->setHandleWidth(3);
+    m_splitter->setChildrenCollapsible(false);
+    m_browser = new FileSystemBrowser(m_splitter);
+    m_splitter->addWidget(m_browser->tree());
+    m_splitter->addWidget(m_browser->list());
+    m_splitter->setStretchFactor(0, 0);
+    m_splitter->setStretchFactor(1, 1);
+    m_splitter->setSizes({241, 400});
+    column->addWidget(m_splitter, 1);
+
+    auto* footRow = new QWidget(this);
+    footRow->setObjectName(QStringLiteral("FilterPanel"));
+    footRow->setFixedHeight(41);
+    m_filterComboBox = new QComboBox(footRow);
+    m_filterComboBox->setObjectName(QStringLiteral("FilterComboBox1"));
+    m_filterComboBox->setGeometry(248, 8, 145, m_filterComboBox->sizeHint().height());
+    for (const source::FilterEntry& entry : source::filterEntries())
+        m_filterComboBox->addItem(entry.text, entry.mask);
+    m_filterComboBox->setCurrentIndex(0);
+    column->addWidget(footRow);
+}
+
+void BrowsePage::setPrefFolders(const QStringList& folders)
+{
+    m_prefListBox->clear();
+    m_prefListBox->addItems(folders);
+    m_prefListBox->setCurrentRow(-1);
+    m_prefListBox->clearSelection();
+}
+
+QStringList BrowsePage::prefFolders() const
+{
+    QStringList folders;
+    for (int row = 0; row < m_prefListBox->count(); ++row)
+        folders.append(m_prefListBox->item(row)->text());
+    return folders;
+}

@@ -1,0 +1,50 @@
+#include "mainwin/FilenameEdit.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QToolButton>
+
+FilenameEdit::FilenameEdit(QWidget* parent)
+    : QWidget(parent), m_edit(new QLineEdit(this)), m_button(new QToolButton(this))
+{
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_edit);
+    layout->addWidget(m_button);
+    m_button->setText(QStringLiteral("..."));
+    m_button->setFocusPolicy(Qt::NoFocus);
+    setFocusProxy(m_edit);
+    connect(m_button, &QToolButton::clicked, this, [this] { browse(); });
+}
+
+QString FilenameEdit::fileName() const
+{
+    const QString text = m_edit->text().trimmed();
+    if (!text.startsWith(QLatin1Char('"')))
+        return text;
+    // The quoted part; an unclosed quote runs to the end.
+    const int close = int(text.indexOf(QLatin1Char('"'), 1));
+    return close < 0 ? text.mid(1) : text.mid(1, close - 1);
+}
+
+void FilenameEdit::setFileName(const QString& name)
+{
+    m_edit->setText(name.contains(QLatin1Char(' ')) ? QLatin1Char('"') + name + QLatin1Char('"')
+                                                    : name);
+}
+
+void FilenameEdit::browse()
+{
+    QFileDialog dialog(this);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilters(m_filters);
+    const QString current = fileName();
+    if (!current.isEmpty())
+        dialog.selectFile(current);
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        setFileName(dialog.selectedFiles().constFirst());
+}

@@ -1,0 +1,81 @@
+#include "mainwin/LogMemo.h"
+
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+
+namespace {
+// How often a long run brings the view up to date.
+constexpr qint64 ShowEveryMs = 100;
+
+// A bare carriage return would start a new paragraph in the document; at
+// the end of a line it ends nothing more than the line itself.
+QString displayText(const QString& line)
+{
+    int end = int(line.size());
+    while (end > 0 && line.at(end - 1) == QLatin1Char('\r'))
+        --end;
+    return end == line.size() ? line : line.left(end);
+}
+} // namespace
+
+LogMemo::LogMemo(QWidget* parent) : QPlainTextEdit(parent)
+{
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // The log only grows; an undo history of every line would cost memory
+    // and time for nothing.
+    setUndoRedoEnabled(false);
+}
+
+void LogMemo::appendLine(const QString& line)
+{
+    if (m_pendingLines > 0)
+        m_pending += QLatin1Char('\n');
+    m_pending += displayText(line);
+    ++m_pendingLines;
+    if (m_batchDepth == 0) {
+        flush();
+    } else if (m_sinceShown.elapsed() >= ShowEveryMs) {
+        flush();
+        viewport()->repaint();
+        verticalScrollBar()->repaint();
+        m_sinceShown.restart();
+    }
+}
+
+void LogMemo::beginBatch()
+{
+    if (m_batchDepth++ == 0)
+        m_sinceShown.start();
+}
+
+void LogMemo::endBatch()
+{
+    if (m_batchDepth > 0 && --m_batchDepth == 0)
+        flush();
+}
+
+void LogMemo::flush()
+{
+    if (m_pendingLines == 0)
+        return;
+    // One insertion for the whole batch: a single layout update instead of
+    // one per line. The first line goes into the document's first block.
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.beginEditBlock();
+    if (m_lines > 0 || !document()->isEmpty())
+        cursor.insertBlock();
+    cursor.insertText(m_pending);
+    cursor.endEditBlock();
+    m_lines += m_pendingLines;
+    m_pending.clear();
+    m_pendingLines = 0;
+    QScrollBar* bar = verticalScrollBar();
+    bar->setValue(bar->maximum());
+}
+
+int LogMemo::lineCount() const
+{
+    return m_lines > 0 || !document()->isEmpty() ? document()->blockCount() : 0;
+}

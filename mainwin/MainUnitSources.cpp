@@ -1,0 +1,100 @@
+// TMainForm, continued: the help page, the page "Choisir un fichier
+// PostScript" and what taking a file from it does.
+
+#include "mainwin/BrowsePage.h"
+#include "mainwin/FileSystemBrowser.h"
+#include "mainwin/FilenameEdit.h"
+#include "mainwin/HelpText.h"
+#include "mainwin/MainUnit.h"
+#include "mainwin/PageDecor.h"
+#include "mainwin/SettingsFiles.h"
+#include "mainwin/SourceSelection.h"
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QTextEdit>
+
+void TMainForm::buildHelpPage()
+{
+    RichEdit1 = new QTextEdit(TabSheet1->area());
+    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
+    fillHelpBox(RichEdit1);
+    TabSheet1->area()->setPlacer(
+        [this](const QSize& size) { RichEdit1->setGeometry(0, 0, size.width(), size.height()); });
+}
+
+void TMainForm::buildBrowsePage()
+{
+    m_browsePage = new BrowsePage(TabSheet2->area());
+    TabSheet2->area()->setPlacer([this](const QSize& size) {
+        m_browsePage->setGeometry(0, 0, size.width(), size.height());
+    });
+    PrefListBox = m_browsePage->prefListBox();
+    JamShellTree1 = m_browsePage->browser()->tree();
+    JamShellList1 = m_browsePage->browser()->list();
+    FilterComboBox1 = m_browsePage->filterComboBox();
+
+    connect(JamShellList1, &QAbstractItemView::doubleClicked, this,
+            [this] { JamShellList1DblClick(); });
+    JamShellList1->setCharacterKeyHandler([this](QChar key) { return JamShellList1KeyPress(key); });
+    connect(PrefListBox, &PrefListWidget::doubleClickedAnywhere, this,
+            [this] { PrefListBoxDblClick(); });
+    connect(PrefListBox, &PrefListWidget::characterKey, this,
+            [this](QChar key) { PrefListBoxKeyPress(key); });
+    connect(FilterComboBox1, &QComboBox::activated, this, [this] { FilterComboBox1Change(); });
+}
+
+void TMainForm::JamShellList1DblClick()
+{
+    const std::optional<TakenFile> taken = chooseFromList(*m_browsePage->browser());
+    if (!taken)
+        return;
+    AddToPrefFolders(taken->folder);
+    openfilenow(taken->path);
+}
+
+bool TMainForm::JamShellList1KeyPress(QChar key)
+{
+    // Enter while a name is edited belongs to the edit.
+    if (key != QChar(13) || m_browsePage->browser()->isEditing())
+        return false;
+    JamShellList1DblClick();
+    return true;
+}
+
+void TMainForm::openfilenow(const QString& FileName)
+{
+    ListBox1->clear();
+    ListBox1->addItem(FileName);
+    FilenameEdit2->setFileName(source::outputNameFor(FileName));
+    PageControl2->setCurrentIndex(2);
+}
+
+void TMainForm::AddToPrefFolders(const QString& Folder)
+{
+    QStringList folders = m_browsePage->prefFolders();
+    source::moveToTop(folders, Folder);
+    m_browsePage->setPrefFolders(folders);
+    // The list shows the new order even when the file cannot be written.
+    settings::savePrefFolders(ProgramFolder, folders);
+}
+
+void TMainForm::PrefListBoxDblClick()
+{
+    const int current = PrefListBox->currentRow();
+    if (current < 0 || current >= PrefListBox->count())
+        return;
+    m_browsePage->browser()->selectFolder(PrefListBox->item(current)->text());
+}
+
+void TMainForm::PrefListBoxKeyPress(QChar key)
+{
+    if (key == QChar(13))
+        PrefListBoxDblClick();
+}
+
+void TMainForm::FilterComboBox1Change()
+{
+    m_browsePage->browser()->setMask(FilterComboBox1->currentData().toString());
+}

@@ -1,0 +1,35 @@
+#pragma once
+// A spin field whose text is its value: reading parses the text, writing
+// clamps and formats, leaving the field clamps a typed value that is out of
+// bounds. changed() fires on every change of the text, typed or written.
+
+#include "convert/NumericText.h"
+
+#include <QAbstractSpinBox>
+
+class NumericSpinEdit : public QAbstractSpinBox
+{
+    Q_OBJECT
+public:
+    NumericSpinEdit(const NumericBounds& bounds, double step, QWidget* parent);
+
+    double value() const;
+    void setValue(double value);
+    void setText(const QString& text);
+    const NumericBounds& bounds() const { return m_bounds; }
+
+    void stepBy(int steps) override;
+    QValidator::State validate(QString& input, int& pos) const override;
+    void fixup(QString& input) const override;
+
+signals:
+    void changed();
+
+protected:
+    StepEnabled stepEnabled() const override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    NumericBounds m_bounds;
+    double m_step;
+};

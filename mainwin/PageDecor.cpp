@@ -1,0 +1,108 @@
+#include "mainwin/PageDecor.h"
+
+#include "mainwin/Pictures.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPainter>
+#include <QResizeEvent>
+#include <qdrawutil.h>
+
+QColor headerColour()
+{
+    return QColor(240, 202, 166);
+}
+
+QColor sidePanelColour()
+{
+    return QColor(192, 220, 192);
+}
+
+BevelPanel::BevelPanel(const QColor& colour, Bevel outer, Bevel inner, QWidget* parent)
+    : QWidget(parent), m_colour(colour), m_outer(outer), m_inner(inner)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void BevelPanel::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), m_colour);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Light, m_colour.lighter(150));
+    pal.setColor(QPalette::Dark, m_colour.darker(160));
+    QRect r = rect();
+    for (Bevel bevel : {m_outer, m_inner}) {
+        if (bevel == Bevel::None)
+            continue;
+        qDrawShadeRect(&painter, r, pal, bevel == Bevel::Lowered, 1, 0);
+        r.adjust(1, 1, -1, -1);
+    }
+}
+
+void PlacedArea::setPlacer(std::function<void(const QSize&)> placer)
+{
+    m_placer = std::move(placer);
+    if (m_placer)
+        m_placer(size());
+}
+
+void PlacedArea::resizeEvent(QResizeEvent* event)
+{
+    if (m_placer)
+        m_placer(event->size());
+}
+
+PageSheet::PageSheet(const QString& name, const QString& headerText, const QString& sidePicture,
+                     const QString& sideTitle, QWidget* parent)
+    : PlacedArea(parent), m_header(new BevelPanel(headerColour(), BevelPanel::Bevel::Lowered,
+                                                  BevelPanel::Bevel::Raised, this)),
+      m_area(new PlacedArea(this))
+{
+    setObjectName(name);
+    m_header->setObjectName(name + QStringLiteral("Header"));
+    m_area->setObjectName(name + QStringLiteral("Area"));
+
+    auto* caption = new QLabel(headerText, m_header);
+    QFont bold = caption->font();
+    bold.setBold(true);
+    caption->setFont(bold);
+    caption->move(16, 10);
+    caption->adjustSize();
+
+    if (!sidePicture.isEmpty()) {
+        m_side = new BevelPanel(sidePanelColour(), BevelPanel::Bevel::Raised,
+                                BevelPanel::Bevel::None, this);
+        m_side->setObjectName(name + QStringLiteral("Side"));
+        auto* frame = new QFrame(m_side);
+        frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        frame->setLineWidth(1);
+        frame->setGeometry(7, 7, 195, 284);
+        auto* photo = new QLabel(frame);
+        photo->setPixmap(picture(sidePicture, QSize(193, 281)));
+        photo->setGeometry(1, 1, 193, 281);
+
+        auto* titleBox = new BevelPanel(headerColour(), BevelPanel::Bevel::Raised,
+                                        BevelPanel::Bevel::Lowered, frame);
+        titleBox->setGeometry(8, 8, 177, 73);
+        auto* title = new QLabel(sideTitle, titleBox);
+        QFont black(QStringLiteral("Arial Black"));
+        black.setPixelSize(19);
+        black.setWeight(QFont::Black);
+        title->setFont(black);
+        title->setWordWrap(true);
+        title->setStyleSheet(QStringLiteral("color: #800000"));
+        title->setGeometry(6, 4, 165, 65);
+    }
+
+    setPlacer([this](const QSize& size) {
+        m_header->setGeometry(0, 0, size.width(), HeaderHeight);
+        const int below = qMax(0, size.height() - HeaderHeight);
+        if (m_side) {
+            m_side->setGeometry(0, HeaderHeight, SideWidth, below);
+            m_area->setGeometry(SideWidth, HeaderHeight, qMax(0, size.width() - SideWidth), below);
+        } else {
+            m_area->setGeometry(0, HeaderHeight, size.width(), below);
+        }
+    });
+}

@@ -1,0 +1,62 @@
+#include "mainwin/PictureImage.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+PictureImage::PictureImage(const QPixmap& pixmap, bool reportsMouse, QWidget* parent)
+    : QWidget(parent), m_pixmap(pixmap), m_reportsMouse(reportsMouse)
+{
+    setCursor(Qt::PointingHandCursor);
+    resize(m_pixmap.size());
+}
+
+void PictureImage::cancelHold()
+{
+    if (!m_leftHeld)
+        return;
+    m_leftHeld = false;
+    if (mouseGrabber() == this)
+        releaseMouse();
+}
+
+void PictureImage::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_pixmap);
+}
+
+void PictureImage::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && event->buttons() == Qt::LeftButton) {
+        m_leftHeld = true;
+        // The press handler hides this picture, which ends Qt's implicit
+        // grab; an explicit one keeps moves and the release coming here.
+        if (m_reportsMouse)
+            grabMouse();
+    }
+    if (m_reportsMouse)
+        emit pressed(event->button());
+}
+
+void PictureImage::mouseMoveEvent(QMouseEvent* event)
+{
+    // Only a left hold follows the pointer; after another button's press the
+    // moves belong to whatever is shown under the pointer.
+    if (m_reportsMouse && m_leftHeld)
+        emit moved(event->position().toPoint());
+}
+
+void PictureImage::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !m_leftHeld)
+        return;
+    m_leftHeld = false;
+    // Let go first: the click may open a modal box that needs the mouse.
+    if (mouseGrabber() == this)
+        releaseMouse();
+    const bool over = rect().contains(event->position().toPoint());
+    if (over)
+        emit clicked();
+    if (m_reportsMouse)
+        emit released(event->button());
+}

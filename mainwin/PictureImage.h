@@ -1,0 +1,38 @@
+#pragma once
+// One picture of a picture button. The normal picture reports press, move
+// and release (a left press holds the mouse until its release, even while
+// the picture is hidden; other buttons do not hold it); either picture
+// reports a left click, ahead of the release.
+
+#include <QPixmap>
+#include <QWidget>
+
+class PictureImage : public QWidget
+{
+    Q_OBJECT
+public:
+    PictureImage(const QPixmap& pixmap, bool reportsMouse, QWidget* parent);
+
+    QSize sizeHint() const override { return m_pixmap.size(); }
+    // Drops a left-button hold without a release, as the system does when
+    // another window takes the mouse away.
+    void cancelHold();
+    bool holdsMouse() const { return m_leftHeld; }
+
+signals:
+    void pressed(Qt::MouseButton button);
+    void moved(const QPoint& pos);
+    void released(Qt::MouseButton button);
+    void clicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QPixmap m_pixmap;
+    bool m_reportsMouse;
+    bool m_leftHeld = false;
+};

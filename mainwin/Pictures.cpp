@@ -1,0 +1,52 @@
+#include "mainwin/Pictures.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
+
+// The resources live in this static library; they have to be registered
+// by hand before the first use.
+static void registerResources()
+{
+    static const bool done = [] {
+        Q_INIT_RESOURCE(folivant);
+        return true;
+    }();
+    Q_UNUSED(done);
+}
+
+QPixmap picture(const QString& name, const QSize& size)
+{
+    registerResources();
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QSvgRenderer renderer(QStringLiteral(":/folivant/%1.svg").arg(name));
+    QPainter painter(&image);
+    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    painter.end();
+    return QPixmap::fromImage(image);
+}
+
+QPixmap greyed(const QPixmap& pixmap)
+{
+    QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb c = line[x];
+            // Washed-out grey, a little darker than the face so the press shows.
+            const int grey = (qGray(c) * 3 + 128 * 1) / 4 - 12;
+            const int g = qBound(0, grey, 255);
+            line[x] = qRgba(g, g, g, qAlpha(c));
+        }
+    }
+    return QPixmap::fromImage(image);
+}
+
+QIcon programIcon()
+{
+    QIcon icon;
+    for (int side : {16, 24, 32, 48, 64})
+        icon.addPixmap(picture(QStringLiteral("icon"), QSize(side, side)));
+    return icon;
+}

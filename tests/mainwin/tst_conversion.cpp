@@ -1,0 +1,311 @@
+// The conversion job as the window runs it: through the start button, on
+// the real interpreter, with a recording opener standing in for the viewer.
+
+#include "mainwin/FilenameEdit.h"
+#include "mainwin/LogMemo.h"
+#include "mainwin/MainUnit.h"
+#include "mainwin/NumericSpinEdit.h"
+#include "mainwin/PictureImage.h"
+#include "platform/MessageBox.h"
+#include "support/TestSupport.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QtTest>
+
+using namespace testsupport;
+
+namespace {
+QByteArray page(const QByteArray& text)
+{
+    return "%!PS\n/Helvetica findfont 20 scalefont setfont\n72 700 moveto (" + text +
+           ") show showpage\n";
+}
+} // namespace
+
+class TestConversion : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void missingInputIsReportedAndTouchesNothing_data();
+    void missingInputIsReportedAndTouchesNothing();
+    void startButtonConvertsSourcesIntoOnePdf();
+    void failedRunLeavesFileAndNextRunWorks();
+    void clearedShowCheckOpensNothing();
+    void viewBeforeAnyConversionOpensEmptyFile();
+    void outputWithoutFolderGoesToProgramFolder();
+    void addAndDeleteSources();
+    void logLines();
+
+private:
+    void clickGo();
+    QStringList memoLines() const { return m_form->Memo1->toPlainText().split(QLatin1Char('\n')); }
+
+    QTemporaryDir m_dir;
+    TMainForm* m_form = nullptr;
+    QList<platform::MessageRequest> m_boxes;
+};
+
+void TestConversion::init()
+{
+    QVERIFY(m_dir.isValid());
+    m_boxes.clear();
+    platform::setMessageHandler([this](const platform::MessageRequest& request) {
+        m_boxes << request;
+        return platform::MsgAnswer::Ok;
+    });
+    m_form = new TMainForm;
+    m_form->PageControl2->setCurrentIndex(2);
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+}
+
+void TestConversion::cleanup()
+{
+    delete m_form;
+    platform::setMessageHandler({});
+}
+
+void TestConversion::clickGo()
+{
+    const QPoint centre = m_form->GoBtn1->mapTo(m_form, QPoint(50, 15));
+    QTest::mouseClick(m_form->windowHandle(), Qt::LeftButton, {}, centre);
+}
+
+void TestConversion::missingInputIsReportedAndTouchesNothing_data()
+{
+    QTest::addColumn<bool>("withSource");
+    QTest::addColumn<QString>("output");
+    QTest::newRow("no source") << false << "out.pdf";
+    QTest::newRow("no output") << true << "";
+    QTest::newRow("blank output") << true << "   ";
+    QTest::newRow("empty quotes") << true << "\"\"";
+}
+
+void TestConversion::missingInputIsReportedAndTouchesNothing()
+{
+    QFETCH(bool, withSource);
+    QFETCH(QString, output);
+    RecordingOpener opener;
+    if (withSource)
+        m_form->ListBox1->addItem(m_dir.filePath("missing.ps"));
+    const bool named = output.endsWith(QLatin1String(".pdf"));
+    m_form->FilenameEdit2->lineEdit()->setText(named ? m_dir.filePath(output) : output);
+    clickGo();
+
+    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(m_boxes[0].text, QStringLiteral("Vous devez spécifier un nom pour le fichier source "
+                                             "et un nom pour le fichier PDF!"));
+    QCOMPARE(m_boxes[0].caption, QString()); // the system's default title
+    QCOMPARE(m_boxes[0].icon, platform::MsgIcon::Information);
+    QCOMPARE(m_boxes[0].buttons, platform::MsgButtons::Ok);
+    QVERIFY(QDir(m_dir.path()).entryList(QDir::Files).isEmpty());
+    QVERIFY(m_form->Memo1->toPlainText().isEmpty());
+    QVERIFY(opener.calls().isEmpty());
+}
+
+void TestConversion::startButtonConvertsSourcesIntoOnePdf()
+{
+    RecordingOpener opener;
+    // Blanks, accents and quotes in the folder and the names.
+    const QString folder = m_dir.filePath(QStringLiteral("dossier été 'x'"));
+    const QStringList sources = {folder + "/un.ps", folder + "/deux \"2\".ps",
+                                 folder + "/trois.prn"};
+    for (int i = 0; i < sources.size(); ++i)
+        QVERIFY(writeFile(sources[i], page("page " + QByteArray::number(i + 1))));
+    m_form->ListBox1->addItems(sources);
+    const QString output = folder + QStringLiteral("/résultat final.pdf");
+    m_form->FilenameEdit2->setFileName(output);
+    QCOMPARE(m_form->FilenameEdit2->lineEdit()->text(), '"' + output + '"');
+    m_form->KompatBox->setCurrentIndex(2);
+    m_form->SetToQuerCheck->setChecked(true);
+    m_form->FormatA4BtnClick();
+    const QString before = QDir::currentPath();
+
+    clickGo();
+
+    QVERIFY(m_boxes.isEmpty());
+    const PdfInfo pdf = readPdf(output);
+    QVERIFY2(pdf.ok, qPrintable(pdf.error));
+    QCOMPARE(pdf.pageCount, 3);
+    QCOMPARE(pdf.version, QStringLiteral("1.4"));
+    for (const QList<double>& box : pdf.mediaBoxes)
+        QCOMPARE(box, QList<double>({0, 0, 842, 595}));
+    QCOMPARE(memoLines().constLast(), QStringLiteral("terminé..."));
+    QCOMPARE(QDir::currentPath(), before);
+    QCOMPARE(opener.calls(1), QStringList{output});
+    // The progress went all the way and the bar fills its panel.
+    QCOMPARE(m_form->progressValue(), 100);
+    QVERIFY(m_form->GoBtn1->isVisible());
+}
+
+void TestConversion::failedRunLeavesFileAndNextRunWorks()
+{
+    RecordingOpener opener;
+    const QString junk = m_dir.filePath("junk.ps");
+    QVERIFY(
+        writeFile(junk, QByteArray("%!PS\n/notdefined_at_all_here\n") + QByteArray(3000, '\x01')));
+    const QString output = m_dir.filePath("failed.pdf");
+    m_form->ListBox1->addItem(junk);
+    m_form->FilenameEdit2->setFileName(output);
+    clickGo();
+    QCOMPARE(memoLines().constLast(), QStringLiteral("terminé..."));
+    QVERIFY(memoLines().size() > 1); // the interpreter's complaint
+    QVERIFY(QFileInfo::exists(output));
+    QCOMPARE(opener.calls(1), QStringList{output});
+
+    const int linesAfterFirst = int(memoLines().size());
+    m_form->ListBox1->clear();
+    const QString good = m_dir.filePath("good.ps");
+    QVERIFY(writeFile(good, page("fine")));
+    m_form->ListBox1->addItem(good);
+    clickGo();
+    QCOMPARE(readPdf(output).pageCount, 1);
+    // The log is never cleared: the second run comes below the first.
+    QVERIFY(memoLines().size() > linesAfterFirst);
+    QCOMPARE(memoLines().constLast(), QStringLiteral("terminé..."));
+}
+
+void TestConversion::clearedShowCheckOpensNothing()
+{
+    RecordingOpener opener;
+    const QString source = m_dir.filePath("a.ps");
+    QVERIFY(writeFile(source, page("a")));
+    m_form->ListBox1->addItem(source);
+    m_form->FilenameEdit2->setFileName(m_dir.filePath("a.pdf"));
+    m_form->showcheck->setChecked(false);
+    clickGo();
+    QCOMPARE(readPdf(m_dir.filePath("a.pdf")).pageCount, 1);
+    QTest::qWait(300);
+    QVERIFY(opener.calls().isEmpty());
+}
+
+void TestConversion::viewBeforeAnyConversionOpensEmptyFile()
+{
+    RecordingOpener opener;
+    const QString output = m_dir.filePath("not yet.pdf");
+    m_form->FilenameEdit2->setFileName(output);
+    m_form->ShowBtnClick();
+    QVERIFY(QFileInfo::exists(output));
+    QCOMPARE(QFileInfo(output).size(), 0);
+    QCOMPARE(opener.calls(1), QStringList{output});
+}
+
+void TestConversion::outputWithoutFolderGoesToProgramFolder()
+{
+    RecordingOpener opener;
+    const QString name =
+        QStringLiteral("folivant-test-relative-%1.pdf").arg(QCoreApplication::applicationPid());
+    const QString written = m_form->ProgramFolder + name;
+    const QString source = m_dir.filePath("r.ps");
+    QVERIFY(writeFile(source, page("r")));
+    m_form->ListBox1->addItem(source);
+    m_form->FilenameEdit2->setFileName(name);
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(m_dir.path());
+    clickGo();
+    QDir::setCurrent(before);
+    const PdfInfo pdf = readPdf(written);
+    QFile::remove(written);
+    QCOMPARE(pdf.pageCount, 1);
+    // The viewer gets the file that was written, and nothing is made in the
+    // folder that was current.
+    QCOMPARE(opener.calls(1), QStringList{written});
+    QVERIFY(!QFileInfo::exists(m_dir.filePath(name)));
+}
+
+void TestConversion::addAndDeleteSources()
+{
+    const QString first = m_dir.filePath("first.ps");
+    const QString b = m_dir.filePath("b.ps");
+    const QString c = m_dir.filePath("c.prn");
+    for (const QString& f : {first, b, c})
+        QVERIFY(writeFile(f, page("x")));
+    m_form->ListBox1->addItem(first);
+    m_form->FilenameEdit2->setFileName(m_dir.filePath("first.PDF"));
+
+    bool cancelled = false;
+    QTimer::singleShot(0, this, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->reject();
+        cancelled = true;
+    });
+    m_form->AddBtnClick();
+    QVERIFY(cancelled);
+    QCOMPARE(m_form->ListBox1->count(), 1);
+
+    QTimer::singleShot(0, this, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->setDirectory(m_dir.path());
+        dialog->selectFile(QStringLiteral("\"b.ps\" \"c.prn\""));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    m_form->AddBtnClick();
+    QStringList items;
+    for (int i = 0; i < m_form->ListBox1->count(); ++i)
+        items << m_form->ListBox1->item(i)->text();
+    QCOMPARE(items, QStringList({first, b, c}));
+    QCOMPARE(m_form->FilenameEdit2->fileName(), m_dir.filePath("first.PDF"));
+    QCOMPARE(m_form->PageControl2->currentIndex(), 2);
+
+    // First and third of four selected: the second and fourth remain.
+    m_form->ListBox1->addItem(QStringLiteral("/fourth.ps"));
+    m_form->ListBox1->item(0)->setSelected(true);
+    m_form->ListBox1->item(2)->setSelected(true);
+    QTest::mouseClick(m_form->DelBtn, Qt::LeftButton);
+    items.clear();
+    for (int i = 0; i < m_form->ListBox1->count(); ++i)
+        items << m_form->ListBox1->item(i)->text();
+    QCOMPARE(items, QStringList({b, QStringLiteral("/fourth.ps")}));
+    // Nothing selected: nothing goes; an emptied list keeps the output name.
+    QTest::mouseClick(m_form->DelBtn, Qt::LeftButton);
+    QCOMPARE(m_form->ListBox1->count(), 2);
+    m_form->ListBox1->selectAll();
+    QTest::mouseClick(m_form->DelBtn, Qt::LeftButton);
+    QCOMPARE(m_form->ListBox1->count(), 0);
+    QCOMPARE(m_form->FilenameEdit2->fileName(), m_dir.filePath("first.PDF"));
+}
+
+void TestConversion::logLines()
+{
+    // What PostScript prints lands in the log, one line per output call.
+    const QString source = m_dir.filePath("talk.ps");
+    QVERIFY(writeFile(source, "%!PS\n(bonjour du fichier) = flush\nshowpage\n"));
+    m_form->ListBox1->addItem(source);
+    m_form->FilenameEdit2->setFileName(m_dir.filePath("talk.pdf"));
+    m_form->showcheck->setChecked(false);
+    clickGo();
+    QVERIFY(memoLines().contains(QStringLiteral("bonjour du fichier")));
+
+    // Lines as the callback makes them: carriage returns end a line, an
+    // empty output call is an empty line.
+    LogMemo* memo = m_form->Memo1;
+    memo->clear();
+    LogMemo fresh(nullptr);
+    fresh.appendLine(QString());
+    fresh.appendLine(QStringLiteral("abc\r"));
+    QCOMPARE(fresh.lineCount(), 2);
+    QCOMPARE(fresh.toPlainText(), QStringLiteral("\nabc"));
+    fresh.beginBatch();
+    fresh.appendLine(QStringLiteral("x"));
+    fresh.appendLine(QStringLiteral("y"));
+    fresh.endBatch();
+    QCOMPARE(fresh.toPlainText(), QStringLiteral("\nabc\nx\ny"));
+    QCOMPARE(fresh.lineCount(), 4);
+}
+
+QTEST_MAIN(TestConversion)
+#include "tst_conversion.moc"

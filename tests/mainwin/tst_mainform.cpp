@@ -1,0 +1,249 @@
+// The window as a whole: start-up state, resizing, closing, keyboard.
+
+#include "mainwin/FilenameEdit.h"
+#include "mainwin/LogMemo.h"
+#include "mainwin/MainUnit.h"
+#include "mainwin/NumericSpinEdit.h"
+#include "mainwin/PageDecor.h"
+#include "mainwin/PictureImage.h"
+#include "mainwin/StatusBar.h"
+#include "platform/MessageBox.h"
+#include "support/TestSupport.h"
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QtTest>
+
+class TestMainForm : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void startUpState();
+    void resizingMovesOnlyWhatFollowsTheWindow();
+    void closingAsksFirst_data();
+    void closingAsksFirst();
+    void logOffQuery();
+    void escapeRemovesSelectedSourcesOnlyOnItsPage_data();
+    void escapeRemovesSelectedSourcesOnlyOnItsPage();
+    void altShortcutsWorkOnTheirPage();
+    void homePageButtonOpensAddress();
+
+private:
+    void fillSources()
+    {
+        m_form->ListBox1->addItems({"/a.ps", "/b.ps", "/c.ps", "/d.ps"});
+        m_form->ListBox1->item(0)->setSelected(true);
+        m_form->ListBox1->item(2)->setSelected(true);
+    }
+    QStringList sources() const
+    {
+        QStringList items;
+        for (int i = 0; i < m_form->ListBox1->count(); ++i)
+            items << m_form->ListBox1->item(i)->text();
+        return items;
+    }
+    void showActive()
+    {
+        m_form->show();
+        m_form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_form));
+    }
+
+    TMainForm* m_form = nullptr;
+    QList<platform::MessageRequest> m_boxes;
+    platform::MsgAnswer m_answer = platform::MsgAnswer::Cancel;
+};
+
+void TestMainForm::init()
+{
+    m_boxes.clear();
+    m_answer = platform::MsgAnswer::Cancel;
+    platform::setMessageHandler([this](const platform::MessageRequest& request) {
+        m_boxes << request;
+        return m_answer;
+    });
+    m_form = new TMainForm;
+}
+
+void TestMainForm::cleanup()
+{
+    delete m_form;
+    platform::setMessageHandler({});
+}
+
+void TestMainForm::startUpState()
+{
+    m_form->centreOnScreen();
+    showActive();
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("Quorvex Folivant 2.0"));
+    const QRect screen = m_form->screen()->availableGeometry();
+    // Centred with the frame that the window manager adds; without one (as
+    // here) the client area is off by at most half the frame.
+    const QPoint middle = m_form->frameGeometry().center();
+    QVERIFY(qAbs(middle.x() - screen.center().x()) <= TMainForm::FrameWidth / 2 + 1);
+    QVERIFY(qAbs(middle.y() - screen.center().y()) <= TMainForm::FrameHeight / 2 + 1);
+
+    QCOMPARE(m_form->PageControl2->count(), 4);
+    QCOMPARE(m_form->PageControl2->currentIndex(), 1);
+    QCOMPARE(m_form->PageControl2->tabText(1), QStringLiteral("Choisir un fichier PostScript"));
+    QCOMPARE(m_form->KompatBox->currentIndex(), 0);
+    QCOMPARE(m_form->OptiBox->currentIndex(), 0);
+    QCOMPARE(m_form->DPIED->text(), QStringLiteral("72"));
+    QCOMPARE(m_form->ListBox1->count(), 0);
+    QCOMPARE(m_form->FilenameEdit2->fileName(), QString());
+    QCOMPARE(m_form->progressValue(), 0);
+    QVERIFY(!m_form->ProgramFolder.isEmpty());
+    QVERIFY(m_form->ProgramFolder.endsWith('/'));
+    for (const char* name : {"GoBtn1", "ueberbtn", "EndeBtn"})
+        QVERIFY(!m_form->findChild<QWidget*>(name)->isHidden());
+    for (const char* name : {"GoBtn1Down", "ueberBtn2", "EndeBtnDown"})
+        QVERIFY(m_form->findChild<QWidget*>(name)->isHidden());
+}
+
+void TestMainForm::resizingMovesOnlyWhatFollowsTheWindow()
+{
+    m_form->PageControl2->setCurrentIndex(2);
+    showActive();
+    const QRect list = m_form->ListBox1->geometry();
+    const QRect go = m_form->GoBtn1->geometry();
+    const QRect wwwBtn = m_form->wwwBtn->geometry();
+    const QSize before = m_form->size();
+    m_form->resize(before + QSize(150, 100));
+    QTRY_COMPARE(m_form->StatusBar1->width(), before.width() + 150);
+
+    // Follow the window: pages, header bands, the side panel's height, the
+    // log's width (at the foot of its area), the status bar, the right group.
+    QCOMPARE(m_form->PageControl2->width(), m_form->width());
+    QCOMPARE(m_form->StatusBar1->geometry().bottom(), m_form->centralWidget()->height() - 1);
+    QCOMPARE(m_form->TabSheet3->header()->width(), m_form->TabSheet3->width());
+    QCOMPARE(m_form->TabSheet3->header()->height(), 33);
+    m_form->PageControl2->setCurrentIndex(3);
+    QCOMPARE(m_form->TabSheet4->sidePanel()->width(), 209);
+    QCOMPARE(m_form->TabSheet4->sidePanel()->geometry().bottom(), m_form->TabSheet4->height() - 1);
+    QWidget* area = m_form->TabSheet3->area();
+    QCOMPARE(m_form->Memo1->geometry(), QRect(0, area->height() - 77, area->width(), 77));
+    QCOMPARE(m_form->Panel8->geometry().right(), m_form->Panel7->width() - 1);
+    QCOMPARE(m_form->Panel7->height(), 41);
+    QCOMPARE(m_form->StatusBar1->height(), 19);
+    // Keep their place and size.
+    QCOMPARE(m_form->ListBox1->geometry(), list);
+    QCOMPARE(m_form->GoBtn1->geometry(), go);
+    QCOMPARE(m_form->wwwBtn->geometry(), wwwBtn);
+    QCOMPARE(m_form->EndeBtn->geometry(), QRect(105, 4, 101, 30));
+}
+
+void TestMainForm::closingAsksFirst_data()
+{
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("cancel") << false;
+    QTest::newRow("ok") << true;
+}
+
+void TestMainForm::closingAsksFirst()
+{
+    QFETCH(bool, ok);
+    showActive();
+    m_answer = ok ? platform::MsgAnswer::Ok : platform::MsgAnswer::Cancel;
+    // The close box, the system menu, Alt+F4 and the task bar all come as a
+    // close request.
+    m_form->close();
+    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(m_boxes[0].text, QStringLiteral("Vous quittez le programme"));
+    QCOMPARE(m_boxes[0].caption, QStringLiteral("Quitter le programme"));
+    QCOMPARE(m_boxes[0].icon, platform::MsgIcon::Information);
+    QCOMPARE(m_boxes[0].buttons, platform::MsgButtons::OkCancel);
+    QCOMPARE(m_form->isVisible(), !ok);
+
+    // The quit button asks the same question.
+    if (!ok) {
+        m_form->EndeBtnClick();
+        QCOMPARE(m_boxes.size(), 2);
+        QVERIFY(m_form->isVisible());
+    }
+}
+
+void TestMainForm::logOffQuery()
+{
+    showActive();
+    QVERIFY(!m_form->queryEndSession());
+    QCOMPARE(m_boxes.size(), 1);
+    QVERIFY(m_form->isVisible());
+
+    m_answer = platform::MsgAnswer::Ok;
+    QVERIFY(m_form->queryEndSession());
+    // Confirmed once: the close that the session sends does not ask again.
+    m_form->close();
+    QCOMPARE(m_boxes.size(), 2);
+    QVERIFY(!m_form->isVisible());
+}
+
+void TestMainForm::escapeRemovesSelectedSourcesOnlyOnItsPage_data()
+{
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("modifier");
+    QTest::addColumn<bool>("removes");
+    QTest::newRow("list focused") << 2 << "ListBox1" << int(Qt::NoModifier) << true;
+    QTest::newRow("output field focused") << 2 << "FilenameEdit2" << int(Qt::NoModifier) << true;
+    QTest::newRow("resolution focused") << 2 << "DPIED" << int(Qt::NoModifier) << true;
+    QTest::newRow("log focused") << 2 << "Memo1" << int(Qt::NoModifier) << false;
+    QTest::newRow("with shift") << 2 << "ListBox1" << int(Qt::ShiftModifier) << false;
+    QTest::newRow("with ctrl") << 2 << "ListBox1" << int(Qt::ControlModifier) << false;
+    QTest::newRow("page size page") << 3 << "BreitEd" << int(Qt::NoModifier) << false;
+    QTest::newRow("choose page") << 1 << "" << int(Qt::NoModifier) << false;
+}
+
+void TestMainForm::escapeRemovesSelectedSourcesOnlyOnItsPage()
+{
+    QFETCH(int, page);
+    QFETCH(QString, focus);
+    QFETCH(int, modifier);
+    QFETCH(bool, removes);
+    fillSources();
+    m_form->PageControl2->setCurrentIndex(page);
+    showActive();
+    QWidget* target = focus.isEmpty() ? m_form->PageControl2 : m_form->findChild<QWidget*>(focus);
+    QVERIFY(target);
+    target->setFocus();
+    QWidget* receiver = QApplication::focusWidget() ? QApplication::focusWidget() : target;
+    QTest::keyClick(receiver, Qt::Key_Escape, Qt::KeyboardModifiers(modifier));
+    QCOMPARE(sources(), removes ? QStringList({"/b.ps", "/d.ps"})
+                                : QStringList({"/a.ps", "/b.ps", "/c.ps", "/d.ps"}));
+}
+
+void TestMainForm::altShortcutsWorkOnTheirPage()
+{
+    fillSources();
+    m_form->PageControl2->setCurrentIndex(3);
+    showActive();
+    m_form->BreitEd->setFocus();
+    QTest::keyClick(m_form->windowHandle(), Qt::Key_S, Qt::AltModifier);
+    QTest::qWait(250); // a mnemonic animates its button's click
+    QCOMPARE(sources().size(), 4);
+
+    m_form->PageControl2->setCurrentIndex(2);
+    m_form->ListBox1->setFocus();
+    QTest::keyClick(m_form->windowHandle(), Qt::Key_S, Qt::AltModifier);
+    QTRY_COMPARE(sources(), QStringList({"/b.ps", "/d.ps"}));
+}
+
+void TestMainForm::homePageButtonOpensAddress()
+{
+    testsupport::RecordingOpener opener;
+    showActive();
+    QTest::mouseClick(m_form->wwwBtn, Qt::LeftButton);
+    const QStringList calls = opener.calls(1);
+    QCOMPARE(calls.size(), 1);
+    QVERIFY(calls[0].startsWith(QStringLiteral("http://")));
+    QCOMPARE(m_form->wwwBtn->toolTip(), QStringLiteral("Aller à la page d'accueil de Quorvex"));
+}
+
+QTEST_MAIN(TestMainForm)
+#include "tst_mainform.moc"

@@ -1,0 +1,117 @@
+// Pictures of the window for the user guide. Runs only when
+// FOLIVANT_SHOTS_DIR names a folder to write them to, on a real display:
+//   FOLIVANT_SHOTS_DIR=docs QT_QPA_PLATFORM=xcb
+//   xvfb-run -a -s "-screen 0 1280x1024x24" build/bin/mainwin_tst_screenshots
+
+#include "mainwin/AboutBoxUnit.h"
+#include "mainwin/BrowsePage.h"
+#include "mainwin/FileSystemBrowser.h"
+#include "mainwin/MainUnit.h"
+#include "mainwin/QtTranslations.h"
+#include "platform/MessageBox.h"
+#include "support/TestSupport.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using testsupport::writeFile;
+
+namespace {
+// A small two-page document, as a printer driver would send it to a file.
+QByteArray samplePostScript(const QByteArray& title)
+{
+    QByteArray ps = "%!PS-Adobe-3.0\n%%Pages: 2\n%%EndComments\n";
+    for (int page = 1; page <= 2; ++page) {
+        ps += "%%Page: " + QByteArray::number(page) + " " + QByteArray::number(page) + "\n";
+        ps += "/Helvetica-Bold findfont 28 scalefont setfont 72 700 moveto (" + title + ") show\n";
+        ps += "/Helvetica findfont 14 scalefont setfont\n";
+        for (int line = 0; line < 20; ++line)
+            ps += "72 " + QByteArray::number(650 - line * 24) + " moveto (Ligne " +
+                  QByteArray::number(line + 1) + " de la page " + QByteArray::number(page) +
+                  ") show\n";
+        ps += "0 0 0.5 setrgbcolor 72 120 468 8 rectfill 0 setgray\nshowpage\n";
+    }
+    return ps + "%%EOF\n";
+}
+} // namespace
+
+class TestScreenshots : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void pagesAboutBoxAndConversion();
+
+private:
+    void save(QWidget* widget, const QString& name);
+    QString m_out;
+};
+
+void TestScreenshots::initTestCase()
+{
+    m_out = qEnvironmentVariable("FOLIVANT_SHOTS_DIR");
+    if (m_out.isEmpty())
+        QSKIP("FOLIVANT_SHOTS_DIR is not set");
+    QVERIFY(QDir().mkpath(m_out));
+    installQtTranslations(this);
+}
+
+void TestScreenshots::save(QWidget* widget, const QString& name)
+{
+    QTest::qWait(300);
+    QVERIFY(widget->grab().save(m_out + '/' + name));
+}
+
+void TestScreenshots::pagesAboutBoxAndConversion()
+{
+    QTemporaryDir dir;
+    const QString docs = dir.path() + "/Documents/Impressions/";
+    QVERIFY(writeFile(docs + "rapport-annuel.ps", samplePostScript("Rapport annuel 2003")));
+    QVERIFY(writeFile(docs + "facture-1204.prn", samplePostScript("Facture 1204")));
+    QVERIFY(writeFile(docs + "lettre au client.ps", samplePostScript("Lettre")));
+    QVERIFY(writeFile(docs + "notes.txt", "x"));
+    QVERIFY(QDir().mkpath(docs + "Archives"));
+    QVERIFY(QDir().mkpath(dir.path() + "/Documents/Devis"));
+
+    TMainForm form;
+    form.ProgramFolder = dir.path() + '/';
+    form.browsePage()->setPrefFolders({docs, dir.path() + "/Documents/Devis/"});
+    form.showcheck->setChecked(false);
+    form.centreOnScreen();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+    FileSystemBrowser* browser = form.browsePage()->browser();
+    QVERIFY(browser->selectFolder(docs));
+    QTRY_COMPARE(browser->listModel()->rowCount(browser->list()->rootIndex()), 4);
+    QTest::qWait(200);
+    browser->list()->setCurrentIndex(browser->listModel()->index(docs + "rapport-annuel.ps"));
+
+    form.PageControl2->setCurrentIndex(0);
+    save(&form, "page-aide.png");
+    form.PageControl2->setCurrentIndex(1);
+    save(&form, "page-choisir.png");
+    form.PageControl2->setCurrentIndex(3);
+    save(&form, "page-taille.png");
+
+    // Taking the file lands on the next page with the names filled in.
+    form.JamShellList1DblClick();
+    QCOMPARE(form.PageControl2->currentIndex(), 2);
+    save(&form, "page-creer.png");
+
+    form.GoBtn1Click();
+    QVERIFY(QFile::exists(docs + "rapport-annuel.PDF"));
+    save(&form, "conversion.png");
+
+    TAboutBox box(&form);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    save(&box, "about.png");
+}
+
+QTEST_MAIN(TestScreenshots)
+#include "tst_screenshots.moc"

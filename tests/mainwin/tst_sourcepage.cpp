@@ -1,0 +1,282 @@
+// Taking sources through the window: the file list, the preferred folders
+// and the filter, on real folders and files made by the test.
+
+#include "mainwin/BrowsePage.h"
+#include "mainwin/FileSystemBrowser.h"
+#include "mainwin/FilenameEdit.h"
+#include "mainwin/MainUnit.h"
+#include "platform/MessageBox.h"
+#include "support/TestSupport.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QtTest>
+
+using testsupport::readFile;
+using testsupport::writeFile;
+
+class TestSourcePage : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void doubleClickOnFileTakesIt();
+    void enterOnFileTakesItEnterOnFolderOpensIt();
+    void preferredFoldersMoveWithDuplicates();
+    void preferredFolderTakesTreeThere();
+    void missingPreferredFolderKeepsSelection();
+    void anyFileWithTheAllFilesFilter();
+    void unwritableProgramFolderStillUpdatesList();
+    void helpTextIsBuiltIn();
+
+private:
+    void showFolder(const QString& folder, int rows);
+    QRect rectOf(const QString& path) const;
+    QStringList prefEntries() const { return m_form->browsePage()->prefFolders(); }
+
+    QTemporaryDir* m_dir = nullptr;
+    QString m_root;
+    QString m_program;
+    TMainForm* m_form = nullptr;
+    FileSystemBrowser* m_browser = nullptr;
+    QList<platform::MessageRequest> m_boxes;
+};
+
+void TestSourcePage::init()
+{
+    m_dir = new QTemporaryDir;
+    m_root = m_dir->path();
+    m_program = m_root + "/program/";
+    QVERIFY(QDir().mkpath(m_program));
+    QVERIFY(writeFile(m_root + "/Mes docs/report.ps", "%!\n"));
+    QVERIFY(writeFile(m_root + "/Mes docs/archive.part1.prn", "%!\n"));
+    QVERIFY(writeFile(m_root + "/Mes docs/notes.txt", "x"));
+    QVERIFY(QDir().mkpath(m_root + "/Mes docs/sub"));
+    QVERIFY(writeFile(m_root + "/Print/page.ps", "%!\n"));
+    m_boxes.clear();
+    platform::setMessageHandler([this](const platform::MessageRequest& request) {
+        m_boxes.append(request);
+        return platform::MsgAnswer::Ok;
+    });
+    m_form = new TMainForm;
+    // The settings of this test live in its own sandbox.
+    m_form->ProgramFolder = m_program;
+    m_form->browsePage()->setPrefFolders({});
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    m_browser = m_form->browsePage()->browser();
+}
+
+void TestSourcePage::cleanup()
+{
+    delete m_form;
+    m_form = nullptr;
+    platform::setMessageHandler({});
+    delete m_dir;
+}
+
+void TestSourcePage::showFolder(const QString& folder, int rows)
+{
+    QVERIFY(m_browser->selectFolder(folder));
+    QTRY_COMPARE(m_browser->listModel()->rowCount(m_browser->list()->rootIndex()), rows);
+    // Rows settle into their sorted places a moment later.
+    QTest::qWait(50);
+}
+
+QRect TestSourcePage::rectOf(const QString& path) const
+{
+    return m_browser->list()->visualRect(m_browser->listModel()->index(path));
+}
+
+void TestSourcePage::doubleClickOnFileTakesIt()
+{
+    QCOMPARE(m_form->PageControl2->currentIndex(), 1);
+    m_form->ListBox1->addItems({"/x/1.ps", "/x/2.ps", "/x/3.ps"});
+    showFolder(m_root + "/Mes docs", 3);
+
+    const QRect rect = rectOf(m_root + "/Mes docs/report.ps");
+    QVERIFY(rect.isValid());
+    QTest::mouseClick(m_browser->list()->viewport(), Qt::LeftButton, {}, rect.center());
+    QTest::mouseDClick(m_browser->list()->viewport(), Qt::LeftButton, {}, rect.center());
+
+    // A double-click is no slow click: no rename starts after it.
+    QTest::qWait(QApplication::doubleClickInterval() + 100);
+    QVERIFY(!m_browser->isEditing());
+    QCOMPARE(m_form->ListBox1->count(), 1);
+    QCOMPARE(m_form->ListBox1->item(0)->text(), m_root + "/Mes docs/report.ps");
+    QCOMPARE(m_form->FilenameEdit2->fileName(), m_root + "/Mes docs/report.PDF");
+    QCOMPARE(m_form->PageControl2->currentIndex(), 2);
+    QCOMPARE(m_form->PageControl2->currentWidget()->objectName(), QStringLiteral("TabSheet3"));
+    QCOMPARE(prefEntries(), QStringList{m_root + "/Mes docs/"});
+    QCOMPARE(readFile(m_program + "folders.dat"), (m_root + "/Mes docs/\r\n").toUtf8());
+    QVERIFY(m_boxes.isEmpty());
+}
+
+void TestSourcePage::enterOnFileTakesItEnterOnFolderOpensIt()
+{
+    showFolder(m_root + "/Mes docs", 3);
+    auto* list = m_browser->list();
+    list->setFocus();
+
+    // A folder: opened, nothing taken, page and preferred folders unchanged.
+    list->setCurrentIndex(m_browser->listModel()->index(m_root + "/Mes docs/sub"));
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(m_browser->selectedFolder(), m_root + "/Mes docs/sub");
+    QCOMPARE(m_form->PageControl2->currentIndex(), 1);
+    QCOMPARE(m_form->ListBox1->count(), 0);
+    QVERIFY(!QFile::exists(m_program + "folders.dat"));
+
+    // Nothing selected: nothing.
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(m_form->PageControl2->currentIndex(), 1);
+
+    showFolder(m_root + "/Mes docs", 3);
+    list->setCurrentIndex(m_browser->listModel()->index(m_root + "/Mes docs/archive.part1.prn"));
+    QTest::keyClick(list, Qt::Key_Enter);
+    QCOMPARE(m_form->FilenameEdit2->fileName(), m_root + "/Mes docs/archive.part1.PDF");
+    QCOMPARE(m_form->PageControl2->currentIndex(), 2);
+
+    // Enter while renaming takes nothing.
+    m_form->PageControl2->setCurrentIndex(1);
+    m_form->ListBox1->clear();
+    list->setFocus();
+    list->setCurrentIndex(m_browser->listModel()->index(m_root + "/Mes docs/report.ps"));
+    QTest::keyClick(list, Qt::Key_F2);
+    QVERIFY(m_browser->isEditing());
+    QWidget* editor = QApplication::focusWidget();
+    QVERIFY(editor && editor != list);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCOMPARE(m_form->ListBox1->count(), 0);
+    QCOMPARE(m_form->PageControl2->currentIndex(), 1);
+}
+
+void TestSourcePage::preferredFoldersMoveWithDuplicates()
+{
+    const QString docs = m_root + "/Mes docs/";
+    m_form->browsePage()->setPrefFolders({"/a/", docs, "/b/", docs, "/c/"});
+    showFolder(m_root + "/Mes docs", 3);
+    m_browser->list()->setCurrentIndex(m_browser->listModel()->index(docs + "report.ps"));
+    m_form->JamShellList1DblClick();
+    // The later duplicate went; the earlier one stays below the top.
+    const QStringList expected{docs, "/a/", docs, "/b/", "/c/"};
+    QCOMPARE(prefEntries(), expected);
+    QCOMPARE(readFile(m_program + "folders.dat"), (expected.join("\r\n") + "\r\n").toUtf8());
+
+    // Taking from the folder now on top rewrites the file all the same; the
+    // later of the two equal entries is the one that moves.
+    QFile::remove(m_program + "folders.dat");
+    m_form->JamShellList1DblClick();
+    QCOMPARE(prefEntries(), (QStringList{docs, docs, "/a/", "/b/", "/c/"}));
+    QVERIFY(QFile::exists(m_program + "folders.dat"));
+
+    // Another folder adds one entry.
+    showFolder(m_root + "/Print", 1);
+    m_browser->list()->setCurrentIndex(m_browser->listModel()->index(m_root + "/Print/page.ps"));
+    m_form->JamShellList1DblClick();
+    QCOMPARE(prefEntries().size(), 6);
+    QCOMPARE(prefEntries().first(), m_root + "/Print/");
+}
+
+void TestSourcePage::preferredFolderTakesTreeThere()
+{
+    showFolder(m_root + "/Mes docs", 3);
+    m_form->browsePage()->setPrefFolders({m_root + "/Print/", ""});
+    auto* pref = m_form->PrefListBox;
+
+    // No current entry: nothing.
+    m_form->PrefListBoxDblClick();
+    QCOMPARE(m_browser->selectedFolder(), m_root + "/Mes docs");
+
+    const QRect rect = pref->visualItemRect(pref->item(0));
+    QTest::mouseDClick(pref->viewport(), Qt::LeftButton, {}, rect.center());
+    QCOMPARE(m_browser->selectedFolder(), m_root + "/Print");
+    QCOMPARE(m_browser->listFolder(), m_root + "/Print");
+    QCOMPARE(m_form->PageControl2->currentIndex(), 1);
+    QCOMPARE(prefEntries(), (QStringList{m_root + "/Print/", ""}));
+    QVERIFY(!QFile::exists(m_program + "folders.dat"));
+
+    // Enter on the empty entry goes to the root of the file system.
+    pref->setFocus();
+    pref->setCurrentRow(1);
+    QTest::keyClick(pref, Qt::Key_Return);
+    QCOMPARE(m_browser->selectedFolder(), QStringLiteral("/"));
+    QVERIFY(m_boxes.isEmpty());
+}
+
+void TestSourcePage::missingPreferredFolderKeepsSelection()
+{
+    showFolder(m_root + "/Mes docs", 3);
+    const QString gone = m_root + "/gone/";
+    m_form->browsePage()->setPrefFolders({gone});
+    m_form->PrefListBox->setCurrentRow(0);
+    m_form->PrefListBoxDblClick();
+    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(m_boxes.first().text, QStringLiteral("Unable to find path: ") + gone);
+    QCOMPARE(m_boxes.first().icon, platform::MsgIcon::Error);
+    QCOMPARE(m_browser->selectedFolder(), m_root + "/Mes docs");
+    QCOMPARE(prefEntries(), QStringList{gone});
+}
+
+void TestSourcePage::anyFileWithTheAllFilesFilter()
+{
+    auto* filter = m_form->FilterComboBox1;
+    QCOMPARE(filter->currentIndex(), 0);
+    QCOMPARE(m_browser->mask(), QStringLiteral("*.ps;*.prn"));
+    showFolder(m_root + "/Mes docs", 3);
+
+    // Pick "Tous les fichiers (*.*)" as a user does.
+    filter->setFocus();
+    QTest::keyClick(filter, Qt::Key_Down);
+    QCOMPARE(filter->currentText(), QStringLiteral("Tous les fichiers (*.*)"));
+    QCOMPARE(m_browser->mask(), QStringLiteral("*.*"));
+    QTRY_COMPARE(m_browser->listModel()->rowCount(m_browser->list()->rootIndex()), 4);
+    m_browser->list()->setCurrentIndex(
+        m_browser->listModel()->index(m_root + "/Mes docs/notes.txt"));
+    m_form->JamShellList1DblClick();
+    QCOMPARE(m_form->FilenameEdit2->fileName(), m_root + "/Mes docs/notes.PDF");
+}
+
+void TestSourcePage::unwritableProgramFolderStillUpdatesList()
+{
+    if (QFileInfo(QDir::rootPath()).isWritable())
+        QSKIP("permissions are not enforced for this user");
+    QFile::setPermissions(m_program, QFile::ReadOwner | QFile::ExeOwner);
+    showFolder(m_root + "/Print", 1);
+    m_browser->list()->setCurrentIndex(m_browser->listModel()->index(m_root + "/Print/page.ps"));
+    m_form->JamShellList1DblClick();
+    QFile::setPermissions(m_program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(prefEntries(), QStringList{m_root + "/Print/"});
+    QCOMPARE(m_form->PageControl2->currentIndex(), 2);
+    QVERIFY(m_boxes.isEmpty());
+    QCOMPARE(QDir(m_program).entryList(QDir::Files | QDir::Hidden).size(), 0);
+}
+
+void TestSourcePage::helpTextIsBuiltIn()
+{
+    QTextEdit* help = m_form->RichEdit1;
+    QCOMPARE(help->document()->blockCount(), 66);
+    QCOMPARE(help->document()->findBlockByNumber(8).text(), QStringLiteral(" "));
+    QVERIFY(help->font().bold());
+    QCOMPARE(help->font().pixelSize(), 15);
+    QCOMPARE(help->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(help->lineWrapMode(), QTextEdit::WidgetWidth);
+
+    // Typed text lives only as long as the window.
+    const QString builtIn = help->toPlainText();
+    help->setFocus();
+    QTest::keyClicks(help, "perdu");
+    QVERIFY(help->toPlainText() != builtIn);
+    delete m_form;
+    m_form = new TMainForm;
+    QCOMPARE(m_form->RichEdit1->toPlainText(), builtIn);
+}
+
+QTEST_MAIN(TestSourcePage)
+#include "tst_sourcepage.moc"

@@ -1,0 +1,101 @@
+// Output names, preferred-folder moves and the file-type masks.
+
+#include "mainwin/SourceSelection.h"
+
+#include <QtTest>
+
+class TestSourceSelection : public QObject
+{
+    Q_OBJECT
+private slots:
+    void outputName_data();
+    void outputName();
+    void preferredFolderMoves();
+    void masks();
+};
+
+void TestSourceSelection::outputName_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("output");
+    QTest::newRow("plain") << "/Docs/report.ps"
+                           << "/Docs/report.PDF";
+    QTest::newRow("last extension only") << "/Docs/archive.part1.prn"
+                                         << "/Docs/archive.part1.PDF";
+    QTest::newRow("dot only in a folder") << "/Old.dir/README"
+                                          << "/Old.dir/README.PDF";
+    QTest::newRow("trailing dot") << "/Docs/report."
+                                  << "/Docs/report.PDF";
+    QTest::newRow("upper case") << "/Docs/REPORT.PS"
+                                << "/Docs/REPORT.PDF";
+    QTest::newRow("any type") << "/Docs/notes.txt"
+                              << "/Docs/notes.PDF";
+    QTest::newRow("already pdf") << "/Docs/a.pdf"
+                                 << "/Docs/a.PDF";
+    QTest::newRow("blanks and accents") << "/Mes docs/Été 2003.ps"
+                                        << "/Mes docs/Été 2003.PDF";
+    QTest::newRow("colon is no separator here") << "/a/b:c.ps"
+                                                << "/a/b:c.PDF";
+    QTest::newRow("relative name") << "report.ps"
+                                   << "report.PDF";
+}
+
+void TestSourceSelection::outputName()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, output);
+    QCOMPARE(source::outputNameFor(source), output);
+}
+
+void TestSourceSelection::preferredFolderMoves()
+{
+    // A new folder goes on top.
+    QStringList folders;
+    source::moveToTop(folders, "/Docs/");
+    QCOMPARE(folders, QStringList{"/Docs/"});
+
+    // A folder at position 4 moves to the top; the count stays.
+    folders = QStringList{"/a/", "/b/", "/c/", "/d/", "/e/"};
+    source::moveToTop(folders, "/d/");
+    QCOMPARE(folders, (QStringList{"/d/", "/a/", "/b/", "/c/", "/e/"}));
+
+    // Already on top: same list.
+    source::moveToTop(folders, "/d/");
+    QCOMPARE(folders, (QStringList{"/d/", "/a/", "/b/", "/c/", "/e/"}));
+
+    // Case matters.
+    folders = QStringList{"/Docs/"};
+    source::moveToTop(folders, "/docs/");
+    QCOMPARE(folders, (QStringList{"/docs/", "/Docs/"}));
+
+    // With a duplicate only the later one goes.
+    folders = QStringList{"/x/", "/a/", "/y/", "/a/", "/z/"};
+    source::moveToTop(folders, "/a/");
+    QCOMPARE(folders, (QStringList{"/a/", "/x/", "/a/", "/y/", "/z/"}));
+
+    // No bound.
+    folders.clear();
+    for (int i = 0; i < 500; ++i)
+        source::moveToTop(folders, QStringLiteral("/f%1/").arg(i));
+    QCOMPARE(folders.size(), 500);
+    QCOMPARE(folders.first(), QStringLiteral("/f499/"));
+
+    QCOMPARE(source::withTrailingSlash("/a"), QStringLiteral("/a/"));
+    QCOMPARE(source::withTrailingSlash("/"), QStringLiteral("/"));
+}
+
+void TestSourceSelection::masks()
+{
+    const auto entries = source::filterEntries();
+    QCOMPARE(entries.size(), 2);
+    QCOMPARE(entries.at(0).text, QStringLiteral("Fichiers PostScript"));
+    QCOMPARE(entries.at(0).mask, QStringLiteral("*.ps;*.prn"));
+    QCOMPARE(entries.at(1).text, QStringLiteral("Tous les fichiers (*.*)"));
+    QCOMPARE(entries.at(1).mask, QStringLiteral("*.*"));
+    QCOMPARE(source::splitMask("*.ps;*.prn"), (QStringList{"*.ps", "*.prn"}));
+    QCOMPARE(source::splitMask("*.*"), QStringList{"*"});
+    QCOMPARE(source::splitMask(" *.ps ;;"), QStringList{"*.ps"});
+}
+
+QTEST_GUILESS_MAIN(TestSourceSelection)
+#include "tst_sourceselection.moc"

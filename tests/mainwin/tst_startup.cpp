@@ -1,0 +1,250 @@
+// Start-up and close with and without the settings files. The settings
+// live beside the program, so each case copies this test program into a
+// sandbox folder and runs the copy there as the window's program.
+
+#include "mainwin/BrowsePage.h"
+#include "mainwin/FileSystemBrowser.h"
+#include "mainwin/MainUnit.h"
+#include "mainwin/NumericSpinEdit.h"
+#include "mainwin/SettingsFiles.h"
+#include "platform/MessageBox.h"
+#include "support/TestSupport.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cstdio>
+
+using testsupport::readFile;
+using testsupport::writeFile;
+
+namespace {
+// The child: start the window, optionally set a page size and close it
+// with the given answer, and report what the window showed.
+int runChild(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(2);
+    platform::MsgAnswer answer = platform::MsgAnswer::Cancel;
+    if (args.contains("close-ok"))
+        answer = platform::MsgAnswer::Ok;
+    QJsonArray boxes;
+    platform::setMessageHandler([&](const platform::MessageRequest& request) {
+        boxes.append(request.text);
+        return answer;
+    });
+
+    auto* form = new TMainForm;
+    QJsonObject report;
+    report["programFolder"] = form->ProgramFolder;
+    report["prefFolders"] = QJsonArray::fromStringList(form->browsePage()->prefFolders());
+    report["prefCurrent"] = form->PrefListBox->currentRow();
+    report["breit"] = form->BreitEd->text();
+    report["hoch"] = form->HochEd->text();
+    report["width"] = form->WidthEd->text();
+    report["height"] = form->HeightEd->text();
+    report["tree"] = form->browsePage()->browser()->selectedFolder();
+    report["page"] = form->PageControl2->currentIndex();
+    report["filter"] = form->FilterComboBox1->currentText();
+    for (const QString& arg : args) {
+        if (arg.startsWith("set:")) {
+            form->BreitEd->setValue(arg.section(':', 1, 1).toDouble());
+            form->HochEd->setValue(arg.section(':', 2, 2).toDouble());
+        }
+    }
+    if (args.contains("close-ok") || args.contains("close-cancel")) {
+        form->show();
+        form->close();
+        report["closed"] = !form->isVisible();
+    }
+    report["boxes"] = boxes;
+    std::fputs(QJsonDocument(report).toJson(QJsonDocument::Compact).constData(), stdout);
+    delete form;
+    return 0;
+}
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void withoutFiles();
+    void withBothFiles();
+    void pageSizeIsBroughtIntoRange();
+    void shortAndLongOptions();
+    void cancelWritesNothingOkWritesPageSize();
+    void savedPageSizeComesBack();
+    void unwritableProgramFolder();
+
+private:
+    QJsonObject run(const QStringList& args = {});
+    QStringList sandboxFiles() const
+    {
+        return QDir(m_program).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+
+    QTemporaryDir* m_dir = nullptr;
+    QString m_program;
+    QString m_exeName;
+};
+
+void TestStartup::init()
+{
+    m_dir = new QTemporaryDir;
+    m_program = m_dir->path() + "/Folivant dossier é/";
+    QVERIFY(QDir().mkpath(m_program));
+    m_exeName = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), m_program + m_exeName));
+    QFile::setPermissions(m_program + m_exeName,
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+void TestStartup::cleanup()
+{
+    QFile::setPermissions(m_program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    delete m_dir;
+}
+
+QJsonObject TestStartup::run(const QStringList& args)
+{
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    child.setProcessEnvironment(env);
+    child.start(m_program + m_exeName, QStringList{"--child"} + args);
+    if (!child.waitForFinished(60000))
+        return {};
+    const QByteArray out = child.readAllStandardOutput();
+    const QJsonObject report = QJsonDocument::fromJson(out.mid(out.indexOf('{'))).object();
+    if (report.isEmpty())
+        qWarning() << out << child.readAllStandardError();
+    return report;
+}
+
+void TestStartup::withoutFiles()
+{
+    const QJsonObject r = run();
+    QCOMPARE(r["programFolder"].toString(), m_program);
+    QCOMPARE(r["prefFolders"].toArray().size(), 0);
+    QCOMPARE(r["breit"].toString(), QStringLiteral("215.90"));
+    QCOMPARE(r["hoch"].toString(), QStringLiteral("279.40"));
+    QCOMPARE(r["width"].toString(), QStringLiteral("8.50"));
+    QCOMPARE(r["height"].toString(), QStringLiteral("11.00"));
+    QCOMPARE(r["tree"].toString() + '/', m_program);
+    QCOMPARE(r["page"].toInt(), 1);
+    QCOMPARE(r["filter"].toString(), QStringLiteral("Fichiers PostScript"));
+    QCOMPARE(r["boxes"].toArray().size(), 0);
+    // Starting writes nothing.
+    QCOMPARE(sandboxFiles(), QStringList{m_exeName});
+}
+
+void TestStartup::withBothFiles()
+{
+    QVERIFY(writeFile(m_program + "folders.dat", "/gone/\r\n\r\n/a/\n/b/\r\n"));
+    QVERIFY(writeFile(m_program + "options.dat", settings::formatPageSize(210.0, 297.0)));
+    const QJsonObject r = run();
+    QCOMPARE(r["prefFolders"].toArray().toVariantList(), (QVariantList{"/gone/", "", "/a/\n/b/"}));
+    QCOMPARE(r["prefCurrent"].toInt(), -1);
+    QCOMPARE(r["breit"].toString(), QStringLiteral("210.00"));
+    QCOMPARE(r["hoch"].toString(), QStringLiteral("297.00"));
+    QCOMPARE(r["width"].toString(), QStringLiteral("8.27"));
+    QCOMPARE(r["height"].toString(), QStringLiteral("11.69"));
+    // The tree shows the program's folder, not a preferred one, and a
+    // missing preferred folder says nothing at start.
+    QCOMPARE(r["tree"].toString() + '/', m_program);
+    QCOMPARE(r["boxes"].toArray().size(), 0);
+}
+
+void TestStartup::pageSizeIsBroughtIntoRange()
+{
+    QVERIFY(writeFile(m_program + "options.dat", settings::formatPageSize(5.0, 20000.0)));
+    const QJsonObject r = run();
+    QCOMPARE(r["breit"].toString(), QStringLiteral("10.00"));
+    QCOMPARE(r["hoch"].toString(), QStringLiteral("10000.00"));
+    QCOMPARE(r["width"].toString(), QStringLiteral("0.50"));
+}
+
+void TestStartup::shortAndLongOptions()
+{
+    // 12 bytes: a whole width, half a height.
+    QVERIFY(writeFile(m_program + "options.dat", settings::formatPageSize(100.5, 1).left(12)));
+    QVERIFY(writeFile(m_program + "folders.dat", "/a/\r\n"));
+    QJsonObject r = run({"close-ok"});
+    QCOMPARE(r["breit"].toString(), QStringLiteral("100.50"));
+    QCOMPARE(r["hoch"].toString(), QStringLiteral("279.40"));
+    QCOMPARE(r["height"].toString(), QStringLiteral("11.00"));
+    QVERIFY(r["closed"].toBool());
+    // Saved whole afterwards; folders.dat is not written at close.
+    QCOMPARE(readFile(m_program + "options.dat"), settings::formatPageSize(100.5, 279.4));
+    QCOMPARE(readFile(m_program + "folders.dat"), QByteArray("/a/\r\n"));
+
+    // 3 bytes: nothing usable, the start-up size stays.
+    QVERIFY(writeFile(m_program + "options.dat", "abc"));
+    r = run();
+    QCOMPARE(r["breit"].toString(), QStringLiteral("215.90"));
+    QCOMPARE(r["hoch"].toString(), QStringLiteral("279.40"));
+
+    // 20 bytes: the first 16 count.
+    QVERIFY(writeFile(m_program + "options.dat", settings::formatPageSize(148, 210) + "junk"));
+    r = run();
+    QCOMPARE(r["breit"].toString(), QStringLiteral("148.00"));
+    QCOMPARE(r["hoch"].toString(), QStringLiteral("210.00"));
+}
+
+void TestStartup::cancelWritesNothingOkWritesPageSize()
+{
+    QJsonObject r = run({"close-cancel"});
+    QVERIFY(!r["closed"].toBool());
+    QCOMPARE(r["boxes"].toArray().toVariantList(), QVariantList{"Vous quittez le programme"});
+    QCOMPARE(sandboxFiles(), QStringList{m_exeName});
+
+    r = run({"close-ok"});
+    QVERIFY(r["closed"].toBool());
+    QCOMPARE(readFile(m_program + "options.dat"), settings::formatPageSize(215.9, 279.4));
+    QVERIFY(!QFile::exists(m_program + "folders.dat"));
+}
+
+void TestStartup::savedPageSizeComesBack()
+{
+    QVERIFY(run({"set:100.5:200.25", "close-ok"})["closed"].toBool());
+    QCOMPARE(readFile(m_program + "options.dat"), settings::formatPageSize(100.5, 200.25));
+    const QJsonObject r = run();
+    QCOMPARE(r["breit"].toString(), QStringLiteral("100.50"));
+    QCOMPARE(r["hoch"].toString(), QStringLiteral("200.25"));
+    QCOMPARE(r["width"].toString(), QStringLiteral("3.96"));
+    QCOMPARE(r["height"].toString(), QStringLiteral("7.88"));
+}
+
+void TestStartup::unwritableProgramFolder()
+{
+    if (QFileInfo(QDir::rootPath()).isWritable())
+        QSKIP("permissions are not enforced for this user");
+    QVERIFY(writeFile(m_program + "options.dat", settings::formatPageSize(148, 210)));
+    QFile::setPermissions(m_program + "options.dat", QFile::ReadOwner);
+    QFile::setPermissions(m_program, QFile::ReadOwner | QFile::ExeOwner);
+    const QJsonObject r = run({"set:300:400", "close-ok"});
+    QCOMPARE(r["breit"].toString(), QStringLiteral("148.00"));
+    QVERIFY(r["closed"].toBool());
+    QCOMPARE(r["boxes"].toArray().size(), 1); // the closing question only
+    QCOMPARE(readFile(m_program + "options.dat"), settings::formatPageSize(148, 210));
+}
+
+int main(int argc, char** argv)
+{
+    if (argc >= 2 && qstrcmp(argv[1], "--child") == 0)
+        return runChild(argc, argv);
+    QApplication app(argc, argv);
+    TestStartup test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_startup.moc"
