@@ -7,6 +7,11 @@
 namespace {
 // How often a long run brings the view up to date.
 constexpr qint64 ShowEveryMs = 100;
+// Lines gathered during a run share a paragraph of the document, up to this
+// many, separated by forced line breaks: a paragraph per line costs several
+// times what the interpreter takes to print it, a long paragraph costs
+// layout time whenever it is on screen.
+constexpr int LinesPerParagraph = 64;
 
 // A bare carriage return would start a new paragraph in the document; at
 // the end of a line it ends nothing more than the line itself.
@@ -29,8 +34,14 @@ LogMemo::LogMemo(QWidget* parent) : QPlainTextEdit(parent)
 
 void LogMemo::appendLine(const QString& line)
 {
-    if (m_pendingLines > 0)
-        m_pending += QLatin1Char('\n');
+    if (m_pendingLines > 0) {
+        if (++m_linesInParagraph < LinesPerParagraph) {
+            m_pending += QChar(QChar::LineSeparator);
+        } else {
+            m_pending += QLatin1Char('\n');
+            m_linesInParagraph = 0;
+        }
+    }
     m_pending += displayText(line);
     ++m_pendingLines;
     if (m_batchDepth == 0) {
@@ -71,11 +82,15 @@ void LogMemo::flush()
     m_lines += m_pendingLines;
     m_pending.clear();
     m_pendingLines = 0;
+    m_linesInParagraph = 0;
     QScrollBar* bar = verticalScrollBar();
     bar->setValue(bar->maximum());
 }
 
 int LogMemo::lineCount() const
 {
-    return m_lines > 0 || !document()->isEmpty() ? document()->blockCount() : 0;
+    if (m_lines == 0 && document()->isEmpty())
+        return 0;
+    // Forced line breaks count as the lines they are.
+    return int(toPlainText().count(QLatin1Char('\n'))) + 1;
 }

@@ -25,6 +25,7 @@ private:
     QString m_pending;
     int m_pendingLines = 0;
     int m_lines = 0; // lines added so far, empty ones included
+    int m_linesInParagraph = 0;
     int m_batchDepth = 0;
     QElapsedTimer m_sinceShown;
 };

@@ -83,7 +83,11 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Quorvex Folivant 2.0"));
     setWindowIcon(programIcon());
+    // The design's 11-pixel face, or the nearest one of Helvetica's width.
     QFont small = font();
+    small.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Arial"),
+                       QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
+                       QStringLiteral("Helvetica"), small.family()});
     small.setPixelSize(11);
     setFont(small);
     resize(OuterWidth - FrameWidth, OuterHeight - FrameHeight);
@@ -151,10 +155,9 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
         if (!manager.allowsInteraction())
             return;
-        const bool mayEnd = queryEndSession();
-        manager.release();
-        if (!mayEnd)
+        if (!queryEndSession())
             manager.cancel();
+        manager.release();
     });
 
     FormCreate();

@@ -34,7 +34,7 @@ class TMainForm : public QMainWindow
 {
     Q_OBJECT
 public:
-    // A Windows-style rectangle: right and bottom lie just outside it.
+    // A rectangle whose right and bottom edges lie just outside it.
     struct Rect
     {
         int32_t left = 0;

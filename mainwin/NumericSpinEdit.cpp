@@ -22,7 +22,12 @@ void NumericSpinEdit::setValue(double value)
 
 void NumericSpinEdit::setText(const QString& text)
 {
-    lineEdit()->setText(text);
+    // Writing counts as a change even when the text stays the same, so a
+    // partner field that disagrees is brought in line.
+    if (lineEdit()->text() == text)
+        emit changed();
+    else
+        lineEdit()->setText(text);
 }
 
 void NumericSpinEdit::stepBy(int steps)

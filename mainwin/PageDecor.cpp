@@ -86,7 +86,9 @@ PageSheet::PageSheet(const QString& name, const QString& headerText, const QStri
                                         BevelPanel::Bevel::Lowered, frame);
         titleBox->setGeometry(8, 8, 177, 73);
         auto* title = new QLabel(sideTitle, titleBox);
-        QFont black(QStringLiteral("Arial Black"));
+        QFont black;
+        black.setFamilies({QStringLiteral("Arial Black"), QStringLiteral("Arial"),
+                           QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans")});
         black.setPixelSize(19);
         black.setWeight(QFont::Black);
         title->setFont(black);

@@ -5,6 +5,28 @@
 #include "mainwin/QtTranslations.h"
 
 #include <QApplication>
+#include <QTimer>
+#include <QWindow>
+
+namespace {
+// Ends the program once its window has been shown and painted, so that the
+// start-up can be timed from outside (FOLIVANT_EXIT_WHEN_SHOWN).
+class ExitWhenShown : public QObject
+{
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // The window paints on its first expose, before the queued quit runs.
+        if (event->type() == QEvent::Expose || event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            // exit(), not quit(): quit() would ask the window to close first.
+            QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+        }
+        return false;
+    }
+};
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -16,6 +38,10 @@ int main(int argc, char** argv)
 
     TMainForm MainForm;
     MainForm.centreOnScreen();
+    if (qEnvironmentVariableIsSet("FOLIVANT_EXIT_WHEN_SHOWN")) {
+        MainForm.winId(); // makes the window handle to watch
+        MainForm.windowHandle()->installEventFilter(new ExitWhenShown(&MainForm));
+    }
     MainForm.show();
     return app.exec();
 }

@@ -132,6 +132,13 @@ void TestPageSize::typedInchesConvertThroughMillimetres()
     typeInto(m_form->HeightEd, QStringLiteral("10000"));
     QCOMPARE(m_form->HochEd->text(), QStringLiteral("10000.00"));
     QCOMPARE(m_form->HeightEd->text(), QStringLiteral("10000"));
+
+    // A preset that leaves the millimetres as they were still puts the
+    // inches in line.
+    typeInto(m_form->WidthEd, QStringLiteral("8.2677"));
+    QCOMPARE(m_form->BreitEd->text(), QStringLiteral("210.00"));
+    m_form->FormatA4BtnClick();
+    QCOMPARE(m_form->WidthEd->text(), QStringLiteral("8.27"));
 }
 
 void TestPageSize::typingUpdatesPartnerAtEveryKeystroke()
