@@ -128,9 +128,10 @@ void TestSetupWindow::positionsFollowTheDesktop()
     Calls calls;
     QVERIFY(CreateMainWindow(content(SetupKind::Installer, calls)));
     QCOMPARE(handles().desktopWidth, quint16(1024));
-    QCOMPARE(handles().mainWindow->pos(), QPoint(256, 204));
+    // The screen starts at 1280, 0 (see main): places count from its corner.
+    QCOMPARE(handles().mainWindow->pos(), QPoint(1280 + 256, 204));
     QVERIFY(CreateProgressWindow());
-    QCOMPARE(handles().progressWindow->pos(), QPoint(252, 204));
+    QCOMPARE(handles().progressWindow->pos(), QPoint(1280 + 252, 204));
     QCOMPARE(handles().progressWindow->parentWidget(), handles().mainWindow.data());
 
     // Truncating division, also when the desktop is smaller than the window.
@@ -572,13 +573,14 @@ void TestSetupWindow::wholeRunInTheEventLoop()
 
 int main(int argc, char** argv)
 {
-    // A desktop 1024 pixels wide, as the layouts are checked against.
+    // A desktop 1024 pixels wide, as the layouts are checked against. It is
+    // placed where a primary screen right of another one starts.
     QTemporaryDir dir;
     const QString config = dir.path() + "/screen.json";
     QFile file(config);
     if (!file.open(QIODevice::WriteOnly))
         return 2;
-    file.write(R"({"screens": [{"name": "desktop", "x": 0, "y": 0, "width": 1024,
+    file.write(R"({"screens": [{"name": "desktop", "x": 1280, "y": 0, "width": 1024,
                 "height": 768, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
     file.close();
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.toLocal8Bit());
