@@ -1,5 +1,6 @@
 #include "setupkit/InstallLog.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 
@@ -21,41 +22,71 @@ const char LF = '\n';
 
 // Reads text lines the way the log's authors wrote them: a line ends at CR,
 // an LF right after that CR is part of the line end, and a lone LF is an
-// ordinary character. Past the end every read gives an empty line.
+// ordinary character. Ctrl-Z ends the file, and past the end every read
+// gives an empty line. It reads from the device only as far as it is asked
+// to, so whatever follows the last entry is never loaded.
 class LineReader
 {
 public:
-    explicit LineReader(const QByteArray& bytes) : m_bytes(bytes), m_size(bytes.indexOf(CtrlZ))
-    {
-        if (m_size < 0)
-            m_size = bytes.size();
-    }
+    explicit LineReader(QIODevice& in) : m_in(in) {}
 
-    QByteArray readLine()
+    // The next line, read whole; only its first `keep` bytes are kept when
+    // `keep` is not negative.
+    QByteArray readLine(qsizetype keep = -1)
     {
-        if (atEnd())
-            return QByteArray();
-        const qsizetype start = m_pos;
-        qsizetype end = m_bytes.indexOf(CR, start);
-        if (end < 0 || end >= m_size)
-            end = m_size;
-        m_pos = end;
-        if (m_pos < m_size && m_bytes[m_pos] == CR) {
-            ++m_pos;
-            if (m_pos < m_size && m_bytes[m_pos] == LF)
+        QByteArray line;
+        while (fill()) {
+            const qsizetype cr = m_buffer.indexOf(CR, m_pos);
+            const qsizetype stop = cr < 0 ? m_buffer.size() : cr;
+            qsizetype take = stop - m_pos;
+            if (keep >= 0)
+                take = qMin(take, qMax<qsizetype>(0, keep - line.size()));
+            line.append(m_buffer.constData() + m_pos, take);
+            m_pos = stop;
+            if (cr >= 0) {
                 ++m_pos;
+                if (fill() && m_buffer.at(m_pos) == LF)
+                    ++m_pos;
+                break;
+            }
         }
-        return m_bytes.mid(start, end - start);
+        return line;
     }
 
-    // Ctrl-Z was cut off in the constructor, so "at its end" is simply
-    // "no byte left".
-    bool atEnd() const { return m_pos >= m_size; }
+    // No byte left, or the next one is Ctrl-Z.
+    bool atEnd() { return !fill(); }
+
+    // The device reported an error: what was read so far is not the file.
+    bool failed() const { return m_failed; }
 
 private:
-    const QByteArray& m_bytes;
-    qsizetype m_size;
+    // True when at least one byte before the end is buffered.
+    bool fill()
+    {
+        if (m_pos < m_buffer.size())
+            return true;
+        if (m_ended)
+            return false;
+        m_buffer.resize(ChunkSize);
+        const qint64 got = m_in.read(m_buffer.data(), ChunkSize);
+        m_buffer.resize(got > 0 ? qsizetype(got) : 0);
+        m_pos = 0;
+        if (got < 0)
+            m_failed = true;
+        const qsizetype ctrlZ = m_buffer.indexOf(CtrlZ);
+        if (ctrlZ >= 0)
+            m_buffer.truncate(ctrlZ);
+        if (got <= 0 || ctrlZ >= 0)
+            m_ended = true;
+        return !m_buffer.isEmpty();
+    }
+
+    static constexpr qsizetype ChunkSize = 16 * 1024;
+    QIODevice& m_in;
+    QByteArray m_buffer;
     qsizetype m_pos = 0;
+    bool m_ended = false;
+    bool m_failed = false;
 };
 
 int hexDigit(char c)
@@ -196,14 +227,19 @@ bool isSafeRelativePath(const QByteArray& fileName)
     return joinableToFolder(fileName);
 }
 
-bool ParseInstallLog(const QByteArray& bytes, InstallLog& log)
+namespace {
+
+bool parse(QIODevice& device, InstallLog& log)
 {
     log = InstallLog();
-    LineReader in(bytes);
+    LineReader in(device);
 
-    if (in.readLine() != QByteArray(HeaderLine))
+    // One byte more than the marker is enough to tell a longer line apart.
+    const QByteArray header(HeaderLine);
+    if (in.readLine(header.size() + 1) != header)
         return false;
-    if (in.readLine() != QByteArray(GuardLine))
+    const QByteArray guard(GuardLine);
+    if (in.readLine(guard.size() + 1) != guard)
         return false;
 
     log.ProductName = in.readLine();
@@ -236,10 +272,10 @@ bool ParseInstallLog(const QByteArray& bytes, InstallLog& log)
 
     for (int i = 0; i < log.EntryCount; ++i) {
         InstallEntry& entry = log.Entries[size_t(i)];
-        entry.FileName = in.readLine().left(MaxEntryText);
+        entry.FileName = in.readLine(MaxEntryText);
         if (in.atEnd())
             return false;
-        entry.Tag = in.readLine().left(MaxEntryText);
+        entry.Tag = in.readLine(MaxEntryText);
         if (in.atEnd())
             return false;
         // Both programs join FileName to a folder and the uninstaller deletes
@@ -247,7 +283,17 @@ bool ParseInstallLog(const QByteArray& bytes, InstallLog& log)
         if (!isSafeRelativePath(entry.FileName) || !joinableToFolder(entry.Tag))
             return false;
     }
-    return true;
+    return !in.failed();
+}
+
+} // namespace
+
+bool ParseInstallLog(const QByteArray& bytes, InstallLog& log)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return parse(buffer, log);
 }
 
 bool ReadInstallLog(const QString& folder, InstallLog& log)
@@ -259,10 +305,7 @@ bool ReadInstallLog(const QString& folder, InstallLog& log)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return false;
-    return ParseInstallLog(bytes, log);
+    return parse(file, log);
 }
 
 } // namespace setupkit

@@ -34,6 +34,8 @@ struct InstallLog
 
 // Reads folder + "Install.log" (folder ends with '/'). On success fills `log`
 // and returns true; any fault leaves `log` unspecified and returns false.
+// The file is read only up to the first byte after the entries; what follows
+// is neither loaded nor checked.
 // Besides the format's own checks a log is refused when its entry count is
 // outside 0..MaxEntries, when an entry's FileName or the ExtraFileName is not
 // isSafeRelativePath(), or when FolderName, GroupName or a Tag has a ".."

@@ -42,6 +42,9 @@ struct ProgramState
     std::function<void()> next;
     bool quitPosted = false;
     int exitCode = 0;
+    // The layouts place windows on a desktop whose top-left corner is 0, 0;
+    // here the primary screen may start anywhere in the virtual desktop.
+    QPoint desktopOrigin;
 };
 
 ProgramState& state()
@@ -478,12 +481,13 @@ bool CreateMainWindow(const MainWindowContent& content)
     const QRect desktop = screen ? screen->geometry() : QRect();
     h.desktopWidth = quint16(desktop.width());
     h.desktopHeight = quint16(desktop.height());
+    state().desktopOrigin = desktop.topLeft();
     h.FaceBrush = QBrush(QApplication::palette().color(QPalette::Button));
 
     if (!RegisterSetupClass(MainWndProc, MainClassName, QString(), h.FaceBrush))
         return false;
 
-    const QPoint at = mainWindowPosition(h.desktopWidth, h.desktopHeight);
+    const QPoint at = state().desktopOrigin + mainWindowPosition(h.desktopWidth, h.desktopHeight);
     SetupWindow* window = createWindow(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, MainClassName,
                                        mainWindowTitle(content.kind),
                                        WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MAXIMIZEBOX, at.x(),
@@ -587,7 +591,8 @@ bool CreateProgressWindow()
     if (!RegisterSetupClass(ProgressWndProc, ProgressClassName, QStringLiteral(""), h.FaceBrush))
         return false;
 
-    const QPoint at = progressWindowPosition(h.desktopWidth, h.desktopHeight);
+    const QPoint at =
+        state().desktopOrigin + progressWindowPosition(h.desktopWidth, h.desktopHeight);
     SetupWindow* window =
         createWindow(0, ProgressClassName, mainWindowTitle(h.kind), WS_CAPTION | WS_SYSMENU, at.x(),
                      at.y(), WindowWidth, WindowHeight, h.mainWindow);

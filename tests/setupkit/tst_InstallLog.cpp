@@ -63,6 +63,7 @@ private slots:
     void programFolderPrefix_data();
     void programFolderPrefix();
     void entryTextsCutAt99();
+    void sameWhereverTheBytesFall();
     void markersComparedExactly_data();
     void markersComparedExactly();
     void tagsHandedOverUntouched();
@@ -70,6 +71,7 @@ private slots:
     void unsafeNames();
     void longTextsKeptWhole();
     void readsFromDisk();
+    void stopsAfterTheTrailerTest();
     void refusesWhatCannotBeRead();
     void decodesWindows1252();
 };
@@ -324,6 +326,30 @@ void TestInstallLog::entryTextsCutAt99()
     QCOMPARE(log.entry(1).Tag, QByteArray("x"));
 }
 
+void TestInstallLog::sameWhereverTheBytesFall()
+{
+    // The file is read piece by piece. A long product name pushes every line
+    // end, the count, the entries and the trailer test across each place
+    // where a piece of a few KiB could end.
+    LogText text;
+    text.entryLines = {"folivant.exe", QByteArray(120, 't'), "Install.log", "NEIN!"};
+    text.trailer.clear();
+    for (const int boundary : {4096, 16384, 65536}) {
+        for (int length = boundary - 200; length <= boundary; ++length) {
+            text.product = QByteArray(length, 'p');
+            const QByteArray bare = text.bytes();
+            InstallLog log;
+            QVERIFY2(!parses(bare), QByteArray::number(length).constData());
+            QVERIFY2(!parses(bare + "\x1A\r\n"), QByteArray::number(length).constData());
+            QVERIFY2(parses(bare + "\r\n", &log), QByteArray::number(length).constData());
+            QCOMPARE(log.ProductName.size(), length);
+            QCOMPARE(log.entry(1).Tag, QByteArray(99, 't'));
+            QCOMPARE(log.entry(2).FileName, QByteArray("Install.log"));
+            QCOMPARE(log.entry(2).Tag, QByteArray("NEIN!"));
+        }
+    }
+}
+
 void TestInstallLog::markersComparedExactly_data()
 {
     QTest::addColumn<QByteArray>("header");
@@ -461,6 +487,42 @@ void TestInstallLog::readsFromDisk()
     const QString other = dir.path() + "/other/";
     QVERIFY(testsupport::writeFile(other + "install.log", LogText().bytes()));
     QVERIFY(!ReadInstallLog(other, log));
+}
+
+namespace {
+
+// Bytes this process has asked the kernel for so far; -1 when unknown.
+qint64 bytesRead()
+{
+    QFile io(QStringLiteral("/proc/self/io"));
+    if (!io.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> lines = io.readAll().split('\n');
+    for (const QByteArray& line : lines)
+        if (line.startsWith("rchar:"))
+            return line.mid(6).trimmed().toLongLong();
+    return -1;
+}
+
+} // namespace
+
+void TestInstallLog::stopsAfterTheTrailerTest()
+{
+    // Whatever follows the first byte after the entries is never read:
+    // here 64 MiB of it, which a reader of the whole file would load.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString folder = dir.path() + QLatin1Char('/');
+    QVERIFY(testsupport::writeFile(folder + "Install.log", LogText().bytes()));
+    QVERIFY(QFile::resize(folder + "Install.log", qint64(64) << 20));
+    const qint64 before = bytesRead();
+    if (before < 0)
+        QSKIP("no read accounting in /proc/self/io");
+    InstallLog log;
+    QVERIFY(ReadInstallLog(folder, log));
+    QCOMPARE(log.entry(2).Tag, QByteArray("NEIN!"));
+    QVERIFY2(bytesRead() - before < (qint64(1) << 20),
+             QByteArray::number(bytesRead() - before).constData());
 }
 
 void TestInstallLog::refusesWhatCannotBeRead()

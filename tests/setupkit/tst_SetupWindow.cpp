@@ -54,6 +54,26 @@ QWidget* control(QWidget* window, const char* name)
     return window ? window->findChild<QWidget*>(QLatin1String(name)) : nullptr;
 }
 
+// Both windows of a program carry its title.
+QString title(int kind)
+{
+    return SetupKind(kind) == SetupKind::Installer
+               ? QStringLiteral("Quorvex Programme d'installation")
+               : QStringLiteral("Quorvex Programme de désinstallation");
+}
+
+// Centred static controls are the banners and the progress text; every
+// other text starts at the left.
+void checkAlignment(QWidget* c, const QString& name)
+{
+    if (auto* label = qobject_cast<QLabel*>(c)) {
+        const bool centred =
+            name == "welcomeBanner" || name == "progressBanner" || name == "progressText";
+        QCOMPARE(label->alignment() & Qt::AlignHorizontal_Mask,
+                 Qt::Alignment(centred ? Qt::AlignHCenter : Qt::AlignLeft));
+    }
+}
+
 QColor pixel(QWidget* widget, int x, int y)
 {
     return widget->grab().toImage().pixelColor(x, y);
@@ -80,6 +100,7 @@ class TestSetupWindow : public QObject
 private slots:
     void cleanup();
     void positionsFollowTheDesktop();
+    void captionButtons();
     void mainWindowLayout_data();
     void mainWindowLayout();
     void progressWindowLayout_data();
@@ -107,15 +128,33 @@ void TestSetupWindow::positionsFollowTheDesktop()
     Calls calls;
     QVERIFY(CreateMainWindow(content(SetupKind::Installer, calls)));
     QCOMPARE(handles().desktopWidth, quint16(1024));
-    QCOMPARE(handles().mainWindow->pos(), QPoint(256, 204));
+    // The screen starts at 1280, 0 (see main): places count from its corner.
+    QCOMPARE(handles().mainWindow->pos(), QPoint(1280 + 256, 204));
     QVERIFY(CreateProgressWindow());
-    QCOMPARE(handles().progressWindow->pos(), QPoint(252, 204));
+    QCOMPARE(handles().progressWindow->pos(), QPoint(1280 + 252, 204));
     QCOMPARE(handles().progressWindow->parentWidget(), handles().mainWindow.data());
 
     // Truncating division, also when the desktop is smaller than the window.
     QCOMPARE(mainWindowPosition(1023, 767), QPoint(255, 203));
     QCOMPARE(progressWindowPosition(1023, 767), QPoint(251, 203));
     QCOMPARE(mainWindowPosition(499, 299), QPoint(-6, -30));
+}
+
+void TestSetupWindow::captionButtons()
+{
+    // Main window: close and maximise boxes. Progress window: close box only,
+    // and its size stays.
+    Calls calls;
+    QVERIFY(CreateMainWindow(content(SetupKind::Installer, calls)));
+    const Qt::WindowFlags main = handles().mainWindow->windowFlags();
+    QVERIFY(main & Qt::WindowCloseButtonHint);
+    QVERIFY(main & Qt::WindowMaximizeButtonHint);
+    QVERIFY(!(main & Qt::WindowMinimizeButtonHint));
+    QVERIFY(CreateProgressWindow());
+    SetupWindow* progress = handles().progressWindow;
+    QVERIFY(progress->windowFlags() & Qt::WindowCloseButtonHint);
+    QVERIFY(!(progress->windowFlags() & Qt::WindowMaximizeButtonHint));
+    QCOMPARE(progress->minimumSize(), progress->maximumSize());
 }
 
 void TestSetupWindow::mainWindowLayout_data()
@@ -183,7 +222,7 @@ void TestSetupWindow::mainWindowLayout()
     Calls calls;
     QVERIFY(CreateMainWindow(content(SetupKind(kind), calls)));
     SetupWindow* window = handles().mainWindow;
-    QCOMPARE(window->windowTitle(), mainWindowTitle(SetupKind(kind)));
+    QCOMPARE(window->windowTitle(), title(kind));
     QCOMPARE(window->width(), 514);
     QWidget* c = control(window, name.toLatin1());
     if (text == "-") {
@@ -194,6 +233,7 @@ void TestSetupWindow::mainWindowLayout()
     QCOMPARE(GetWindowText(c), text);
     QCOMPARE(c->geometry(), place);
     QVERIFY(c->isEnabled());
+    checkAlignment(c, name);
     if (auto* button = qobject_cast<QPushButton*>(c))
         QCOMPARE(button->isDefault(), name == "nextButton");
 }
@@ -240,12 +280,13 @@ void TestSetupWindow::progressWindowLayout()
     // Built but not shown; the main window is gone from the screen already.
     QVERIFY(!handles().mainWindow->isVisible());
     QVERIFY(!window->isVisible());
-    QCOMPARE(window->windowTitle(), mainWindowTitle(SetupKind(kind)));
+    QCOMPARE(window->windowTitle(), title(kind));
     QWidget* c = control(window, name.toLatin1());
     QVERIFY(c);
     QCOMPARE(GetWindowText(c), text);
     QCOMPARE(c->geometry(), place);
     QCOMPARE(c->isEnabled(), !qobject_cast<QPushButton*>(c));
+    checkAlignment(c, name);
     ShowProgressWindow();
     QVERIFY(window->isVisible());
 }
@@ -532,13 +573,14 @@ void TestSetupWindow::wholeRunInTheEventLoop()
 
 int main(int argc, char** argv)
 {
-    // A desktop 1024 pixels wide, as the layouts are checked against.
+    // A desktop 1024 pixels wide, as the layouts are checked against. It is
+    // placed where a primary screen right of another one starts.
     QTemporaryDir dir;
     const QString config = dir.path() + "/screen.json";
     QFile file(config);
     if (!file.open(QIODevice::WriteOnly))
         return 2;
-    file.write(R"({"screens": [{"name": "desktop", "x": 0, "y": 0, "width": 1024,
+    file.write(R"({"screens": [{"name": "desktop", "x": 1280, "y": 0, "width": 1024,
                 "height": 768, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
     file.close();
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.toLocal8Bit());
