@@ -34,6 +34,12 @@ struct InstallLog
 
 // Reads folder + "Install.log" (folder ends with '/'). On success fills `log`
 // and returns true; any fault leaves `log` unspecified and returns false.
+// Besides the format's own checks a log is refused when its entry count is
+// outside 0..MaxEntries, when an entry's FileName or the ExtraFileName is not
+// isSafeRelativePath(), or when FolderName, GroupName or a Tag has a ".."
+// component or a NUL byte: all of them end up joined to folders that the
+// uninstaller deletes from. ProductName and FolderName are kept whole, at
+// any length.
 bool ReadInstallLog(const QString& folder, InstallLog& log);
 
 // The same checks on bytes already in memory (the file's whole content).
@@ -46,7 +52,7 @@ QString fromWindows1252(const QByteArray& bytes);
 QString logPath(const QByteArray& bytes);
 
 // True when an entry's FileName may be joined to a folder: relative, no
-// drive letter, no ".." component with either separator.
+// drive letter, no ".." component with either separator, no NUL byte.
 bool isSafeRelativePath(const QByteArray& fileName);
 
 } // namespace setupkit
