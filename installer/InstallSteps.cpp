@@ -101,6 +101,11 @@ void makeEntryFolder(const QString& destination, const QString& fileName)
 
 } // namespace
 
+void SetupProgress::finish(const QString& text, const QString& caption)
+{
+    inform(progressWindow(), text, caption, platform::MsgIcon::Information, true);
+}
+
 BaseFolder DefaultBaseFolder()
 {
     BaseFolder base;
@@ -249,8 +254,8 @@ void RunInstallation(Installer& installer, const QString& sourceField, const QSt
             platform::shellOpen(installer.InstallFolder + setupkit::logPath(entry.FileName));
     }
 
-    inform(progress.progressWindow(), QStringLiteral("L'installation est terminée!"),
-           QStringLiteral("Installation terminée"), platform::MsgIcon::Information, true);
+    progress.finish(QStringLiteral("L'installation est terminée!"),
+                    QStringLiteral("Installation terminée"));
 }
 
 } // namespace installer

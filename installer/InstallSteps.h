@@ -23,6 +23,8 @@ public:
     virtual void setWaitCursor(bool wait) { (void)wait; }
     // Owner of the boxes shown during and after the work.
     virtual QWidget* progressWindow() const { return nullptr; }
+    // The final message; the window then ends the program.
+    virtual void finish(const QString& text, const QString& caption);
 };
 
 struct BaseFolder

@@ -122,10 +122,16 @@ void RunUninstallation(const Uninstallation& work, const UninstallUi& ui)
         QString::fromLatin1(UninstallKeyBase) + setupkit::fromWindows1252(log.FolderName);
     DeleteKeyTree(platform::Hive::Machine, keyPath);
 
+    const QString text = QStringLiteral("La désinstallation est terminée!");
+    const QString caption = QStringLiteral("Désinstallation terminée");
+    if (ui.finish) {
+        ui.finish(text, caption);
+        return;
+    }
     platform::MessageRequest done;
     done.owner = ui.progressWindow ? ui.progressWindow() : nullptr;
-    done.text = QStringLiteral("La désinstallation est terminée!");
-    done.caption = QStringLiteral("Désinstallation terminée");
+    done.text = text;
+    done.caption = caption;
     done.icon = platform::MsgIcon::Information;
     done.taskModal = true;
     platform::showMessage(done);

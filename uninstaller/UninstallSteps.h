@@ -31,6 +31,9 @@ struct UninstallUi
 {
     std::function<void()> showProgressWindow;
     std::function<QWidget*()> progressWindow; // owner of the final message
+    // Shows the final message and ends the program; unset, the message
+    // is shown here.
+    std::function<void(const QString& text, const QString& caption)> finish;
 };
 
 // Removes the listed files, the menu entries and their folder, and the

@@ -115,8 +115,10 @@ void TestUninstallSteps::afterMachineWideInstallation()
     MessageRecorder boxes;
     QWidget progressWindow;
     int shown = 0;
-    uninstaller::RunUninstallation(
-        fromFolder(target), {[&] { ++shown; }, [&]() -> QWidget* { return &progressWindow; }});
+    uninstaller::UninstallUi ui;
+    ui.showProgressWindow = [&] { ++shown; };
+    ui.progressWindow = [&]() -> QWidget* { return &progressWindow; };
+    uninstaller::RunUninstallation(fromFolder(target), ui);
     QCOMPARE(shown, 1);
     // Nothing reported on the way: only the final message.
     QCOMPARE(boxes.texts(), QStringList{"La désinstallation est terminée!"});
