@@ -1,0 +1,45 @@
+#pragma once
+// The conversion job: from the window's choices to one interpreter run.
+
+#include "convert/GsDll.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QObject;
+
+// KompatBox index to the compatibility switch; any other index gives 1.2.
+QString compatibilityArgument(int index);
+// OptiBox index to the optimisation switch; any other index gives /default.
+QString optimisationArgument(int index);
+
+// Creates the file empty when it is missing (a failure is ignored), then
+// returns its short form: the path itself, or "" when it still does not exist.
+QString ShortFileName(const QString& path);
+
+struct JobInput
+{
+    QStringList sources;
+    QString outputName;
+    int compatIndex = 0;
+    int optiIndex = 0;
+    int resolution = 72;
+    double widthMm = 215.90;
+    double heightMm = 279.40;
+};
+
+// The interpreter's argument vector: 11 fixed slots, then one per source.
+// Creates missing files through ShortFileName, so call it with the program
+// folder current as a run does.
+std::vector<std::string> BuildArgVector(const JobInput& job);
+
+// One run as the window's start button makes it, short of the log line:
+// program folder current, vector, media rectangle, gsdll_init, gsdll_exit
+// when that returned 0, `beforeRestore`, old directory current again.
+// Returns gsdll_init's result.
+int32_t RunConversion(const JobInput& job, GsdllCallback callback, QObject* window,
+                      const std::function<void()>& beforeRestore = {});

@@ -1,0 +1,42 @@
+#pragma once
+// The interpreter component: a whole conversion in one call, over libgs's
+// instance API.
+//
+// One run is gsdll_setpdfmediarect (optional), gsdll_init, and gsdll_exit when
+// gsdll_init returned 0. A failed gsdll_init has already released everything,
+// so the next run works either way.
+//
+// The callback receives message 1 when the interpreter wants standard input
+// (the answer is the number of bytes of the buffer to hand over; the buffer
+// holds a line feed beforehand) and message 2 for everything the interpreter
+// writes to its standard output or error (the answer is the bytes taken).
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class QObject;
+
+using GsdllCallback = int32_t (*)(int32_t message, char* str, uint32_t count);
+
+// Fixes the page size of every page of the next run to (x0,y0)-(x1,y1) in
+// points; pages made for another size are scaled and centred. Only kind 1 is
+// known. Returns 0, or a negative value when the rectangle is refused.
+int32_t gsdll_setpdfmediarect(int32_t kind, int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+
+// Runs the interpreter on argv (argv[0] is the program-name slot) until it has
+// finished. The vector is copied; nothing points into it afterwards. When hwnd
+// is set, progress in per cent of the sources' bytes is sent to it as a
+// WmUserEvent at least at every page, and 100 after a successful run.
+// Returns 0 on success, the interpreter's (negative) error code otherwise.
+int32_t gsdll_init(GsdllCallback callback, QObject* hwnd, int32_t argc, char** argv);
+
+// Shuts down the interpreter of a successful gsdll_init; this completes the
+// output file. Returns 0, or the interpreter's error code.
+int32_t gsdll_exit();
+
+// The arguments a run with a media rectangle of width x height points gives
+// the interpreter: args with the switches that fix the page size added
+// before the first code or file.
+std::vector<std::string> withMediaArguments(std::vector<std::string> args, int32_t width,
+                                            int32_t height);

@@ -1,0 +1,32 @@
+#include "convert/PageSize.h"
+
+#include <cmath>
+#include <limits>
+
+int32_t mmToPoints(double mm)
+{
+    double points = mm / MmPerInch * 72.0;
+    if (!std::isfinite(points))
+        return 0;
+    // nearbyint follows the default rounding mode: nearest, halves to even.
+    points = std::nearbyint(points);
+    constexpr double lo = std::numeric_limits<int32_t>::min();
+    constexpr double hi = std::numeric_limits<int32_t>::max();
+    return static_cast<int32_t>(points < lo ? lo : (points > hi ? hi : points));
+}
+
+const std::vector<PagePreset>& pagePresets()
+{
+    static const std::vector<PagePreset> presets = {
+        {"FormatA4Btn", QStringLiteral("Format A4"), 210.0, 297.0},
+        {"FormatLetterBtn", QStringLiteral("Format lettre US"), 8.5 * MmPerInch, 11.0 * MmPerInch},
+        {"FormatLegalBtn", QStringLiteral("Format légal US"), 8.5 * MmPerInch, 14.0 * MmPerInch},
+        {"FormatExecutiveBtn", QStringLiteral("Format executive US"), 7.25 * MmPerInch,
+         10.5 * MmPerInch},
+        {"FormatTabloidBtn", QStringLiteral("Format tabloïd"), 11.0 * MmPerInch, 17.0 * MmPerInch},
+        // 148.5, not the standard's 148: the figure the page has always used.
+        {"FormatA5Btn", QStringLiteral("Format A5"), 148.5, 210.0},
+        {"FormatA3Btn", QStringLiteral("Format A3"), 297.0, 420.0},
+    };
+    return presets;
+}

@@ -1,0 +1,201 @@
+// folivant-convert: the window's conversion from a terminal. Same vector,
+// same interpreter component; the interpreter's output goes to stdout.
+
+#include "convert/ConversionJob.h"
+#include "convert/PageSize.h"
+#include "convert/WmUser.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+bool g_barShown = false; // the progress bar is on the terminal's last line
+
+int32_t printOutput(int32_t message, char* str, uint32_t count)
+{
+    if (message == 1)
+        return 1; // the page prompt: the line feed already in the buffer
+    if (message != 2)
+        return 0;
+    if (g_barShown && count > 0) {
+        // Clear the bar's line so the text does not run into it; the next
+        // progress report draws it again below.
+        std::fputs("\r\x1b[K", stderr);
+        g_barShown = false;
+    }
+    std::fwrite(str, 1, count, stdout);
+    std::fflush(stdout);
+    return int32_t(count);
+}
+
+// Draws the component's progress on a terminal, on one line.
+class ProgressBar : public QObject
+{
+public:
+    bool event(QEvent* e) override
+    {
+        if (e->type() != QEvent::Type(WM_USER))
+            return QObject::event(e);
+        const int percent = int(static_cast<WmUserEvent*>(e)->wParam());
+        const int filled = std::clamp(percent, 0, 100) * Width / 100;
+        std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, Bar, Width - filled, "", percent);
+        std::fflush(stderr);
+        g_barShown = true;
+        return true;
+    }
+    void finish()
+    {
+        if (g_barShown)
+            std::fputc('\n', stderr);
+        g_barShown = false;
+    }
+
+private:
+    static constexpr int Width = 40;
+    static constexpr const char* Bar = "########################################";
+};
+
+bool parsePage(const QString& text, double& width, double& height)
+{
+    static const struct
+    {
+        const char* name;
+        const char* button;
+    } names[] = {{"a4", "FormatA4Btn"},
+                 {"letter", "FormatLetterBtn"},
+                 {"legal", "FormatLegalBtn"},
+                 {"executive", "FormatExecutiveBtn"},
+                 {"tabloid", "FormatTabloidBtn"},
+                 {"a5", "FormatA5Btn"},
+                 {"a3", "FormatA3Btn"}};
+    const QString key = text.trimmed().toLower();
+    for (const auto& n : names) {
+        if (key != QLatin1String(n.name))
+            continue;
+        for (const PagePreset& preset : pagePresets()) {
+            if (qstrcmp(preset.buttonName, n.button) == 0) {
+                width = preset.widthMm;
+                height = preset.heightMm;
+                return true;
+            }
+        }
+    }
+    const QStringList parts = key.split(QLatin1Char('x'));
+    if (parts.size() != 2)
+        return false;
+    bool okW = false;
+    bool okH = false;
+    const double w = parts[0].trimmed().toDouble(&okW);
+    const double h = parts[1].trimmed().toDouble(&okH);
+    // The bounds of the window's millimetre fields.
+    if (!okW || !okH || w < 10 || w > 10000 || h < 10 || h > 10000)
+        return false;
+    width = w;
+    height = h;
+    return true;
+}
+
+int fail(const QString& message)
+{
+    std::fprintf(stderr, "folivant-convert: %s\n", qPrintable(message));
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("folivant-convert"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Converts PostScript files into one PDF, their pages in the order given,\n"
+                       "with the same settings as the Folivant window."));
+    parser.addHelpOption();
+    const QCommandLineOption outputOpt({QStringLiteral("o"), QStringLiteral("output")},
+                                       QStringLiteral("The PDF to write (required)."),
+                                       QStringLiteral("OUT.pdf"));
+    const QCommandLineOption compatOpt(
+        {QStringLiteral("c"), QStringLiteral("compat")},
+        QStringLiteral("PDF compatibility: 0 = PDF 1.2 (default), 1 = PDF 1.3, 2 = PDF 1.4."),
+        QStringLiteral("INDEX"), QStringLiteral("0"));
+    const QCommandLineOption optiOpt(
+        {QStringLiteral("O"), QStringLiteral("optimise")},
+        QStringLiteral("Optimisation: 0 = default (default), 1 = screen, 2 = printer,\n"
+                       "3 = prepress."),
+        QStringLiteral("INDEX"), QStringLiteral("0"));
+    const QCommandLineOption resolutionOpt(
+        {QStringLiteral("r"), QStringLiteral("resolution")},
+        QStringLiteral("Image resolution in pixels per inch, 10 to 100000 (default 72)."),
+        QStringLiteral("DPI"), QStringLiteral("72"));
+    const QCommandLineOption pageOpt(
+        {QStringLiteral("p"), QStringLiteral("page")},
+        QStringLiteral("Page size: a4, letter, legal, executive, tabloid, a5, a3,\n"
+                       "or WIDTHxHEIGHT in millimetres (default 215.90x279.40)."),
+        QStringLiteral("SIZE"));
+    const QCommandLineOption landscapeOpt({QStringLiteral("l"), QStringLiteral("landscape")},
+                                          QStringLiteral("Swap width and height."));
+    parser.addOptions({outputOpt, compatOpt, optiOpt, resolutionOpt, pageOpt, landscapeOpt});
+    parser.addPositionalArgument(QStringLiteral("IN.ps"),
+                                 QStringLiteral("PostScript files, one or more."),
+                                 QStringLiteral("IN.ps..."));
+    parser.process(app);
+
+    JobInput job;
+    bool ok = false;
+    job.compatIndex = parser.value(compatOpt).toInt(&ok);
+    if (!ok || job.compatIndex < 0 || job.compatIndex > 2)
+        return fail(QStringLiteral("--compat takes 0, 1 or 2."));
+    job.optiIndex = parser.value(optiOpt).toInt(&ok);
+    if (!ok || job.optiIndex < 0 || job.optiIndex > 3)
+        return fail(QStringLiteral("--optimise takes 0, 1, 2 or 3."));
+    job.resolution = parser.value(resolutionOpt).toInt(&ok);
+    if (!ok || job.resolution < 10 || job.resolution > 100000)
+        return fail(QStringLiteral("--resolution takes a whole number from 10 to 100000."));
+    if (parser.isSet(pageOpt) && !parsePage(parser.value(pageOpt), job.widthMm, job.heightMm))
+        return fail(
+            QStringLiteral("unknown page size \"%1\"; see --help.").arg(parser.value(pageOpt)));
+    if (parser.isSet(landscapeOpt))
+        std::swap(job.widthMm, job.heightMm);
+
+    // The run makes the program's folder current: every name is made
+    // absolute against the directory the user called from.
+    const QString output = parser.value(outputOpt);
+    if (output.isEmpty())
+        return fail(QStringLiteral("no output file; give one with -o OUT.pdf."));
+    job.outputName = QFileInfo(output).absoluteFilePath();
+    const QStringList inputs = parser.positionalArguments();
+    if (inputs.isEmpty())
+        return fail(QStringLiteral("no PostScript file to convert; see --help."));
+    for (const QString& input : inputs) {
+        const QFileInfo info(input);
+        // Only a missing name is refused here: the window would create it
+        // empty. Anything else is the interpreter's to judge.
+        if (!info.exists())
+            return fail(QStringLiteral("%1: no such file.").arg(input));
+        job.sources << info.absoluteFilePath();
+    }
+
+    ProgressBar bar;
+    const bool showBar = ::isatty(STDERR_FILENO) == 1;
+    const int32_t result = RunConversion(job, printOutput, showBar ? &bar : nullptr, [&bar] {
+        bar.finish();
+        std::fputs("terminé...\n", stdout);
+        std::fflush(stdout);
+    });
+
+    if (result != 0)
+        return fail(QStringLiteral("the interpreter failed (code %1); its messages are above.")
+                        .arg(result));
+    const QFileInfo written(job.outputName);
+    if (!written.isFile() || written.size() == 0)
+        return fail(QStringLiteral("%1 could not be written.").arg(output));
+    return 0;
+}

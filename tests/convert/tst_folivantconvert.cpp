@@ -1,0 +1,216 @@
+// folivant-convert as a user runs it: options, exit codes, messages.
+
+#include "PsFiles.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Result
+{
+    int exitCode = -1;
+    bool crashed = false;
+    QString out;
+    QString err;
+};
+
+QString program()
+{
+    return qEnvironmentVariable("FOLIVANT_TEST_BIN", QCoreApplication::applicationDirPath()) +
+           "/folivant-convert";
+}
+
+Result run(const QStringList& args, const QString& workDir)
+{
+    QProcess p;
+    p.setWorkingDirectory(workDir);
+    p.start(program(), args);
+    Result r;
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+    }
+    r.crashed = p.exitStatus() != QProcess::NormalExit;
+    r.exitCode = p.exitCode();
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+} // namespace
+
+class TestFolivantConvert : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void helpDocumentsTheOptions();
+    void refusedBeforeAnyRun_data();
+    void refusedBeforeAnyRun();
+    void pageOptions_data();
+    void pageOptions();
+    void relativeNamesAreTheCallers();
+    void interpreterFailure_data();
+    void interpreterFailure();
+    void progressBarOnlyOnATerminal();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_ps;
+};
+
+void TestFolivantConvert::initTestCase()
+{
+    QVERIFY2(QFileInfo(program()).isExecutable(), qPrintable(program()));
+    m_ps = m_dir.filePath("deux pages é.ps");
+    QVERIFY(testsupport::writeFile(m_ps, psfiles::document(2)));
+}
+
+void TestFolivantConvert::helpDocumentsTheOptions()
+{
+    const Result r = run({"--help"}, m_dir.path());
+    QCOMPARE(r.exitCode, 0);
+    for (const char* option : {"--output", "--compat", "--optimise", "--resolution", "--page",
+                               "--landscape", "a4", "letter", "WIDTHxHEIGHT"})
+        QVERIFY2(r.out.contains(QLatin1String(option)), option);
+}
+
+void TestFolivantConvert::refusedBeforeAnyRun_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing input")
+        << QStringList{"-o", "out.pdf", "nowhere.ps"} << "nowhere.ps: no such file";
+    QTest::newRow("one of several missing")
+        << QStringList{"-o", "out.pdf", "deux pages é.ps", "gone.ps"} << "gone.ps: no such file";
+    QTest::newRow("no input") << QStringList{"-o", "out.pdf"} << "no PostScript file";
+    QTest::newRow("no output") << QStringList{"deux pages é.ps"} << "no output file";
+    QTest::newRow("compat out of range")
+        << QStringList{"-c", "3", "-o", "out.pdf", "deux pages é.ps"} << "--compat";
+    QTest::newRow("optimise not a number")
+        << QStringList{"-O", "best", "-o", "out.pdf", "deux pages é.ps"} << "--optimise";
+    QTest::newRow("resolution too small")
+        << QStringList{"-r", "5", "-o", "out.pdf", "deux pages é.ps"} << "--resolution";
+    QTest::newRow("unknown page") << QStringList{"-p", "b5", "-o", "out.pdf", "deux pages é.ps"}
+                                  << "unknown page size \"b5\"";
+    QTest::newRow("page below the fields' minimum")
+        << QStringList{"-p", "5x100", "-o", "out.pdf", "deux pages é.ps"} << "unknown page size";
+}
+
+void TestFolivantConvert::refusedBeforeAnyRun()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, message);
+    QFile::remove(m_dir.filePath("out.pdf"));
+    const Result r = run(args, m_dir.path());
+    QVERIFY(!r.crashed);
+    QVERIFY(r.exitCode != 0);
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    QVERIFY(!QFileInfo::exists(m_dir.filePath("out.pdf")));
+    QVERIFY(!QFileInfo::exists(m_dir.filePath("nowhere.ps")));
+}
+
+void TestFolivantConvert::pageOptions_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QList<double>>("mediaBox");
+    QTest::addColumn<QString>("version");
+    QTest::newRow("defaults: letter, 1.2")
+        << QStringList{} << QList<double>{0, 0, 612, 792} << "1.2";
+    QTest::newRow("A4 landscape, 1.4") << QStringList{"-p", "A4", "--landscape", "-c", "2"}
+                                       << QList<double>{0, 0, 842, 595} << "1.4";
+    QTest::newRow("millimetres, 1.3") << QStringList{"--page", "100x200", "--compat", "1"}
+                                      << QList<double>{0, 0, 283, 567} << "1.3";
+    QTest::newRow("tabloid, screen, 300 dpi")
+        << QStringList{"-p", "tabloid", "-O", "1", "-r", "300"} << QList<double>{0, 0, 792, 1224}
+        << "1.2";
+}
+
+void TestFolivantConvert::pageOptions()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QList<double>, mediaBox);
+    QFETCH(QString, version);
+    const QString out = m_dir.filePath("page.pdf");
+    const Result r = run(options + QStringList{"-o", out, m_ps}, m_dir.path());
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(r.out.endsWith("terminé...\n"));
+    const testsupport::PdfInfo pdf = testsupport::readPdf(out);
+    QVERIFY2(pdf.ok, qPrintable(pdf.error));
+    QCOMPARE(pdf.mediaBoxes, (QList<QList<double>>{mediaBox, mediaBox}));
+    QCOMPARE(pdf.version, version);
+}
+
+void TestFolivantConvert::relativeNamesAreTheCallers()
+{
+    const QString sub = m_dir.filePath("sub folder");
+    QVERIFY(QDir().mkpath(sub));
+    QVERIFY(testsupport::writeFile(sub + "/a.ps", psfiles::document(1)));
+    QVERIFY(testsupport::writeFile(sub + "/b.ps", psfiles::document(3)));
+    const Result r = run({"-o", "ab.pdf", "a.ps", "b.ps"}, sub);
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(testsupport::readPdf(sub + "/ab.pdf").pageCount, 4);
+}
+
+void TestFolivantConvert::interpreterFailure_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("interpreterSays");
+    const QString dir = m_dir.path();
+    testsupport::writeFile(dir + "/junk.ps", QByteArray("\x01\x02garbage\xff\xfe", 12));
+    testsupport::writeFile(dir + "/a file", "x");
+    QTest::newRow("a folder") << dir << dir + "/folder.pdf"
+                              << "Error";
+    QTest::newRow("binary junk") << dir + "/junk.ps" << dir + "/junk.pdf"
+                                 << "Error";
+    QTest::newRow("output folder missing") << m_ps << dir + "/nicht/da/out.pdf"
+                                           << "output file";
+    QTest::newRow("output below a file") << m_ps << dir + "/a file/out.pdf"
+                                         << "output file";
+}
+
+void TestFolivantConvert::interpreterFailure()
+{
+    QFETCH(QString, input);
+    QFETCH(QString, output);
+    QFETCH(QString, interpreterSays);
+    const Result r = run({"-o", output, input}, m_dir.path());
+    QVERIFY(!r.crashed);
+    QCOMPARE(r.exitCode, 2);
+    QVERIFY2(r.out.contains(interpreterSays), qPrintable(r.out));
+    QVERIFY(r.out.endsWith("terminé...\n"));
+    QVERIFY2(r.err.contains("the interpreter failed"), qPrintable(r.err));
+}
+
+void TestFolivantConvert::progressBarOnlyOnATerminal()
+{
+    const QString out = m_dir.filePath("bar.pdf");
+    // Not a terminal: stderr stays clean.
+    Result r = run({"-o", out, m_ps}, m_dir.path());
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.err, QString());
+
+    // On a terminal the bar is drawn and ends full.
+    const QString script = QStandardPaths::findExecutable("script");
+    if (script.isEmpty())
+        QSKIP("no script(1) to give the program a terminal");
+    QProcess p;
+    p.setWorkingDirectory(m_dir.path());
+    const QString plain = m_dir.filePath("bar.ps"); // no blanks: script takes one command line
+    QVERIFY(testsupport::writeFile(plain, psfiles::document(3)));
+    p.start(script, {"-qec", QStringList{program(), "-o", out, plain}.join(' '), "/dev/null"});
+    QVERIFY(p.waitForFinished(60000));
+    const QString tty = QString::fromUtf8(p.readAllStandardOutput());
+    QVERIFY2(tty.contains("100%"), qPrintable(tty));
+    QVERIFY(tty.contains("\r["));
+}
+
+QTEST_GUILESS_MAIN(TestFolivantConvert)
+#include "tst_folivantconvert.moc"
