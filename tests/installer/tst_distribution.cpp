@@ -89,6 +89,15 @@ void TestDistribution::installAndUninstall()
         QCOMPARE(testsupport::readFile(installed), testsupport::readFile(Dist + "/" + program));
         QVERIFY2(QFileInfo(installed).isExecutable(), qPrintable(installed));
     }
+    if (present.contains("folivant-convert")) {
+        // The installed converter works from its new place.
+        QProcess convert;
+        convert.start(target + "/folivant-convert",
+                      {"-o", box.path("out.pdf"), QStringLiteral(FOLIVANT_SAMPLE_PS)});
+        QVERIFY(convert.waitForFinished(60000));
+        QCOMPARE(convert.exitCode(), 0);
+        QVERIFY(testsupport::readPdf(box.path("out.pdf")).pageCount > 0);
+    }
     QCOMPARE(testsupport::readFile(target + "/Install.log"),
              testsupport::readFile(Dist + "/Install.log"));
 
