@@ -10,6 +10,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 using testsupport::readFile;
 using testsupport::writeFile;
 
@@ -24,6 +27,8 @@ private slots:
     void failuresAreReported_data();
     void failuresAreReported();
     void copiesFromAnotherFileSystem();
+    void shortWritesFail_data();
+    void shortWritesFail();
 
 private:
     QTemporaryDir m_dir;
@@ -100,6 +105,38 @@ void TestFileCopy::copiesFromAnotherFileSystem()
     const QString destination = m_dir.filePath("status");
     QVERIFY(platform::copyFileBytes("/proc/self/cmdline", destination));
     QVERIFY(readFile(destination).contains("tst_filecopy"));
+}
+
+void TestFileCopy::shortWritesFail_data()
+{
+    QTest::addColumn<QString>("sourceFolder");
+    QTest::newRow("same file system") << m_dir.path();
+    // Across file systems the bytes go through our own buffer.
+    if (QFileInfo("/dev/shm").isDir() && QFileInfo("/dev/shm").isWritable())
+        QTest::newRow("other file system") << "/dev/shm";
+}
+
+void TestFileCopy::shortWritesFail()
+{
+    QFETCH(QString, sourceFolder);
+    QTemporaryDir sourceDir(sourceFolder + "/tst_filecopy-XXXXXX");
+    const QString source = sourceDir.filePath("big");
+    QVERIFY(writeFile(source, randomBytes(10000)));
+    const QString destination = m_dir.filePath("limited");
+
+    // A file size limit holds for root too: the write stops short at it.
+    struct rlimit old;
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &old) == 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limited = old;
+    limited.rlim_cur = 3000;
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &limited) == 0);
+    const bool copied = platform::copyFileBytes(source, destination);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QVERIFY(!copied);
+    QVERIFY(QFileInfo(destination).size() <= 3000);
 }
 
 QTEST_GUILESS_MAIN(TestFileCopy)
