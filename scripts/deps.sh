@@ -8,11 +8,12 @@ packages=(
   qt6-base-dev qt6-svg-dev libqt6svg6-dev libgl-dev
   libgs-dev ghostscript
   libqpdf-dev qpdf
+  fonts-dejavu-core
   xvfb xauth xdg-utils desktop-file-utils
   clang-14 libclang-rt-14-dev
 )
 [ "${1:-}" = "--runtime" ] && packages=(cmake g++ make pkg-config qt6-base-dev qt6-svg-dev
-  libqt6svg6-dev libgl-dev libgs-dev ghostscript libqpdf-dev xdg-utils)
+  libqt6svg6-dev libgl-dev libgs-dev ghostscript libqpdf-dev xdg-utils fonts-dejavu-core)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
@@ -11,6 +12,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QWindow>
 
 namespace setupkit {
 
@@ -625,8 +627,19 @@ bool CreateProgressWindow()
 
 void ShowProgressWindow()
 {
-    if (SetupWindow* window = handles().progressWindow)
-        window->show();
+    SetupWindow* window = handles().progressWindow;
+    if (!window)
+        return;
+    window->show();
+    // The work that follows keeps the event loop waiting, and a window the
+    // display has not exposed yet cannot paint. Wait for that, briefly, and
+    // let no input through meanwhile.
+    QElapsedTimer waited;
+    waited.start();
+    while (window->windowHandle() && !window->windowHandle()->isExposed() &&
+           waited.elapsed() < 2000) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+    }
 }
 
 void SetProgressText(const QString& text)

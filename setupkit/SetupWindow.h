@@ -27,20 +27,28 @@
 //     setupkit::FinishSetup("L'installation est terminée!", "Installation terminée");
 //
 // Everything runs on the one GUI thread; the work runs synchronously inside
-// `next` and no events are processed while it runs.
+// `next` and no events are processed while it runs (ShowProgressWindow waits
+// only until the display has exposed the window, with input held back).
+//
+// Controls carry object names for findChild(): main window "mainWindow" with
+// "welcomeBanner", "firstFolderLabel", "secondFolderLabel", "note",
+// "firstFolderField", "secondFolderField", "browseButton", "lowerRule",
+// "upperRule", "nextButton", "cancelButton"; progress window
+// "progressWindow" with "progressBanner", "progressText", "lowerRule",
+// "upperRule", "nextButton", "cancelButton". The windows take the
+// application's window icon (QApplication::setWindowIcon).
 
 #include <QBrush>
 #include <QFont>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QSize>
 #include <QString>
 #include <QWidget>
 
 #include <functional>
-
-class QLabel;
-class QLineEdit;
-class QPushButton;
 
 namespace setupkit {
 
