@@ -32,6 +32,7 @@ struct Run
     QPointer<QObject> window;
     ProgressProbe probe;
     int sent = -1;
+    bool finished = false; // 100 was sent: no more reports
     std::chrono::steady_clock::time_point lastLook;
     int readsWithoutOutput = 0;
     std::vector<char> scratch;
@@ -57,8 +58,9 @@ constexpr auto LookInterval = std::chrono::milliseconds(50);
 
 void sendProgress(Run& run, int percent, bool evenIfSame)
 {
-    if (!run.window || (!evenIfSame && percent == run.sent))
+    if (!run.window || run.finished || (!evenIfSame && percent == run.sent))
         return;
+    run.finished = percent == 100;
     run.sent = percent;
     WmUserEvent event(percent, 0);
     QCoreApplication::sendEvent(run.window.data(), &event);
@@ -66,7 +68,7 @@ void sendProgress(Run& run, int percent, bool evenIfSame)
 
 void lookAtProgress(Run& run, bool page)
 {
-    if (!run.window)
+    if (!run.window || run.finished)
         return;
     const auto now = std::chrono::steady_clock::now();
     if (!page && now - run.lastLook < LookInterval)
@@ -101,11 +103,11 @@ int GSDLLCALL outputHandler(void* handle, const char* str, int len)
     Run& run = *static_cast<Run*>(handle);
     run.readsWithoutOutput = 0;
     lookAtProgress(run, false);
-    // The callback gets a buffer of its own: the interpreter's is read-only.
     // The page prompt is ours, not the document's: it only paces the
     // progress probe (see stdinHandler).
     if (len == int(sizeof PagePrompt - 1) && std::memcmp(str, PagePrompt, size_t(len)) == 0)
         return len;
+    // The callback gets a buffer of its own: the interpreter's is read-only.
     run.scratch.assign(str, str + std::max(len, 0));
     run.scratch.push_back('\0');
     toCallback(run, 2, run.scratch.data(), len);

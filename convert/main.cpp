@@ -117,7 +117,10 @@ int main(int argc, char** argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Converts PostScript files into one PDF, their pages in the order given,\n"
-                       "with the same settings as the Folivant window."));
+                       "with the same settings as the Folivant window. The interpreter's\n"
+                       "messages go to standard output; on a terminal a progress bar is\n"
+                       "drawn on standard error. Exit status: 0 done, 2 refused or failed,\n"
+                       "the reason on standard error."));
     parser.addHelpOption();
     const QCommandLineOption outputOpt({QStringLiteral("o"), QStringLiteral("output")},
                                        QStringLiteral("The PDF to write (required)."),
@@ -128,7 +131,7 @@ int main(int argc, char** argv)
         QStringLiteral("INDEX"), QStringLiteral("0"));
     const QCommandLineOption optiOpt(
         {QStringLiteral("O"), QStringLiteral("optimise")},
-        QStringLiteral("Optimisation: 0 = default (default), 1 = screen, 2 = printer,\n"
+        QStringLiteral("Optimisation: 0 = default (default), 1 = screen, 2 = printer, "
                        "3 = prepress."),
         QStringLiteral("INDEX"), QStringLiteral("0"));
     const QCommandLineOption resolutionOpt(
@@ -137,11 +140,12 @@ int main(int argc, char** argv)
         QStringLiteral("DPI"), QStringLiteral("72"));
     const QCommandLineOption pageOpt(
         {QStringLiteral("p"), QStringLiteral("page")},
-        QStringLiteral("Page size: a4, letter, legal, executive, tabloid, a5, a3,\n"
-                       "or WIDTHxHEIGHT in millimetres (default 215.90x279.40)."),
+        QStringLiteral("Page size: a4, letter, legal, executive, tabloid, a5, a3, "
+                       "or WIDTHxHEIGHT in millimetres, 10 to 10000 (default "
+                       "215.90x279.40). Pages made for another size are scaled to fit."),
         QStringLiteral("SIZE"));
     const QCommandLineOption landscapeOpt({QStringLiteral("l"), QStringLiteral("landscape")},
-                                          QStringLiteral("Swap width and height."));
+                                          QStringLiteral("Swap the page's width and height."));
     parser.addOptions({outputOpt, compatOpt, optiOpt, resolutionOpt, pageOpt, landscapeOpt});
     parser.addPositionalArgument(QStringLiteral("IN.ps"),
                                  QStringLiteral("PostScript files, one or more."),

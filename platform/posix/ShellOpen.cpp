@@ -12,7 +12,10 @@ void shellOpen(const QString& target)
     const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
     if (opener.isEmpty())
         return;
-    QProcess::startDetached(opener, {target});
+    // The opener takes a leading '-' for one of its options.
+    const QString name =
+        target.startsWith(QLatin1Char('-')) ? QStringLiteral("./") + target : target;
+    QProcess::startDetached(opener, {name});
 }
 
 } // namespace platform

@@ -50,6 +50,8 @@ void TestPlatformPaths::shellOpenHandsOverTheName()
     const QString name = "/tmp/a folder/l'été \"x\".pdf";
     platform::shellOpen(name);
     QCOMPARE(opener.calls(1), QStringList{name});
+    platform::shellOpen("--version.pdf"); // a relative name, not an option
+    QCOMPARE(opener.calls(2).value(1), QString("./--version.pdf"));
 }
 
 QTEST_GUILESS_MAIN(TestPlatformPaths)
