@@ -143,7 +143,7 @@ bool checkFolderFields(const QString& sourceField, const QString& installField, 
          "Répertoire d'installation"},
     };
     for (const Field& field : fields) {
-        if (!field.text.trimmed().startsWith(QLatin1Char('/'))) {
+        if (!field.text.startsWith(QLatin1Char('/'))) {
             inform(owner, QString::fromUtf8(field.message), QString::fromUtf8(field.caption),
                    platform::MsgIcon::Information, false);
             return false;
