@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 namespace uninstaller {
 
@@ -23,16 +24,48 @@ QString canonicalFolder(const QString& folder)
     return QFileInfo(folder).canonicalFilePath();
 }
 
-// Deletes a file (or a link, never what it points at) inside `folder`.
-// Folders are never deleted here; failures are not reported.
-void deleteFileInside(const QString& path, const QString& folder)
+// Decides which paths lie inside one folder. A product has many files in
+// few folders, so each parent's real place is looked up once.
+class FolderGuard
 {
-    if (!isInsideFolder(path, folder))
-        return;
-    const QFileInfo info(path);
-    if (info.isSymLink() || (info.exists() && !info.isDir()))
-        QFile::remove(path);
-}
+public:
+    explicit FolderGuard(const QString& folder) : m_base(canonicalFolder(folder)) {}
+
+    bool contains(const QString& path)
+    {
+        if (m_base.isEmpty() || !QDir::isAbsolutePath(path))
+            return false;
+        const QFileInfo info(QDir::cleanPath(path));
+        const QString name = info.fileName();
+        if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+            return false;
+        const QString parentPath = info.path();
+        const auto known = m_parents.constFind(parentPath);
+        if (known != m_parents.constEnd())
+            return *known;
+        // The parent's real place decides: a linked subfolder may lead anywhere.
+        const QString parent = canonicalFolder(parentPath);
+        const bool inside =
+            !parent.isEmpty() &&
+            (parent == m_base ||
+             parent.startsWith(m_base.endsWith(QLatin1Char('/')) ? m_base
+                                                                 : m_base + QLatin1Char('/')));
+        m_parents.insert(parentPath, inside);
+        return inside;
+    }
+
+    // Deletes a file, or a link but never what it points at. A folder is
+    // never deleted here (unlinking one fails); failures are not reported.
+    void deleteFile(const QString& path)
+    {
+        if (contains(path))
+            QFile::remove(path);
+    }
+
+private:
+    QString m_base;
+    QHash<QString, bool> m_parents;
+};
 
 } // namespace
 
@@ -55,20 +88,7 @@ bool askToStart()
 
 bool isInsideFolder(const QString& path, const QString& folder)
 {
-    const QString base = canonicalFolder(folder);
-    if (base.isEmpty() || !QDir::isAbsolutePath(path))
-        return false;
-    const QString cleaned = QDir::cleanPath(path);
-    const QFileInfo info(cleaned);
-    const QString name = info.fileName();
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
-        return false;
-    // The parent's real place decides: a linked subfolder may lead anywhere.
-    const QString parent = canonicalFolder(info.path());
-    if (parent.isEmpty())
-        return false;
-    return parent == base ||
-           parent.startsWith(base == QLatin1String("/") ? base : base + QLatin1Char('/'));
+    return FolderGuard(folder).contains(path);
 }
 
 bool DeleteKeyTree(platform::Hive hive, const QString& keyPath)
@@ -89,18 +109,18 @@ void RunUninstallation(const Uninstallation& work, const UninstallUi& ui)
     if (ui.showProgressWindow)
         ui.showProgressWindow();
 
+    FolderGuard installed(work.InstallFolder);
     for (int i = 1; i <= log.EntryCount; ++i)
-        deleteFileInside(work.InstallFolder + setupkit::logPath(log.entry(i).FileName),
-                         work.InstallFolder);
+        installed.deleteFile(work.InstallFolder + setupkit::logPath(log.entry(i).FileName));
     if (!log.ExtraFileName.isEmpty())
-        deleteFileInside(work.InstallFolder + setupkit::logPath(log.ExtraFileName),
-                         work.InstallFolder);
+        installed.deleteFile(work.InstallFolder + setupkit::logPath(log.ExtraFileName));
 
     // Without a usable menu folder there are no entries of ours to remove.
     const QString programs = platform::programsMenuFolder();
     if (!programs.isEmpty() && !log.GroupName.isEmpty() &&
         setupkit::isSafeRelativePath(log.GroupName)) {
         const QString group = programs + setupkit::logPath(log.GroupName) + QLatin1Char('/');
+        FolderGuard menu(group);
         for (int i = 1; i <= log.EntryCount; ++i) {
             const QByteArray& tag = log.entry(i).Tag;
             if (tag == "NEIN!")
@@ -109,7 +129,7 @@ void RunUninstallation(const Uninstallation& work, const UninstallUi& ui)
                 tag == "DEINST!" ? QStringLiteral("Uninstall") : setupkit::fromWindows1252(tag);
             const QString link = platform::shortcutPath(group, name);
             if (!link.isEmpty())
-                deleteFileInside(link, group);
+                menu.deleteFile(link);
         }
         // Only an empty folder goes, and only one below the menu folder.
         const QFileInfo groupInfo(group.chopped(1));
