@@ -1,7 +1,7 @@
 // Installs a generated product with the installer's steps against `cp -r`
 // of the same folders, alternating in one run, then times its uninstallation.
 //
-//   install_bench [--work DIR] [--mb 500] [--files 2000] [--rounds 5]
+//   install_bench [--work DIR] [--mb 500] [--files 2000] [--rounds 5] [--settle 3]
 //
 // A log lists at most 200 entries, so the product is split into logs of
 // 200 files each (its Install.log among them).
@@ -100,13 +100,20 @@ double seconds(const QElapsedTimer& timer)
     return double(timer.nsecsElapsed()) / 1e9;
 }
 
+unsigned g_settleSeconds = 3;
+
+// Earlier runs' dirty pages, and the file system's work on blocks freed by
+// earlier deletions, must not slow the next measurement down.
+void settle()
+{
+    ::sync();
+    ::sleep(g_settleSeconds);
+}
+
 void clear(const QString& folder)
 {
     QDir(folder).removeRecursively();
-    // Earlier runs' dirty pages and the journal's work on them must not slow
-    // the next run down.
-    ::sync();
-    ::sleep(1);
+    settle();
 }
 
 double median(std::vector<double> values)
@@ -132,10 +139,12 @@ int main(int argc, char* argv[])
             options.files = args[i + 1].toInt();
         else if (args[i] == "--rounds")
             options.rounds = args[i + 1].toInt();
+        else if (args[i] == "--settle")
+            g_settleSeconds = args[i + 1].toUInt();
     }
     if (options.files < 2 || options.megabytes < 1 || options.rounds < 1) {
-        std::fprintf(stderr,
-                     "usage: install_bench [--work DIR] [--mb N] [--files N] [--rounds N]\n");
+        std::fprintf(stderr, "usage: install_bench [--work DIR] [--mb N] [--files N] [--rounds N] "
+                             "[--settle SECONDS]\n");
         return 2;
     }
 
@@ -183,8 +192,7 @@ int main(int argc, char* argv[])
                 cpTime = seconds(timer);
                 // The reference for the uninstallation: rm -r of the copy,
                 // under the same conditions.
-                ::sync();
-                ::sleep(1);
+                settle();
                 timer.restart();
                 if (QProcess::execute("rm", {"-r", cpTarget}) != 0)
                     return 1;
@@ -207,8 +215,7 @@ int main(int argc, char* argv[])
                     installed.push_back({job.log, job.InstallFolder});
                 }
                 installTime = seconds(timer);
-                ::sync();
-                ::sleep(1);
+                settle();
                 timer.restart();
                 for (const auto& product : installed)
                     uninstaller::RunUninstallation(product);
@@ -228,8 +235,16 @@ int main(int argc, char* argv[])
     std::printf("install / cp -r wall time: median of rounds %.3f, all rounds %.3f "
                 "(target <= 1.15)\n",
                 median(ratios), installTotal / cpTotal);
-    std::printf("uninstall: median %.3f s, slowest %.3f s (target < 2 s)\n", median(uninstallTimes),
-                *std::max_element(uninstallTimes.begin(), uninstallTimes.end()));
+    const auto fastest = [](const std::vector<double>& v) {
+        return *std::min_element(v.begin(), v.end());
+    };
+    const auto slowest = [](const std::vector<double>& v) {
+        return *std::max_element(v.begin(), v.end());
+    };
+    std::printf("uninstall: median %.3f s, fastest %.3f s, slowest %.3f s (target < 2 s)\n",
+                median(uninstallTimes), fastest(uninstallTimes), slowest(uninstallTimes));
+    std::printf("rm -r of the copy: median %.3f s, fastest %.3f s, slowest %.3f s\n",
+                median(rmTimes), fastest(rmTimes), slowest(rmTimes));
     if (boxes != 2 * int(products.size()) * options.rounds)
         std::fprintf(stderr, "unexpected message boxes: %d\n", boxes);
     QDir(work).removeRecursively();

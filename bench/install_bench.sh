@@ -1,7 +1,7 @@
 #!/bin/sh
 # Builds and runs the installer benchmark: the installer's steps against
 # `cp -r` on a generated 500 MB product, then its uninstallation.
-#   bench/install_bench.sh [--work DIR] [--mb 500] [--files 2000] [--rounds 3]
+#   bench/install_bench.sh [--work DIR] [--mb 500] [--files 2000] [--rounds 5] [--settle 3]
 set -eu
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
