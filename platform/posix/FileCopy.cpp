@@ -29,6 +29,12 @@ public:
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return m_fd; }
+    void reset(int fd)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
     bool close()
     {
         const int fd = m_fd;
@@ -97,18 +103,26 @@ bool copyFileBytes(const QString& source, const QString& destination)
     if (::fstat(in.get(), &info) != 0 || S_ISDIR(info.st_mode))
         return false;
     const mode_t mode = info.st_mode & 0777;
-    Fd out(::open(QFile::encodeName(destination).constData(),
-                  O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode));
+    const QByteArray target = QFile::encodeName(destination);
+    // A new file takes the source's mode (less the umask) as it is made; a
+    // replaced one keeps its old mode through O_TRUNC and is given the new.
+    bool replaced = false;
+    Fd out(::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+    if (out.get() < 0 && errno == EEXIST) {
+        replaced = true;
+        out.reset(::open(target.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode));
+    }
     if (out.get() < 0)
         return false;
 
     bool ok = true;
     struct stat outInfo;
     if (::fstat(out.get(), &outInfo) == 0 && S_ISREG(outInfo.st_mode)) {
-        // A replaced file keeps its old mode through O_TRUNC; take the new one.
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(out.get(), mode & ~mask);
+        if (replaced) {
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            ::fchmod(out.get(), mode & ~mask);
+        }
         // Shared extents where the file system has them, as cp does.
         if (S_ISREG(info.st_mode) && ::ioctl(out.get(), FICLONE, in.get()) == 0)
             return out.close();
