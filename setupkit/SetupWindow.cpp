@@ -71,8 +71,8 @@ public:
     void setWindowText(const QString& text)
     {
         m_text = text;
-        // A CR, alone or before an LF, breaks the line as it does on screen
-        // in the original controls.
+        // A CR, alone or before an LF, starts a new line: the installer's
+        // progress text separates its parts with lone CRs.
         QString shown = text;
         shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
