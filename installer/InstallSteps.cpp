@@ -19,6 +19,9 @@ namespace {
 
 const char* const UninstallKeyBase = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
+// Every menu entry opens its program in a normal window.
+constexpr int ShowCommand = 5;
+
 bool isTag(const QByteArray& tag, const char* marker)
 {
     return tag == QByteArray(marker);
@@ -167,6 +170,23 @@ bool CopyOneFile(const QString& source, const QString& destination, SetupProgres
     return ok;
 }
 
+bool WriteShortcut(const QString& linkFile, const QString& description, const QString& target,
+                   const QString& arguments, const QString& workingFolder, const QString& iconFile,
+                   int iconIndex, int showCommand, int hotKey)
+{
+    (void)iconIndex;
+    (void)showCommand;
+    (void)hotKey;
+    platform::ShortcutSpec shortcut;
+    shortcut.linkFile = linkFile;
+    shortcut.description = description;
+    shortcut.target = target;
+    shortcut.arguments = arguments;
+    shortcut.workingFolder = workingFolder;
+    shortcut.iconFile = iconFile;
+    return platform::writeShortcut(shortcut);
+}
+
 QString uninstallKeyPath(const setupkit::InstallLog& log)
 {
     return QString::fromLatin1(UninstallKeyBase) + setupkit::fromWindows1252(log.FolderName);
@@ -230,21 +250,23 @@ void RunInstallation(Installer& installer, const QString& sourceField, const QSt
     if (!installer.GroupFolder.isEmpty()) {
         for (int i = 1; i <= log.EntryCount; ++i) {
             const setupkit::InstallEntry& entry = log.entry(i);
-            platform::ShortcutSpec shortcut;
+            QString name;
             if (isTag(entry.Tag, "DEINST!")) {
                 if (!installer.PerUserInstall)
                     continue;
-                shortcut.name = QStringLiteral("Uninstall");
+                name = QStringLiteral("Uninstall");
             } else if (isTag(entry.Tag, "NEIN!")) {
                 continue;
             } else {
-                shortcut.name = setupkit::fromWindows1252(entry.Tag);
+                name = setupkit::fromWindows1252(entry.Tag);
             }
-            shortcut.linkFile = platform::shortcutPath(installer.GroupFolder, shortcut.name);
-            shortcut.target = installer.InstallFolder + setupkit::logPath(entry.FileName);
-            // Failures pass silently, as for every menu entry.
-            if (!shortcut.linkFile.isEmpty())
-                platform::writeShortcut(shortcut);
+            // The entry's file name gives its menu name. Failures pass
+            // silently, as for every menu entry.
+            const QString linkFile = platform::shortcutPath(installer.GroupFolder, name);
+            if (!linkFile.isEmpty())
+                WriteShortcut(linkFile, QString(),
+                              installer.InstallFolder + setupkit::logPath(entry.FileName),
+                              QString(), QString(), QString(), 0, ShowCommand, 0);
         }
     }
 

@@ -66,6 +66,12 @@ bool CopyOneFile(const QString& source, const QString& destination, SetupProgres
 // Writes the uninstall key of the product into the machine registry.
 bool RegisterUninstall(const Installer& installer, const QString& uninstallerFileName);
 
+// Writes one menu entry. Desktop entries have no icon index, show command
+// or hot key: those are accepted and not used.
+bool WriteShortcut(const QString& linkFile, const QString& description, const QString& target,
+                   const QString& arguments, const QString& workingFolder, const QString& iconFile,
+                   int iconIndex, int showCommand, int hotKey);
+
 // Registry key of a product's uninstall registration.
 QString uninstallKeyPath(const setupkit::InstallLog& log);
 
