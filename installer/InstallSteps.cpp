@@ -1,0 +1,283 @@
+#include "installer/InstallSteps.h"
+
+#include "platform/FileCopy.h"
+#include "platform/MessageBox.h"
+#include "platform/Registry.h"
+#include "platform/ShellOpen.h"
+#include "platform/Shortcut.h"
+#include "platform/SpecialFolders.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace installer {
+
+const char* const CorruptLogText = "Le fichier Install.log est corrompu! Impossible d'installer!";
+const char* const CorruptLogCaption = "Installation annulée!";
+
+namespace {
+
+const char* const UninstallKeyBase = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+// Every menu entry opens its program in a normal window.
+constexpr int ShowCommand = 5;
+
+bool isTag(const QByteArray& tag, const char* marker)
+{
+    return tag == QByteArray(marker);
+}
+
+// Everything the shell would otherwise interpret is escaped inside the
+// double quotes, so the quoted text arrives as one argument, unchanged.
+QString shellDoubleQuoted(const QString& text)
+{
+    QString out = QStringLiteral("\"");
+    for (const QChar c : text) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('\\') || c == QLatin1Char('$') ||
+            c == QLatin1Char('`'))
+            out += QLatin1Char('\\');
+        out += c;
+    }
+    return out + QLatin1Char('"');
+}
+
+bool isPlainShellWord(const QString& text)
+{
+    if (text.isEmpty())
+        return false;
+    for (const QChar c : text) {
+        const bool plain = (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+                           (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+                           (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+                           QStringLiteral("/._-+,:@%").contains(c);
+        if (!plain)
+            return false;
+    }
+    return true;
+}
+
+void inform(QWidget* owner, const QString& text, const QString& caption, platform::MsgIcon icon,
+            bool taskModal)
+{
+    platform::MessageRequest request;
+    request.owner = owner;
+    request.text = text;
+    request.caption = caption;
+    request.icon = icon;
+    request.taskModal = taskModal;
+    platform::showMessage(request);
+}
+
+// The user's menu folder for the product, made with any missing parents
+// (a fresh account may not have its applications folder yet). Empty, after
+// telling the user, when there is none: the product then gets no entries.
+QString makeGroupFolder(const setupkit::InstallLog& log, QWidget* owner)
+{
+    const QString programs = platform::programsMenuFolder();
+    if (programs.isEmpty() || log.GroupName.isEmpty() ||
+        !setupkit::isSafeRelativePath(log.GroupName)) {
+        inform(owner,
+               QStringLiteral("Le dossier du menu Démarrer est introuvable! "
+                              "Les raccourcis du programme ne sont pas créés."),
+               QStringLiteral("Menu Démarrer"), platform::MsgIcon::Warning, true);
+        return QString();
+    }
+    const QString group = programs + setupkit::logPath(log.GroupName) + QLatin1Char('/');
+    if (!QDir().mkpath(group)) {
+        inform(owner,
+               QStringLiteral("Le dossier du menu Démarrer ") + group +
+                   QStringLiteral(" ne peut pas être créé! Les raccourcis du programme ne sont "
+                                  "pas créés."),
+               QStringLiteral("Menu Démarrer"), platform::MsgIcon::Warning, true);
+        return QString();
+    }
+    return group;
+}
+
+// Creates the folder part of an entry's destination, one level only: a
+// deeper part needs an earlier entry to have made its parent.
+void makeEntryFolder(const QString& destination, const QString& fileName)
+{
+    if (fileName.contains(QLatin1Char('/')))
+        QDir().mkdir(QFileInfo(destination).path());
+}
+
+} // namespace
+
+void SetupProgress::finish(const QString& text, const QString& caption)
+{
+    inform(progressWindow(), text, caption, platform::MsgIcon::Information, true);
+}
+
+BaseFolder DefaultBaseFolder()
+{
+    BaseFolder base;
+    if (platform::hasMachineWideRights()) {
+        base.folder = platform::programFilesFolder();
+        return base;
+    }
+    const QString appData = platform::appDataFolder();
+    if (!appData.isEmpty()) {
+        base.folder = appData;
+        base.perUser = true;
+        return base;
+    }
+    base.folder = platform::programFilesFolder();
+    return base;
+}
+
+QString proposedInstallFolder(const QString& base, const setupkit::InstallLog& log)
+{
+    return platform::withTrailingSlash(base) + setupkit::logPath(log.FolderName);
+}
+
+bool checkFolderFields(const QString& sourceField, const QString& installField, QWidget* owner)
+{
+    struct Field
+    {
+        const QString& text;
+        const char* message;
+        const char* caption;
+    };
+    const Field fields[] = {
+        {sourceField, "Veuillez indiquer le chemin complet du répertoire source!",
+         "Répertoire source"},
+        {installField, "Veuillez indiquer le chemin complet du répertoire d'installation!",
+         "Répertoire d'installation"},
+    };
+    for (const Field& field : fields) {
+        if (!field.text.startsWith(QLatin1Char('/'))) {
+            inform(owner, QString::fromUtf8(field.message), QString::fromUtf8(field.caption),
+                   platform::MsgIcon::Information, false);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CopyOneFile(const QString& source, const QString& destination, SetupProgress& progress)
+{
+    progress.setProgressText(QStringLiteral("Copier ") + source + QStringLiteral("\r vers \r") +
+                             destination + QStringLiteral("..."));
+    progress.setWaitCursor(true);
+    const bool ok = platform::copyFileBytes(source, destination);
+    progress.setWaitCursor(false);
+    if (!ok)
+        inform(nullptr,
+               QStringLiteral("Erreur pendant la copie du fichier \r\n") + source +
+                   QStringLiteral("\r\n vers \r\n") + destination + QStringLiteral(" !"),
+               QString(), platform::MsgIcon::Information, true);
+    return ok;
+}
+
+bool WriteShortcut(const QString& linkFile, const QString& description, const QString& target,
+                   const QString& arguments, const QString& workingFolder, const QString& iconFile,
+                   int iconIndex, int showCommand, int hotKey)
+{
+    (void)iconIndex;
+    (void)showCommand;
+    (void)hotKey;
+    platform::ShortcutSpec shortcut;
+    shortcut.linkFile = linkFile;
+    shortcut.description = description;
+    shortcut.target = target;
+    shortcut.arguments = arguments;
+    shortcut.workingFolder = workingFolder;
+    shortcut.iconFile = iconFile;
+    return platform::writeShortcut(shortcut);
+}
+
+QString uninstallKeyPath(const setupkit::InstallLog& log)
+{
+    return QString::fromLatin1(UninstallKeyBase) + setupkit::fromWindows1252(log.FolderName);
+}
+
+QString uninstallCommand(const QString& uninstallerPath, const QString& installFolder)
+{
+    const QString program =
+        isPlainShellWord(uninstallerPath) ? uninstallerPath : shellDoubleQuoted(uninstallerPath);
+    return program + QLatin1Char(' ') + shellDoubleQuoted(installFolder);
+}
+
+bool RegisterUninstall(const Installer& installer, const QString& uninstallerFileName)
+{
+    const auto key =
+        platform::RegistryKey::open(platform::Hive::Machine, uninstallKeyPath(installer.log),
+                                    platform::RegistryKey::Access::Full, true);
+    return key &&
+           key->writeString(QStringLiteral("DisplayName"),
+                            setupkit::fromWindows1252(installer.log.FolderName)) &&
+           key->writeString(QStringLiteral("UninstallString"),
+                            uninstallCommand(installer.WindowsFolder + uninstallerFileName,
+                                             installer.InstallFolder));
+}
+
+void RunInstallation(Installer& installer, const QString& sourceField, const QString& installField,
+                     SetupProgress& progress)
+{
+    const setupkit::InstallLog& log = installer.log;
+    installer.SourceFolder = platform::withTrailingSlash(sourceField);
+    installer.InstallFolder = platform::withTrailingSlash(installField);
+
+    // One level only: the parent has to exist. An existing folder is fine.
+    QDir().mkdir(installer.InstallFolder.chopped(1));
+    progress.showProgressWindow();
+
+    for (int i = 1; i <= log.EntryCount; ++i) {
+        const setupkit::InstallEntry& entry = log.entry(i);
+        const QString fileName = setupkit::logPath(entry.FileName);
+        const QString source = installer.SourceFolder + fileName;
+        if (isTag(entry.Tag, "DEINST!") && !installer.PerUserInstall) {
+            // The shared setup folder may not exist yet on this system.
+            QDir().mkpath(installer.WindowsFolder);
+            const QString destination = installer.WindowsFolder + fileName;
+            makeEntryFolder(destination, fileName);
+            CopyOneFile(source, destination, progress);
+            if (!RegisterUninstall(installer, fileName))
+                inform(progress.progressWindow(),
+                       QStringLiteral("La désinstallation de ") +
+                           setupkit::fromWindows1252(log.FolderName) +
+                           QStringLiteral(" ne peut pas être enregistrée!"),
+                       QString(), platform::MsgIcon::Warning, true);
+        } else {
+            const QString destination = installer.InstallFolder + fileName;
+            makeEntryFolder(destination, fileName);
+            CopyOneFile(source, destination, progress);
+        }
+    }
+
+    installer.GroupFolder = makeGroupFolder(log, progress.progressWindow());
+    if (!installer.GroupFolder.isEmpty()) {
+        for (int i = 1; i <= log.EntryCount; ++i) {
+            const setupkit::InstallEntry& entry = log.entry(i);
+            QString name;
+            if (isTag(entry.Tag, "DEINST!")) {
+                if (!installer.PerUserInstall)
+                    continue;
+                name = QStringLiteral("Uninstall");
+            } else if (isTag(entry.Tag, "NEIN!")) {
+                continue;
+            } else {
+                name = setupkit::fromWindows1252(entry.Tag);
+            }
+            // The entry's file name gives its menu name. Failures pass
+            // silently, as for every menu entry.
+            const QString linkFile = platform::shortcutPath(installer.GroupFolder, name);
+            if (!linkFile.isEmpty())
+                WriteShortcut(linkFile, QString(),
+                              installer.InstallFolder + setupkit::logPath(entry.FileName),
+                              QString(), QString(), QString(), 0, ShowCommand, 0);
+        }
+    }
+
+    for (int i = 1; i <= log.EntryCount; ++i) {
+        const setupkit::InstallEntry& entry = log.entry(i);
+        if (isTag(entry.Tag, "EXEC!"))
+            platform::shellOpen(installer.InstallFolder + setupkit::logPath(entry.FileName));
+    }
+
+    progress.finish(QStringLiteral("L'installation est terminée!"),
+                    QStringLiteral("Installation terminée"));
+}
+
+} // namespace installer

@@ -1,0 +1,86 @@
+#pragma once
+// The installer's work, from the folder fields to the final message. Plain
+// logic: the window hands in what the user typed and receives progress
+// through SetupProgress; message boxes go through platform::showMessage.
+
+#include "setupkit/InstallLog.h"
+
+#include <QString>
+
+class QWidget;
+
+namespace installer {
+
+// What the work shows while it runs. The window implements it; a test may
+// record it.
+class SetupProgress
+{
+public:
+    virtual ~SetupProgress() = default;
+    // The progress window replaces the main window.
+    virtual void showProgressWindow() {}
+    virtual void setProgressText(const QString& text) { (void)text; }
+    virtual void setWaitCursor(bool wait) { (void)wait; }
+    // Owner of the boxes shown during and after the work.
+    virtual QWidget* progressWindow() const { return nullptr; }
+    // The final message; the window then ends the program.
+    virtual void finish(const QString& text, const QString& caption);
+};
+
+struct BaseFolder
+{
+    QString folder; // ends in '/'
+    bool perUser = false;
+};
+
+// Machine-wide where the machine registry can be written, else per user.
+BaseFolder DefaultBaseFolder();
+
+// The installation folder proposed in the second field, and the one a
+// folder picked in the browser becomes.
+QString proposedInstallFolder(const QString& base, const setupkit::InstallLog& log);
+
+struct Installer
+{
+    setupkit::InstallLog log;
+    bool PerUserInstall = false;
+    QString WindowsFolder; // ends in '/'
+    QString SourceFolder;  // ends in '/'
+    QString InstallFolder; // ends in '/'
+    QString GroupFolder;   // ends in '/'; empty when the menu folder is unusable
+};
+
+// Checks the two fields before any work starts. An empty or relative
+// folder would install into the root or wherever the program was started:
+// the user is told and the main window stays. `owner` owns that message.
+bool checkFolderFields(const QString& sourceField, const QString& installField, QWidget* owner);
+
+// The whole installation, in order: copy pass, menu folder, shortcut pass,
+// run pass, final message.
+void RunInstallation(Installer& installer, const QString& sourceField, const QString& installField,
+                     SetupProgress& progress);
+
+// Copies one file with its progress text; a failure is shown and reported.
+bool CopyOneFile(const QString& source, const QString& destination, SetupProgress& progress);
+
+// Writes the uninstall key of the product into the machine registry.
+bool RegisterUninstall(const Installer& installer, const QString& uninstallerFileName);
+
+// Writes one menu entry. Desktop entries have no icon index, show command
+// or hot key: those are accepted and not used.
+bool WriteShortcut(const QString& linkFile, const QString& description, const QString& target,
+                   const QString& arguments, const QString& workingFolder, const QString& iconFile,
+                   int iconIndex, int showCommand, int hotKey);
+
+// Registry key of a product's uninstall registration.
+QString uninstallKeyPath(const setupkit::InstallLog& log);
+
+// The command registered to remove the product: the uninstaller followed by
+// the installation folder, both quoted for a POSIX shell.
+QString uninstallCommand(const QString& uninstallerPath, const QString& installFolder);
+
+// Texts the installer shows.
+extern const char* const CorruptLogText;
+extern const char* const CorruptLogCaption;
+
+} // namespace installer

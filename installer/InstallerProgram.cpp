@@ -1,0 +1,79 @@
+#include "installer/InstallerProgram.h"
+
+#include "installer/InstallSteps.h"
+#include "platform/FolderBrowser.h"
+#include "platform/MessageBox.h"
+#include "platform/SpecialFolders.h"
+#include "setupkit/SetupWindow.h"
+
+#include <QGuiApplication>
+#include <QLineEdit>
+
+namespace installer {
+
+namespace {
+
+// The progress window as the installation steps see it.
+class WindowProgress : public SetupProgress
+{
+public:
+    void showProgressWindow() override { setupkit::ShowProgressWindow(); }
+    void setProgressText(const QString& text) override { setupkit::SetProgressText(text); }
+    void setWaitCursor(bool wait) override
+    {
+        if (wait)
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QGuiApplication::restoreOverrideCursor();
+    }
+    QWidget* progressWindow() const override { return setupkit::handles().progressWindow; }
+    void finish(const QString& text, const QString& caption) override
+    {
+        setupkit::FinishSetup(text, caption);
+    }
+};
+
+} // namespace
+
+int RunInstallerProgram(const QString& programFolder)
+{
+    Installer work;
+    work.WindowsFolder = platform::windowsFolder();
+    if (!setupkit::ReadInstallLog(programFolder, work.log)) {
+        platform::MessageRequest refused;
+        refused.text = QString::fromUtf8(CorruptLogText);
+        refused.caption = QString::fromUtf8(CorruptLogCaption);
+        refused.icon = platform::MsgIcon::Information;
+        platform::showMessage(refused);
+        return 0;
+    }
+    const BaseFolder base = DefaultBaseFolder();
+    work.PerUserInstall = base.perUser;
+
+    setupkit::MainWindowContent content;
+    content.kind = setupkit::SetupKind::Installer;
+    content.productName = setupkit::fromWindows1252(work.log.ProductName);
+    content.firstFolder = programFolder;
+    content.secondFolder = proposedInstallFolder(base.folder, work.log);
+    content.browse = [&work] {
+        const QString picked =
+            platform::browseForFolder(setupkit::handles().mainWindow,
+                                      QStringLiteral("Choisissez un répertoire d'installation"));
+        if (!picked.isEmpty())
+            setupkit::SetSecondFolderText(proposedInstallFolder(picked, work.log));
+    };
+    content.next = [&work] {
+        const setupkit::SetupHandles& h = setupkit::handles();
+        const QString source = h.firstFolderField->text();
+        const QString target = h.secondFolderField->text();
+        if (!checkFolderFields(source, target, h.mainWindow))
+            return;
+        if (!setupkit::CreateProgressWindow())
+            return;
+        WindowProgress progress;
+        RunInstallation(work, source, target, progress);
+    };
+    return setupkit::RunSetupProgram(content);
+}
+
+} // namespace installer

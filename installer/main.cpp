@@ -1,0 +1,12 @@
+// setwell-install: installs the product listed in the Install.log beside it.
+
+#include "installer/InstallerProgram.h"
+#include "platform/ProgramPath.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    return installer::RunInstallerProgram(platform::programFolder());
+}

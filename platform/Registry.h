@@ -1,0 +1,54 @@
+#pragma once
+// The two registries of the setup programs: the machine's and the current
+// user's. A key is a folder under the registry's root, its subkeys are
+// subfolders and each string value is a file holding the value's text.
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace platform {
+
+enum class Hive { Machine, User };
+
+// Folder holding the hive's top-level keys, ending in '/'.
+QString registryRoot(Hive hive);
+
+// A key path uses '\' (or '/') between key names. Paths with an empty, "."
+// or ".." name are refused so that no path leaves its hive.
+bool isValidKeyPath(const QString& keyPath);
+
+class RegistryKey
+{
+public:
+    enum class Access { Read, Full };
+
+    // Opens an existing key; with `create` also makes it and its missing
+    // parents. Full access requires that the key can be written.
+    static std::optional<RegistryKey> open(Hive hive, const QString& keyPath, Access access,
+                                           bool create = false);
+
+    // Missing values read as nullopt.
+    std::optional<QString> readString(const QString& name) const;
+    bool writeString(const QString& name, const QString& value) const;
+
+    // Names of the direct subkeys, sorted.
+    QStringList subKeys() const;
+
+    QString folder() const { return m_folder; }
+
+private:
+    explicit RegistryKey(QString folder, Access access)
+        : m_folder(std::move(folder)), m_access(access)
+    {
+    }
+    QString m_folder; // ends in '/'
+    Access m_access;
+};
+
+// Deletes a key that has no subkeys, with its values. Fails when the key is
+// missing, still has subkeys or cannot be written.
+bool deleteKey(Hive hive, const QString& keyPath);
+
+} // namespace platform

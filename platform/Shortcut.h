@@ -1,0 +1,31 @@
+#pragma once
+// Menu entries as freedesktop desktop entries.
+
+#include <QString>
+
+namespace platform {
+
+struct ShortcutSpec
+{
+    QString linkFile;      // full path of the entry, ending in ".desktop"
+    QString name;          // shown in menus; empty: the file's base name
+    QString description;   // Comment, when not empty
+    QString target;        // program or document the entry starts
+    QString arguments;     // appended to a program's command line as given
+    QString workingFolder; // Path, when not empty
+    QString iconFile;      // Icon, when not empty (desktop entries have no icon index)
+};
+
+// Writes the entry: a program (an executable target) is run directly,
+// anything else is opened with xdg-open. Returns false when the file could
+// not be written.
+bool writeShortcut(const ShortcutSpec& spec);
+
+// The entry file named `name` in `folder` (which ends in '/'): "NAME.desktop".
+// Empty when the name cannot be a file name (empty, "." or "..", a '/').
+QString shortcutPath(const QString& folder, const QString& name);
+
+// One argument quoted as the Exec key wants it, before the key's own escapes.
+QString quoteExecArgument(const QString& argument);
+
+} // namespace platform

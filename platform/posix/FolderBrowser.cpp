@@ -1,0 +1,12 @@
+#include "platform/FolderBrowser.h"
+
+#include <QFileDialog>
+
+namespace platform {
+
+QString browseForFolder(QWidget* owner, const QString& title)
+{
+    return QFileDialog::getExistingDirectory(owner, title, QString(), QFileDialog::ShowDirsOnly);
+}
+
+} // namespace platform

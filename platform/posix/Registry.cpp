@@ -1,0 +1,130 @@
+#include "platform/Registry.h"
+
+#include "platform/SpecialFolders.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+QString configHome()
+{
+    const QString xdg = QFile::decodeName(qgetenv("XDG_CONFIG_HOME"));
+    if (xdg.startsWith(QLatin1Char('/')))
+        return xdg;
+    const QString home = QFile::decodeName(qgetenv("HOME"));
+    return home.isEmpty() ? QString() : home + QStringLiteral("/.config");
+}
+
+QStringList keyNames(const QString& keyPath)
+{
+    QString path = keyPath;
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return path.split(QLatin1Char('/'));
+}
+
+bool isValidName(const QString& name)
+{
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) &&
+           !name.contains(QChar(0));
+}
+
+QString keyFolder(Hive hive, const QString& keyPath)
+{
+    const QString root = registryRoot(hive);
+    if (root.isEmpty() || !isValidKeyPath(keyPath))
+        return QString();
+    return root + keyNames(keyPath).join(QLatin1Char('/')) + QLatin1Char('/');
+}
+
+bool canWrite(const QString& folder)
+{
+    return ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
+}
+
+} // namespace
+
+QString registryRoot(Hive hive)
+{
+    if (hive == Hive::Machine)
+        return systemRoot() + QStringLiteral("/var/lib/setwell/registry/");
+    const QString config = configHome();
+    return config.isEmpty() ? QString() : config + QStringLiteral("/setwell/registry/");
+}
+
+bool isValidKeyPath(const QString& keyPath)
+{
+    const QStringList names = keyNames(keyPath);
+    for (const QString& name : names)
+        if (!isValidName(name))
+            return false;
+    return true;
+}
+
+std::optional<RegistryKey> RegistryKey::open(Hive hive, const QString& keyPath, Access access,
+                                             bool create)
+{
+    const QString folder = keyFolder(hive, keyPath);
+    if (folder.isEmpty())
+        return std::nullopt;
+    if (!QFileInfo(folder).isDir()) {
+        if (!create || !QDir().mkpath(folder))
+            return std::nullopt;
+    }
+    if (access == Access::Full && !canWrite(folder))
+        return std::nullopt;
+    return RegistryKey(folder, access);
+}
+
+std::optional<QString> RegistryKey::readString(const QString& name) const
+{
+    if (!isValidName(name))
+        return std::nullopt;
+    QFile file(m_folder + name);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return QString::fromUtf8(file.readAll());
+}
+
+bool RegistryKey::writeString(const QString& name, const QString& value) const
+{
+    if (m_access != Access::Full || !isValidName(name))
+        return false;
+    // A value replaced atomically is never seen half written.
+    QSaveFile file(m_folder + name);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = value.toUtf8();
+    if (file.write(bytes) != bytes.size())
+        return false;
+    return file.commit();
+}
+
+QStringList RegistryKey::subKeys() const
+{
+    return QDir(m_folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+}
+
+bool deleteKey(Hive hive, const QString& keyPath)
+{
+    const QString folder = keyFolder(hive, keyPath);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir() || QFileInfo(folder).isSymLink())
+        return false;
+    QDir dir(folder);
+    if (!dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty())
+        return false;
+    const QStringList values = dir.entryList(QDir::Files | QDir::System | QDir::Hidden);
+    for (const QString& value : values)
+        if (!dir.remove(value))
+            return false;
+    return QDir().rmdir(folder);
+}
+
+} // namespace platform

@@ -1,0 +1,111 @@
+#include "platform/Shortcut.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace platform {
+
+namespace {
+
+// Escapes of the desktop entry's string and localestring values.
+QString escapeValue(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case '\\':
+            out += QLatin1String("\\\\");
+            break;
+        case '\n':
+            out += QLatin1String("\\n");
+            break;
+        case '\t':
+            out += QLatin1String("\\t");
+            break;
+        case '\r':
+            out += QLatin1String("\\r");
+            break;
+        default:
+            out += c;
+        }
+    }
+    // Leading blanks would be taken for the separator's.
+    if (out.startsWith(QLatin1Char(' ')))
+        out.replace(0, 1, QLatin1String("\\s"));
+    return out;
+}
+
+} // namespace
+
+QString shortcutPath(const QString& folder, const QString& name)
+{
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") ||
+        name.contains(QLatin1Char('/')) || name.contains(QChar(0)))
+        return QString();
+    return folder + name + QStringLiteral(".desktop");
+}
+
+QString quoteExecArgument(const QString& argument)
+{
+    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    QString out = argument;
+    out.replace(QLatin1Char('%'), QLatin1String("%%"));
+    bool needsQuotes = argument.isEmpty();
+    for (const QChar c : argument)
+        needsQuotes = needsQuotes || reserved.contains(c);
+    if (!needsQuotes)
+        return out;
+    QString quoted = QStringLiteral("\"");
+    for (const QChar c : out) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') ||
+            c == QLatin1Char('\\'))
+            quoted += QLatin1Char('\\');
+        quoted += c;
+    }
+    quoted += QLatin1Char('"');
+    return quoted;
+}
+
+bool writeShortcut(const ShortcutSpec& spec)
+{
+    const QFileInfo target(spec.target);
+    QString exec;
+    if (target.isFile() && target.isExecutable()) {
+        exec = quoteExecArgument(spec.target);
+        if (!spec.arguments.isEmpty()) {
+            QString arguments = spec.arguments;
+            exec += QLatin1Char(' ') + arguments.replace(QLatin1Char('%'), QLatin1String("%%"));
+        }
+    } else {
+        exec = QStringLiteral("xdg-open ") + quoteExecArgument(spec.target);
+    }
+    const QString name =
+        spec.name.isEmpty() ? QFileInfo(spec.linkFile).completeBaseName() : spec.name;
+
+    QString text = QStringLiteral("[Desktop Entry]\nType=Application\nVersion=1.0\n");
+    text += QStringLiteral("Name=") + escapeValue(name) + QLatin1Char('\n');
+    if (!spec.description.isEmpty())
+        text += QStringLiteral("Comment=") + escapeValue(spec.description) + QLatin1Char('\n');
+    text += QStringLiteral("Exec=") + escapeValue(exec) + QLatin1Char('\n');
+    if (!spec.workingFolder.isEmpty())
+        text += QStringLiteral("Path=") + escapeValue(spec.workingFolder) + QLatin1Char('\n');
+    if (!spec.iconFile.isEmpty())
+        text += QStringLiteral("Icon=") + escapeValue(spec.iconFile) + QLatin1Char('\n');
+    text += QStringLiteral("Terminal=false\n");
+
+    QSaveFile file(spec.linkFile);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = text.toUtf8();
+    if (file.write(bytes) != bytes.size())
+        return false;
+    if (!file.commit())
+        return false;
+    // Menus only list entries they may read; launchers want them executable.
+    return QFile::setPermissions(spec.linkFile, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                    QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+                                                    QFileDevice::ReadOther);
+}
+
+} // namespace platform

@@ -1,0 +1,87 @@
+#include "platform/SpecialFolders.h"
+
+#include "platform/Registry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+QString dataHome()
+{
+    const QString xdg = QFile::decodeName(qgetenv("XDG_DATA_HOME"));
+    if (xdg.startsWith(QLatin1Char('/')))
+        return xdg;
+    const QString home = QFile::decodeName(qgetenv("HOME"));
+    return home.isEmpty() ? QString() : home + QStringLiteral("/.local/share");
+}
+
+} // namespace
+
+QString systemRoot()
+{
+    QString root = QFile::decodeName(qgetenv("SETWELL_SYSTEM_ROOT"));
+    while (root.endsWith(QLatin1Char('/')))
+        root.chop(1);
+    return root;
+}
+
+QString withTrailingSlash(const QString& folder)
+{
+    if (folder.isEmpty() || folder.endsWith(QLatin1Char('/')))
+        return folder;
+    return folder + QLatin1Char('/');
+}
+
+bool hasMachineWideRights()
+{
+    // The registry folder may not exist yet on a fresh system: then the
+    // nearest existing folder above it decides whether it can be made.
+    QString path = registryRoot(Hive::Machine);
+    while (path.endsWith(QLatin1Char('/')) && path.size() > 1)
+        path.chop(1);
+    while (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) {
+        const QString parent = QFileInfo(path).path();
+        if (parent == path)
+            return false;
+        path = parent;
+    }
+    return QFileInfo(path).isDir() &&
+           ::access(QFile::encodeName(path).constData(), W_OK | X_OK) == 0;
+}
+
+QString programFilesFolder()
+{
+    const auto key = RegistryKey::open(
+        Hive::Machine, QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion"),
+        RegistryKey::Access::Read);
+    if (key) {
+        const auto value = key->readString(QStringLiteral("ProgramFilesDir"));
+        if (value && !value->isEmpty())
+            return withTrailingSlash(*value);
+    }
+    return systemRoot() + QStringLiteral("/opt/");
+}
+
+QString appDataFolder()
+{
+    return withTrailingSlash(dataHome());
+}
+
+QString programsMenuFolder()
+{
+    const QString data = dataHome();
+    return data.isEmpty() ? QString() : data + QStringLiteral("/applications/");
+}
+
+QString windowsFolder()
+{
+    return systemRoot() + QStringLiteral("/usr/local/lib/setwell/");
+}
+
+} // namespace platform

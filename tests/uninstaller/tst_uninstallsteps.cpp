@@ -1,0 +1,260 @@
+// Uninstalling what the installer's steps put in place, per user and
+// machine-wide, and refusing to delete anything outside the product's
+// folders whatever a log says.
+
+#include "uninstaller/UninstallSteps.h"
+
+#include "SetupSandbox.h"
+
+#include "platform/Registry.h"
+#include "platform/SpecialFolders.h"
+
+#include <QFileInfo>
+#include <QWidget>
+#include <QtTest>
+
+using namespace setuptest;
+using platform::Hive;
+using platform::RegistryKey;
+
+class TestUninstallSteps : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void folderFromArguments_data();
+    void folderFromArguments();
+    void startQuestion();
+    void afterMachineWideInstallation();
+    void afterPerUserInstallation();
+    void zeroEntries();
+    void keyTreeGoesDeepestFirst();
+    void nothingOutsideTheProductFolders();
+
+private:
+    static LogSpec productSpec();
+    static uninstaller::Uninstallation fromFolder(const QString& folder);
+};
+
+LogSpec TestUninstallSteps::productSpec()
+{
+    LogSpec spec;
+    spec.entries = {
+        {"prog", "Mon programme", "#!/bin/sh\n", true},
+        {"docs\\readme.txt", "EXEC!", "Lisez-moi\n"},
+        {"docs\\data.bin", "NEIN!", "data"},
+        {"uninst", "DEINST!", "#!/bin/sh\n", true},
+        {"Install.log", "NEIN!", {}},
+    };
+    return spec;
+}
+
+uninstaller::Uninstallation TestUninstallSteps::fromFolder(const QString& folder)
+{
+    uninstaller::Uninstallation work;
+    work.InstallFolder = uninstaller::installFolderFromArguments({folder}, "/unused/");
+    if (!setupkit::ReadInstallLog(work.InstallFolder, work.log))
+        qWarning("no log in %s", qPrintable(folder));
+    return work;
+}
+
+void TestUninstallSteps::folderFromArguments_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("none: own folder") << QStringList() << "/opt/Essai/";
+    QTest::newRow("empty: own folder") << QStringList{""} << "/opt/Essai/";
+    QTest::newRow("with separator") << QStringList{"/srv/Mon \"x\"/"} << "/srv/Mon \"x\"/";
+    QTest::newRow("without separator") << QStringList{"/srv/a b"} << "/srv/a b/";
+    QTest::newRow("only the first") << QStringList{"/a", "/b"} << "/a/";
+}
+
+void TestUninstallSteps::folderFromArguments()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, folder);
+    QCOMPARE(uninstaller::installFolderFromArguments(arguments, "/opt/Essai/"), folder);
+}
+
+void TestUninstallSteps::startQuestion()
+{
+    for (auto answer : {platform::MsgAnswer::Yes, platform::MsgAnswer::No}) {
+        MessageRecorder boxes(answer);
+        QCOMPARE(uninstaller::askToStart(), answer == platform::MsgAnswer::Yes);
+        QCOMPARE(boxes.texts(), QStringList{"Voulez-vous vraiment désinstaller le programme?"});
+        QCOMPARE(boxes.boxes[0].caption, QString("Start deinstallation?"));
+        QCOMPARE(boxes.boxes[0].buttons, platform::MsgButtons::YesNo);
+        QCOMPARE(boxes.boxes[0].owner, nullptr);
+    }
+}
+
+void TestUninstallSteps::afterMachineWideInstallation()
+{
+    SetupSandbox box(Scope::Machine);
+    testsupport::RecordingOpener opener;
+    QVERIFY(writeDistribution(box.path("dist"), productSpec()));
+    const QString target = box.root() + "/opt/Essai";
+    {
+        MessageRecorder boxes;
+        ProgressRecorder progress;
+        install(box.path("dist"), target, progress);
+    }
+    const QString group = box.menuFolder() + "Essai Groupe/";
+    const QString keyPath = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Essai";
+    QVERIFY(RegistryKey::open(Hive::Machine, keyPath, RegistryKey::Access::Read));
+    // The user's own things: a file in the product folder, an entry in the
+    // product's menu folder; a listed file the user already removed; the
+    // settings file the log names as its extra file.
+    QVERIFY(testsupport::writeFile(target + "/mine.txt", "mine"));
+    QVERIFY(testsupport::writeFile(group + "Mine.desktop", "mine"));
+    QVERIFY(QFile::remove(target + "/docs/data.bin"));
+    QVERIFY(testsupport::writeFile(target + "/settings.dat", "settings"));
+    QVERIFY(RegistryKey::open(Hive::Machine, keyPath + "\\Sub\\Deeper", RegistryKey::Access::Full,
+                              true));
+
+    MessageRecorder boxes;
+    QWidget progressWindow;
+    int shown = 0;
+    uninstaller::UninstallUi ui;
+    ui.showProgressWindow = [&] { ++shown; };
+    ui.progressWindow = [&]() -> QWidget* { return &progressWindow; };
+    uninstaller::RunUninstallation(fromFolder(target), ui);
+    QCOMPARE(shown, 1);
+    // Nothing reported on the way: only the final message.
+    QCOMPARE(boxes.texts(), QStringList{"La désinstallation est terminée!"});
+    QCOMPARE(boxes.boxes[0].caption, QString("Désinstallation terminée"));
+    QCOMPARE(boxes.boxes[0].owner, &progressWindow);
+
+    // Folders stay, listed files go, the user's file stays.
+    QCOMPARE(QDir(target).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             (QStringList{"docs", "mine.txt"}));
+    QVERIFY(QDir(target + "/docs").isEmpty());
+    // The shared uninstaller stays where it is.
+    QVERIFY(QFileInfo::exists(box.root() + "/usr/local/lib/setwell/uninst"));
+    // Our entries go; the folder stays for the user's entry.
+    QCOMPARE(QDir(group).entryList(QDir::Files), QStringList{"Mine.desktop"});
+    // The key goes with everything below it; its parent stays.
+    QVERIFY(!RegistryKey::open(Hive::Machine, keyPath, RegistryKey::Access::Read));
+    QVERIFY(RegistryKey::open(Hive::Machine,
+                              "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+                              RegistryKey::Access::Read));
+
+    // Again, with the key and all files already gone: silent once more.
+    QVERIFY(QFile::copy(box.path("dist/Install.log"), target + "/Install.log"));
+    MessageRecorder again;
+    uninstaller::RunUninstallation(fromFolder(target));
+    QCOMPARE(again.texts(), QStringList{"La désinstallation est terminée!"});
+}
+
+void TestUninstallSteps::afterPerUserInstallation()
+{
+    SetupSandbox box(Scope::User);
+    testsupport::RecordingOpener opener;
+    QVERIFY(writeDistribution(box.path("dist"), productSpec()));
+    const QString target = box.path("home/.local/share/Essai");
+    {
+        MessageRecorder boxes;
+        ProgressRecorder progress;
+        install(box.path("dist"), target, progress);
+    }
+    const QString group = box.menuFolder() + "Essai Groupe";
+    QVERIFY(QFileInfo::exists(group + "/Uninstall.desktop"));
+
+    // Started from its menu entry: no argument, its own folder.
+    uninstaller::Uninstallation work;
+    work.InstallFolder = uninstaller::installFolderFromArguments({}, target + "/");
+    QVERIFY(setupkit::ReadInstallLog(work.InstallFolder, work.log));
+    MessageRecorder boxes;
+    uninstaller::RunUninstallation(work);
+    QCOMPARE(boxes.texts(), QStringList{"La désinstallation est terminée!"});
+    QVERIFY(!QFileInfo::exists(group)); // emptied, so removed
+    QCOMPARE(QDir(target).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"docs"});
+    QVERIFY(QFileInfo(box.menuFolder()).isDir());
+}
+
+void TestUninstallSteps::zeroEntries()
+{
+    SetupSandbox box(Scope::Machine);
+    QVERIFY(writeDistribution(box.path("dist"), LogSpec()));
+    QVERIFY(QDir().mkpath(box.path("target")));
+    QVERIFY(QFile::copy(box.path("dist/Install.log"), box.path("target/Install.log")));
+    QVERIFY(QDir().mkpath(box.menuFolder() + "Essai Groupe"));
+    MessageRecorder boxes;
+    uninstaller::RunUninstallation(fromFolder(box.path("target")));
+    QCOMPARE(boxes.texts(), QStringList{"La désinstallation est terminée!"});
+    QVERIFY(!QFileInfo::exists(box.menuFolder() + "Essai Groupe"));
+    QVERIFY(QFileInfo::exists(box.path("target/Install.log"))); // not listed, so kept
+}
+
+void TestUninstallSteps::keyTreeGoesDeepestFirst()
+{
+    SetupSandbox box(Scope::Machine);
+    for (const char* path : {"K\\A\\A1", "K\\A\\A2\\A21", "K\\B", "Keep"})
+        QVERIFY(RegistryKey::open(Hive::Machine, path, RegistryKey::Access::Full, true));
+    QVERIFY(
+        RegistryKey::open(Hive::Machine, "K\\A", RegistryKey::Access::Full)->writeString("V", "1"));
+    QVERIFY(uninstaller::DeleteKeyTree(Hive::Machine, "K"));
+    QVERIFY(!RegistryKey::open(Hive::Machine, "K", RegistryKey::Access::Read));
+    QVERIFY(RegistryKey::open(Hive::Machine, "Keep", RegistryKey::Access::Read));
+    QVERIFY(!uninstaller::DeleteKeyTree(Hive::Machine, "K"));
+    // A key path that climbs out is refused, not followed.
+    QVERIFY(!uninstaller::DeleteKeyTree(Hive::Machine, "Keep\\..\\.."));
+    QVERIFY(!uninstaller::DeleteKeyTree(Hive::Machine, "Keep\\"));
+    QVERIFY(RegistryKey::open(Hive::Machine, "Keep", RegistryKey::Access::Read));
+}
+
+void TestUninstallSteps::nothingOutsideTheProductFolders()
+{
+    // A log made by hand, past the reader's checks: every path it names
+    // that leads out of the product's folders must be left alone.
+    SetupSandbox box(Scope::Machine);
+    const QString target = box.path("target/");
+    const QString outside = box.path("outside/");
+    QVERIFY(testsupport::writeFile(outside + "victim", "keep"));
+    QVERIFY(testsupport::writeFile(outside + "Victim.desktop", "keep"));
+    QVERIFY(testsupport::writeFile(target + "real.txt", "listed"));
+    QVERIFY(QFile::link(outside, target + "link"));
+    QVERIFY(QFile::link(outside + "victim", target + "alias"));
+    QVERIFY(QDir().mkpath(box.menuFolder()));
+    QVERIFY(testsupport::writeFile(box.menuFolder() + "Other.desktop", "keep"));
+    QVERIFY(RegistryKey::open(Hive::Machine,
+                              "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Other",
+                              RegistryKey::Access::Full, true));
+
+    uninstaller::Uninstallation work;
+    work.InstallFolder = target;
+    setupkit::InstallLog& log = work.log;
+    log.FolderName = ""; // would name the whole uninstall key
+    log.GroupName = "..";
+    log.ExtraFileName = "../outside/victim";
+    const QList<QPair<QByteArray, QByteArray>> entries{
+        {"../outside/victim", "NEIN!"},
+        {"link/victim", "NEIN!"},
+        {"link\\victim", "../../../outside/Victim"},
+        {"alias", "NEIN!"},
+        {"real.txt", "NEIN!"},
+    };
+    log.EntryCount = quint16(entries.size());
+    for (int i = 0; i < entries.size(); ++i)
+        log.Entries[size_t(i)] = {entries[i].first, entries[i].second};
+
+    MessageRecorder boxes;
+    uninstaller::RunUninstallation(work);
+    QCOMPARE(testsupport::readFile(outside + "victim"), QByteArray("keep"));
+    QCOMPARE(testsupport::readFile(outside + "Victim.desktop"), QByteArray("keep"));
+    QVERIFY(QFileInfo::exists(box.menuFolder() + "Other.desktop"));
+    QVERIFY(RegistryKey::open(Hive::Machine,
+                              "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Other",
+                              RegistryKey::Access::Read));
+    // A link inside the folder is the product's own: it goes, not its target.
+    QVERIFY(!QFileInfo(target + "alias").isSymLink());
+    QVERIFY(!QFileInfo::exists(target + "real.txt"));
+
+    QVERIFY(uninstaller::isInsideFolder(target + "a/../b", target));
+    QVERIFY(!uninstaller::isInsideFolder(target + "../target2/x", target));
+    QVERIFY(!uninstaller::isInsideFolder(target + "..", target));
+    QVERIFY(!uninstaller::isInsideFolder("relative", target));
+}
+
+QTEST_MAIN(TestUninstallSteps)
+#include "tst_uninstallsteps.moc"

@@ -1,0 +1,40 @@
+#include "uninstaller/UninstallerProgram.h"
+
+#include "platform/MessageBox.h"
+#include "setupkit/SetupWindow.h"
+#include "uninstaller/UninstallSteps.h"
+
+namespace uninstaller {
+
+int RunUninstallerProgram(const QStringList& arguments, const QString& programFolder)
+{
+    Uninstallation work;
+    work.InstallFolder = installFolderFromArguments(arguments, programFolder);
+    if (!setupkit::ReadInstallLog(work.InstallFolder, work.log)) {
+        platform::MessageRequest refused;
+        refused.text = QString::fromUtf8(CorruptLogText);
+        refused.caption = QString::fromUtf8(CorruptLogCaption);
+        refused.icon = platform::MsgIcon::Information;
+        platform::showMessage(refused);
+        return 0;
+    }
+
+    setupkit::MainWindowContent content;
+    content.kind = setupkit::SetupKind::Uninstaller;
+    content.productName = setupkit::fromWindows1252(work.log.ProductName);
+    content.firstFolder = work.InstallFolder;
+    content.next = [&work] {
+        if (!askToStart() || !setupkit::CreateProgressWindow())
+            return;
+        UninstallUi ui;
+        ui.showProgressWindow = [] { setupkit::ShowProgressWindow(); };
+        ui.progressWindow = []() -> QWidget* { return setupkit::handles().progressWindow; };
+        ui.finish = [](const QString& text, const QString& caption) {
+            setupkit::FinishSetup(text, caption);
+        };
+        RunUninstallation(work, ui);
+    };
+    return setupkit::RunSetupProgram(content);
+}
+
+} // namespace uninstaller
