@@ -5,7 +5,6 @@
 set -eu
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_PROJECT_Folivant_INCLUDE="$PWD/bench/install.cmake" >/dev/null
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j2 --target install_bench
 exec "$build/bin/install_bench" "$@"
