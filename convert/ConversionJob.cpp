@@ -43,23 +43,25 @@ QString ShortFileName(const QString& path)
 
 namespace {
 
-// The interpreter reads a leading '-' as a switch and '@' as an argument
-// file; "./" keeps such a relative name a plain file name.
+// The interpreter reads a leading '-' as a switch, '@' as an argument file and
+// "%name%" as a device ("%pipe%" runs a command, "%stdin" reads the console);
+// "./" keeps such a relative name a plain file name.
 QString asFileArgument(const QString& shortPath)
 {
-    if (shortPath.startsWith(QLatin1Char('-')) || shortPath.startsWith(QLatin1Char('@')))
+    if (shortPath.startsWith(QLatin1Char('-')) || shortPath.startsWith(QLatin1Char('@')) ||
+        shortPath.startsWith(QLatin1Char('%')))
         return QStringLiteral("./") + shortPath;
     return shortPath;
 }
 
 // The output name is a template to the interpreter: '%' starts a page-number
-// format, a leading '|' a pipe to a command and a leading "%name%" a device.
-// Every '%' is doubled and a leading '|' hidden behind "./", so the name
-// always means the one file it names.
+// format, a leading '|' a pipe to a command, a leading "%name%" a device and
+// "-" standard output. Every '%' is doubled and a leading '|' or a lone "-"
+// hidden behind "./", so the name always means the one file it names.
 QString asOutputArgument(const QString& shortPath)
 {
     QString name = shortPath;
-    if (name.startsWith(QLatin1Char('|')))
+    if (name.startsWith(QLatin1Char('|')) || name == QLatin1String("-"))
         name.prepend(QStringLiteral("./"));
     name.replace(QLatin1Char('%'), QStringLiteral("%%"));
     return name;

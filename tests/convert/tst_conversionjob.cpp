@@ -185,6 +185,15 @@ void TestConversionJob::namesTheInterpreterWouldMisread_data()
                                  << "-dNOSAFER.ps"
                                  << "-sOutputFile=out.pdf"
                                  << "./-dNOSAFER.ps";
+    QTest::newRow("device source") << "out.pdf"
+                                   << "%pipe%touch hacked"
+                                   << "-sOutputFile=out.pdf"
+                                   << "./%pipe%touch hacked";
+    // A lone "-" would be standard output.
+    QTest::newRow("dash output") << "-"
+                                 << "in.ps"
+                                 << "-sOutputFile=./-"
+                                 << "in.ps";
     QTest::newRow("at source") << "out.pdf"
                                << "@list"
                                << "-sOutputFile=out.pdf"
