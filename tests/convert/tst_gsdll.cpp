@@ -296,8 +296,15 @@ void TestGsDll::outputAndErrorReachTheCallback()
             QCOMPARE(m.answer, 5);
         }
     }
-    // The pacing prompt of every page is not the document's and is not shown.
+    // The pacing prompt of every page is not the document's and is not shown,
+    // also when it comes with text that the document did not flush.
     QVERIFY(!g_lines.join('\n').contains("showpage, press"));
+
+    g_lines.clear();
+    const QString unflushed = write("unflushed.ps", "%!PS\n(first) print showpage\n"
+                                                    "(second) print showpage\n");
+    QCOMPARE(convert({unflushed}, m_dir.filePath("unflushed.pdf")), 0);
+    QCOMPARE(g_lines, (QStringList{"first", "second", "terminé..."}));
 }
 
 void TestGsDll::inputRequestsAreAnswered()
