@@ -93,8 +93,8 @@ bool parsePage(const QString& text, double& width, double& height)
     bool okH = false;
     const double w = parts[0].trimmed().toDouble(&okW);
     const double h = parts[1].trimmed().toDouble(&okH);
-    // The bounds of the window's millimetre fields.
-    if (!okW || !okH || w < 10 || w > 10000 || h < 10 || h > 10000)
+    // The bounds of the window's millimetre fields; written so that "nan" fails.
+    if (!okW || !okH || !(w >= 10 && w <= 10000) || !(h >= 10 && h <= 10000))
         return false;
     width = w;
     height = h;

@@ -101,6 +101,8 @@ void TestFolivantConvert::refusedBeforeAnyRun_data()
                                   << "unknown page size \"b5\"";
     QTest::newRow("page below the fields' minimum")
         << QStringList{"-p", "5x100", "-o", "out.pdf", "deux pages é.ps"} << "unknown page size";
+    QTest::newRow("page not a number")
+        << QStringList{"-p", "nanx297", "-o", "out.pdf", "deux pages é.ps"} << "unknown page size";
 }
 
 void TestFolivantConvert::refusedBeforeAnyRun()
