@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstring>
 #include <memory>
@@ -96,11 +97,40 @@ std::vector<std::string> BuildArgVector(const JobInput& job)
     return args;
 }
 
+QString sourceThatIsTheOutput(const JobInput& job)
+{
+    // Only an existing output can be a source; a missing one is made empty.
+    const QString output = QFileInfo(job.outputName).canonicalFilePath();
+    if (output.isEmpty())
+        return QString();
+    for (const QString& source : job.sources) {
+        if (QFileInfo(source).canonicalFilePath() == output)
+            return source;
+    }
+    return QString();
+}
+
 int32_t RunConversion(const JobInput& job, GsdllCallback callback, QObject* window,
                       const std::function<void()>& beforeRestore)
 {
     const QString previous = QDir::currentPath();
     QDir::setCurrent(platform::programFolder());
+
+    // The interpreter opens the output before it reads the sources: a PDF
+    // written over a source would destroy it unread.
+    const QString clash = sourceThatIsTheOutput(job);
+    if (!clash.isEmpty()) {
+        QByteArray line = QStringLiteral("Le fichier PDF ne peut pas remplacer le fichier "
+                                         "source %1 : rien n'a été converti.")
+                              .arg(clash)
+                              .toUtf8();
+        if (callback)
+            callback(2, line.data(), uint32_t(line.size()));
+        if (beforeRestore)
+            beforeRestore();
+        QDir::setCurrent(previous);
+        return OutputIsASource;
+    }
 
     int32_t result;
     {

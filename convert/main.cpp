@@ -187,6 +187,11 @@ int main(int argc, char** argv)
         job.sources << info.absoluteFilePath();
     }
 
+    const QString clash = sourceThatIsTheOutput(job);
+    if (!clash.isEmpty())
+        return fail(
+            QStringLiteral("%1 is also an input: writing the PDF would destroy it.").arg(clash));
+
     ProgressBar bar;
     const bool showBar = ::isatty(STDERR_FILENO) == 1;
     const int32_t result = RunConversion(job, printOutput, showBar ? &bar : nullptr, [&bar] {

@@ -101,6 +101,8 @@ void TestFolivantConvert::refusedBeforeAnyRun_data()
                                   << "unknown page size \"b5\"";
     QTest::newRow("page below the fields' minimum")
         << QStringList{"-p", "5x100", "-o", "out.pdf", "deux pages é.ps"} << "unknown page size";
+    QTest::newRow("output is an input")
+        << QStringList{"-o", "deux pages é.ps", "deux pages é.ps"} << "is also an input";
     QTest::newRow("page not a number")
         << QStringList{"-p", "nanx297", "-o", "out.pdf", "deux pages é.ps"} << "unknown page size";
 }
