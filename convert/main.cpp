@@ -16,6 +16,7 @@
 namespace {
 
 bool g_barShown = false; // the progress bar is on the terminal's last line
+bool g_lineOpen = false; // stdout's last byte was not a line feed
 
 int32_t printOutput(int32_t message, char* str, uint32_t count)
 {
@@ -30,6 +31,8 @@ int32_t printOutput(int32_t message, char* str, uint32_t count)
         g_barShown = false;
     }
     std::fwrite(str, 1, count, stdout);
+    if (count > 0)
+        g_lineOpen = str[count - 1] != '\n';
     std::fflush(stdout);
     return int32_t(count);
 }
@@ -196,6 +199,9 @@ int main(int argc, char** argv)
     const bool showBar = ::isatty(STDERR_FILENO) == 1;
     const int32_t result = RunConversion(job, printOutput, showBar ? &bar : nullptr, [&bar] {
         bar.finish();
+        // A document may end without a line feed of its own.
+        if (g_lineOpen)
+            std::fputc('\n', stdout);
         std::fputs("terminé...\n", stdout);
         std::fflush(stdout);
     });

@@ -56,6 +56,7 @@ private slots:
     void pageOptions_data();
     void pageOptions();
     void relativeNamesAreTheCallers();
+    void closingLineStandsAlone();
     void interpreterFailure_data();
     void interpreterFailure();
     void progressBarOnlyOnATerminal();
@@ -160,6 +161,15 @@ void TestFolivantConvert::relativeNamesAreTheCallers()
     const Result r = run({"-o", "ab.pdf", "a.ps", "b.ps"}, sub);
     QCOMPARE(r.exitCode, 0);
     QCOMPARE(testsupport::readPdf(sub + "/ab.pdf").pageCount, 4);
+}
+
+void TestFolivantConvert::closingLineStandsAlone()
+{
+    const QString ps = m_dir.filePath("talk.ps");
+    QVERIFY(testsupport::writeFile(ps, "%!PS\n(un) print showpage (deux) print showpage\n"));
+    const Result r = run({"-o", m_dir.filePath("talk.pdf"), ps}, m_dir.path());
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out, QString("undeux\nterminé...\n"));
 }
 
 void TestFolivantConvert::interpreterFailure_data()
