@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstring>
 #include <memory>
@@ -43,23 +44,25 @@ QString ShortFileName(const QString& path)
 
 namespace {
 
-// The interpreter reads a leading '-' as a switch and '@' as an argument
-// file; "./" keeps such a relative name a plain file name.
+// The interpreter reads a leading '-' as a switch, '@' as an argument file and
+// "%name%" as a device ("%pipe%" runs a command, "%stdin" reads the console);
+// "./" keeps such a relative name a plain file name.
 QString asFileArgument(const QString& shortPath)
 {
-    if (shortPath.startsWith(QLatin1Char('-')) || shortPath.startsWith(QLatin1Char('@')))
+    if (shortPath.startsWith(QLatin1Char('-')) || shortPath.startsWith(QLatin1Char('@')) ||
+        shortPath.startsWith(QLatin1Char('%')))
         return QStringLiteral("./") + shortPath;
     return shortPath;
 }
 
 // The output name is a template to the interpreter: '%' starts a page-number
-// format, a leading '|' a pipe to a command and a leading "%name%" a device.
-// Every '%' is doubled and a leading '|' hidden behind "./", so the name
-// always means the one file it names.
+// format, a leading '|' a pipe to a command, a leading "%name%" a device and
+// "-" standard output. Every '%' is doubled and a leading '|' or a lone "-"
+// hidden behind "./", so the name always means the one file it names.
 QString asOutputArgument(const QString& shortPath)
 {
     QString name = shortPath;
-    if (name.startsWith(QLatin1Char('|')))
+    if (name.startsWith(QLatin1Char('|')) || name == QLatin1String("-"))
         name.prepend(QStringLiteral("./"));
     name.replace(QLatin1Char('%'), QStringLiteral("%%"));
     return name;
@@ -94,11 +97,40 @@ std::vector<std::string> BuildArgVector(const JobInput& job)
     return args;
 }
 
+QString sourceThatIsTheOutput(const JobInput& job)
+{
+    // Only an existing output can be a source; a missing one is made empty.
+    const QString output = QFileInfo(job.outputName).canonicalFilePath();
+    if (output.isEmpty())
+        return QString();
+    for (const QString& source : job.sources) {
+        if (QFileInfo(source).canonicalFilePath() == output)
+            return source;
+    }
+    return QString();
+}
+
 int32_t RunConversion(const JobInput& job, GsdllCallback callback, QObject* window,
                       const std::function<void()>& beforeRestore)
 {
     const QString previous = QDir::currentPath();
     QDir::setCurrent(platform::programFolder());
+
+    // The interpreter opens the output before it reads the sources: a PDF
+    // written over a source would destroy it unread.
+    const QString clash = sourceThatIsTheOutput(job);
+    if (!clash.isEmpty()) {
+        QByteArray line = QStringLiteral("Le fichier PDF ne peut pas remplacer le fichier "
+                                         "source %1 : rien n'a été converti.")
+                              .arg(clash)
+                              .toUtf8();
+        if (callback)
+            callback(2, line.data(), uint32_t(line.size()));
+        if (beforeRestore)
+            beforeRestore();
+        QDir::setCurrent(previous);
+        return OutputIsASource;
+    }
 
     int32_t result;
     {

@@ -37,9 +37,18 @@ struct JobInput
 // folder current as a run does.
 std::vector<std::string> BuildArgVector(const JobInput& job);
 
+// The source that names the same file as the output, or "" when none does.
+// Relative names are taken against the current directory.
+QString sourceThatIsTheOutput(const JobInput& job);
+
+// What RunConversion returns when it refused to write the PDF over a source.
+constexpr int32_t OutputIsASource = -1000;
+
 // One run as the window's start button makes it, short of the log line:
 // program folder current, vector, media rectangle, gsdll_init, gsdll_exit
 // when that returned 0, `beforeRestore`, old directory current again.
-// Returns gsdll_init's result.
+// Returns gsdll_init's result. When the output is one of the sources the
+// interpreter is not run: the callback gets a line saying so and the result is
+// OutputIsASource.
 int32_t RunConversion(const JobInput& job, GsdllCallback callback, QObject* window,
                       const std::function<void()>& beforeRestore = {});

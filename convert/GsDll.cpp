@@ -104,13 +104,20 @@ int GSDLLCALL outputHandler(void* handle, const char* str, int len)
     run.readsWithoutOutput = 0;
     lookAtProgress(run, false);
     // The page prompt is ours, not the document's: it only paces the
-    // progress probe (see stdinHandler).
-    if (len == int(sizeof PagePrompt - 1) && std::memcmp(str, PagePrompt, size_t(len)) == 0)
-        return len;
+    // progress probe (see stdinHandler). It flushes whatever the document
+    // printed before it without a flush of its own, so it can end a longer block.
+    constexpr int promptLength = int(sizeof PagePrompt - 1);
+    int shown = len;
+    if (len >= promptLength &&
+        std::memcmp(str + len - promptLength, PagePrompt, size_t(promptLength)) == 0) {
+        shown = len - promptLength;
+        if (shown == 0)
+            return len;
+    }
     // The callback gets a buffer of its own: the interpreter's is read-only.
-    run.scratch.assign(str, str + std::max(len, 0));
+    run.scratch.assign(str, str + std::max(shown, 0));
     run.scratch.push_back('\0');
-    toCallback(run, 2, run.scratch.data(), len);
+    toCallback(run, 2, run.scratch.data(), shown);
     // The interpreter stops writing when told less was taken; it always all is.
     return len;
 }

@@ -16,6 +16,7 @@
 namespace {
 
 bool g_barShown = false; // the progress bar is on the terminal's last line
+bool g_lineOpen = false; // stdout's last byte was not a line feed
 
 int32_t printOutput(int32_t message, char* str, uint32_t count)
 {
@@ -30,6 +31,8 @@ int32_t printOutput(int32_t message, char* str, uint32_t count)
         g_barShown = false;
     }
     std::fwrite(str, 1, count, stdout);
+    if (count > 0)
+        g_lineOpen = str[count - 1] != '\n';
     std::fflush(stdout);
     return int32_t(count);
 }
@@ -93,8 +96,8 @@ bool parsePage(const QString& text, double& width, double& height)
     bool okH = false;
     const double w = parts[0].trimmed().toDouble(&okW);
     const double h = parts[1].trimmed().toDouble(&okH);
-    // The bounds of the window's millimetre fields.
-    if (!okW || !okH || w < 10 || w > 10000 || h < 10 || h > 10000)
+    // The bounds of the window's millimetre fields; written so that "nan" fails.
+    if (!okW || !okH || !(w >= 10 && w <= 10000) || !(h >= 10 && h <= 10000))
         return false;
     width = w;
     height = h;
@@ -187,10 +190,18 @@ int main(int argc, char** argv)
         job.sources << info.absoluteFilePath();
     }
 
+    const QString clash = sourceThatIsTheOutput(job);
+    if (!clash.isEmpty())
+        return fail(
+            QStringLiteral("%1 is also an input: writing the PDF would destroy it.").arg(clash));
+
     ProgressBar bar;
     const bool showBar = ::isatty(STDERR_FILENO) == 1;
     const int32_t result = RunConversion(job, printOutput, showBar ? &bar : nullptr, [&bar] {
         bar.finish();
+        // A document may end without a line feed of its own.
+        if (g_lineOpen)
+            std::fputc('\n', stdout);
         std::fputs("terminé...\n", stdout);
         std::fflush(stdout);
     });

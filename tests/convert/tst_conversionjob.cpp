@@ -50,6 +50,7 @@ private slots:
     void runHappensInTheProgramFolder();
     void relativeOutputLandsInTheProgramFolder();
     void failedRunLeavesTheOutputAndRestores();
+    void outputOverASourceIsRefused();
 
 private:
     QTemporaryDir m_dir;
@@ -185,6 +186,15 @@ void TestConversionJob::namesTheInterpreterWouldMisread_data()
                                  << "-dNOSAFER.ps"
                                  << "-sOutputFile=out.pdf"
                                  << "./-dNOSAFER.ps";
+    QTest::newRow("device source") << "out.pdf"
+                                   << "%pipe%touch hacked"
+                                   << "-sOutputFile=out.pdf"
+                                   << "./%pipe%touch hacked";
+    // A lone "-" would be standard output.
+    QTest::newRow("dash output") << "-"
+                                 << "in.ps"
+                                 << "-sOutputFile=./-"
+                                 << "in.ps";
     QTest::newRow("at source") << "out.pdf"
                                << "@list"
                                << "-sOutputFile=out.pdf"
@@ -285,6 +295,39 @@ void TestConversionJob::failedRunLeavesTheOutputAndRestores()
     QVERIFY(QFileInfo(job.outputName).isFile());
     QCOMPARE(QDir::currentPath(), QDir(m_dir.path()).canonicalPath());
     QVERIFY(g_lines.join('\n').contains("undefined"));
+}
+
+void TestConversionJob::outputOverASourceIsRefused()
+{
+    const QByteArray ps = psfiles::document(3);
+    const QString first = m_dir.filePath("first.ps");
+    const QString second = m_dir.filePath("second.ps");
+    QVERIFY(testsupport::writeFile(first, ps));
+    QVERIFY(testsupport::writeFile(second, ps));
+    QVERIFY(QFile::link(second, m_dir.filePath("second.pdf")));
+
+    // Named as it is, and through a link.
+    for (const QString& output : {second, m_dir.filePath("second.pdf")}) {
+        g_lines.clear();
+        JobInput job;
+        job.sources = {first, second};
+        job.outputName = output;
+        QCOMPARE(sourceThatIsTheOutput(job), second);
+        bool endCalled = false;
+        QCOMPARE(RunConversion(job, recordLines, nullptr, [&] { endCalled = true; }),
+                 OutputIsASource);
+        QVERIFY(endCalled);
+        QCOMPARE(testsupport::readFile(second), ps);
+        QCOMPARE(g_lines.size(), 1);
+        QVERIFY2(g_lines.first().contains(second), qPrintable(g_lines.first()));
+        QCOMPARE(QDir::currentPath(), QDir(m_dir.path()).canonicalPath());
+    }
+
+    // A missing output is no source, even when a source is missing too.
+    JobInput job;
+    job.sources = {first, m_dir.filePath("gone.ps")};
+    job.outputName = m_dir.filePath("gone.pdf");
+    QCOMPARE(sourceThatIsTheOutput(job), QString());
 }
 
 QTEST_GUILESS_MAIN(TestConversionJob)

@@ -56,6 +56,7 @@ private slots:
     void pageOptions_data();
     void pageOptions();
     void relativeNamesAreTheCallers();
+    void closingLineStandsAlone();
     void interpreterFailure_data();
     void interpreterFailure();
     void progressBarOnlyOnATerminal();
@@ -101,6 +102,10 @@ void TestFolivantConvert::refusedBeforeAnyRun_data()
                                   << "unknown page size \"b5\"";
     QTest::newRow("page below the fields' minimum")
         << QStringList{"-p", "5x100", "-o", "out.pdf", "deux pages é.ps"} << "unknown page size";
+    QTest::newRow("output is an input")
+        << QStringList{"-o", "deux pages é.ps", "deux pages é.ps"} << "is also an input";
+    QTest::newRow("page not a number")
+        << QStringList{"-p", "nanx297", "-o", "out.pdf", "deux pages é.ps"} << "unknown page size";
 }
 
 void TestFolivantConvert::refusedBeforeAnyRun()
@@ -156,6 +161,15 @@ void TestFolivantConvert::relativeNamesAreTheCallers()
     const Result r = run({"-o", "ab.pdf", "a.ps", "b.ps"}, sub);
     QCOMPARE(r.exitCode, 0);
     QCOMPARE(testsupport::readPdf(sub + "/ab.pdf").pageCount, 4);
+}
+
+void TestFolivantConvert::closingLineStandsAlone()
+{
+    const QString ps = m_dir.filePath("talk.ps");
+    QVERIFY(testsupport::writeFile(ps, "%!PS\n(un) print showpage (deux) print showpage\n"));
+    const Result r = run({"-o", m_dir.filePath("talk.pdf"), ps}, m_dir.path());
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out, QString("undeux\nterminé...\n"));
 }
 
 void TestFolivantConvert::interpreterFailure_data()

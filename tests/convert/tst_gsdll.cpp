@@ -114,6 +114,8 @@ private slots:
     void badInputThenNextRunWorks();
     void outputNameMeansOneFile_data();
     void outputNameMeansOneFile();
+    void sourceNameMeansOneFile_data();
+    void sourceNameMeansOneFile();
     void unfinishedRunIsShutDownByTheNext();
 
 private:
@@ -294,8 +296,15 @@ void TestGsDll::outputAndErrorReachTheCallback()
             QCOMPARE(m.answer, 5);
         }
     }
-    // The pacing prompt of every page is not the document's and is not shown.
+    // The pacing prompt of every page is not the document's and is not shown,
+    // also when it comes with text that the document did not flush.
     QVERIFY(!g_lines.join('\n').contains("showpage, press"));
+
+    g_lines.clear();
+    const QString unflushed = write("unflushed.ps", "%!PS\n(first) print showpage\n"
+                                                    "(second) print showpage\n");
+    QCOMPARE(convert({unflushed}, m_dir.filePath("unflushed.pdf")), 0);
+    QCOMPARE(g_lines, (QStringList{"first", "second", "terminé..."}));
 }
 
 void TestGsDll::inputRequestsAreAnswered()
@@ -407,6 +416,7 @@ void TestGsDll::outputNameMeansOneFile_data()
     QTest::newRow("pipe") << "|touch hacked";
     QTest::newRow("pipe device") << "%pipe%touch hacked";
     QTest::newRow("stdout device") << "%stdout";
+    QTest::newRow("standard output") << "-";
 }
 
 void TestGsDll::outputNameMeansOneFile()
@@ -428,6 +438,32 @@ void TestGsDll::outputNameMeansOneFile()
     QVERIFY(!QFileInfo::exists(marker));
     QVERIFY(!QFileInfo::exists(folder + "rapport 1 .pdf"));
     QVERIFY(!g_lines.join('\n').contains("%PDF"));
+}
+
+void TestGsDll::sourceNameMeansOneFile_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("pipe device") << "%pipe%touch hacked";
+    QTest::newRow("console device") << "%stdin";
+}
+
+void TestGsDll::sourceNameMeansOneFile()
+{
+    QFETCH(QString, name);
+    // A relative source is looked up in the program's folder during the run.
+    const QString folder = QCoreApplication::applicationDirPath() + "/";
+    const QString marker = folder + "hacked";
+    QFile::remove(marker);
+    QVERIFY(testsupport::writeFile(folder + name, psfiles::document(2)));
+    const QString out = m_dir.filePath("named.pdf");
+
+    const int32_t result = convert({name}, out);
+    QFile::remove(folder + name);
+    QVERIFY(!QFileInfo::exists(marker));
+    QCOMPARE(g_lines.last(), QString("terminé..."));
+    // The interpreter may refuse such a name; if it reads anything, it is the file.
+    if (result == 0)
+        QCOMPARE(testsupport::readPdf(out).pageCount, 2);
 }
 
 void TestGsDll::unfinishedRunIsShutDownByTheNext()

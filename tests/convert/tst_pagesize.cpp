@@ -31,6 +31,9 @@ void TestPageSize::points_data()
     QTest::newRow("A5 width 148.5") << 148.5 << 421;
     // With 25.4 instead of 25.39995 these two would fall on the other side.
     QTest::newRow("one inch") << 25.39995 << 72;
+    // Sizes that come to exactly n + 0.5 points go to the even neighbour.
+    QTest::newRow("half, even below") << 30.5 * MmPerInch / 72 << 30;
+    QTest::newRow("half, even above") << 29.5 * MmPerInch / 72 << 30;
     QTest::newRow("field minimum") << 10.0 << 28;
     QTest::newRow("field maximum") << 10000.0 << 28347;
     QTest::newRow("not a number") << qQNaN() << 0;
