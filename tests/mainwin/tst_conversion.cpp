@@ -40,6 +40,10 @@ private slots:
     void cleanup();
     void missingInputIsReportedAndTouchesNothing_data();
     void missingInputIsReportedAndTouchesNothing();
+    void outputNameReadsBackAsWritten_data();
+    void outputNameReadsBackAsWritten();
+    void outputNameAsTyped_data();
+    void outputNameAsTyped();
     void startButtonConvertsSourcesIntoOnePdf();
     void failedRunLeavesFileAndNextRunWorks();
     void clearedShowCheckOpensNothing();
@@ -113,6 +117,48 @@ void TestConversion::missingInputIsReportedAndTouchesNothing()
     QVERIFY(QDir(m_dir.path()).entryList(QDir::Files).isEmpty());
     QVERIFY(m_form->Memo1->toPlainText().isEmpty());
     QVERIFY(opener.calls().isEmpty());
+}
+
+void TestConversion::outputNameReadsBackAsWritten_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("plain") << "/d/out.PDF";
+    QTest::newRow("blanks") << "/d/mon dossier/out final.PDF";
+    QTest::newRow("quotes and blanks") << "/d/rapport \"final\" v2.PDF";
+    QTest::newRow("leading quote") << "\"q\".PDF";
+    QTest::newRow("trailing blank") << "/d/x ";
+}
+
+void TestConversion::outputNameReadsBackAsWritten()
+{
+    // What the source page writes into the field is what the job reads.
+    QFETCH(QString, name);
+    m_form->FilenameEdit2->setFileName(name);
+    QCOMPARE(m_form->FilenameEdit2->fileName(), name);
+}
+
+void TestConversion::outputNameAsTyped_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("read");
+    QTest::newRow("quoted") << "\"/d/a b.pdf\""
+                            << "/d/a b.pdf";
+    QTest::newRow("quoted, then more") << "\"/d/a b.pdf\" x"
+                                       << "/d/a b.pdf";
+    QTest::newRow("unclosed quote") << "\"/d/a b.pdf"
+                                    << "/d/a b.pdf";
+    QTest::newRow("blanks without quotes") << "/d/a b.pdf"
+                                           << "/d/a b.pdf";
+    QTest::newRow("surrounding blanks") << "  /d/a.pdf "
+                                        << "/d/a.pdf";
+}
+
+void TestConversion::outputNameAsTyped()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, read);
+    m_form->FilenameEdit2->lineEdit()->setText(typed);
+    QCOMPARE(m_form->FilenameEdit2->fileName(), read);
 }
 
 void TestConversion::startButtonConvertsSourcesIntoOnePdf()
