@@ -476,15 +476,19 @@ bool TMainForm::queryEndSession()
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
-    if (!m_closeConfirmed) {
+    // A log-off confirmed here stands for the close that the session sends,
+    // not for a close box pressed after another program refused the log-off.
+    if (!m_closeConfirmed || event->spontaneous()) {
         bool canClose = true;
         FormCloseQuery(this, canClose);
         if (!canClose) {
             event->ignore();
             return;
         }
-        FormClose();
     }
+    m_closeConfirmed = false;
+    // Saved again: the page size may have changed since a log-off query.
+    FormClose();
     event->accept();
 }
 
@@ -792,6 +796,8 @@ void TMainForm::ueberbtnMouseUp()
 void TMainForm::EndeBtnClick()
 {
     showNormal(m_ende);
+    // The user's own request: asked whatever a log-off query answered.
+    m_closeConfirmed = false;
     close();
 }
 
