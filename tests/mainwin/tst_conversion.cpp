@@ -336,21 +336,22 @@ void TestConversion::logLines()
     clickGo();
     QVERIFY(memoLines().contains(QStringLiteral("bonjour du fichier")));
 
-    // Lines as the callback makes them: carriage returns end a line, an
-    // empty output call is an empty line.
+    // Lines as the callback makes them: one line per output call, carriage
+    // returns kept in it but not shown, an empty output call an empty line.
     LogMemo* memo = m_form->Memo1;
     memo->clear();
     LogMemo fresh(nullptr);
     fresh.appendLine(QString());
     fresh.appendLine(QStringLiteral("abc\r"));
-    QCOMPARE(fresh.lineCount(), 2);
-    QCOMPARE(fresh.toPlainText(), QStringLiteral("\nabc"));
+    fresh.appendLine(QStringLiteral("50%\r100%"));
+    QCOMPARE(fresh.lineCount(), 3);
+    QCOMPARE(fresh.toPlainText(), QStringLiteral("\nabc\n50%100%"));
     fresh.beginBatch();
-    fresh.appendLine(QStringLiteral("x"));
-    fresh.appendLine(QStringLiteral("y"));
+    fresh.appendLine(QStringLiteral("x\ry"));
+    fresh.appendLine(QStringLiteral("z"));
     fresh.endBatch();
-    QCOMPARE(fresh.toPlainText(), QStringLiteral("\nabc\nx\ny"));
-    QCOMPARE(fresh.lineCount(), 4);
+    QCOMPARE(fresh.toPlainText(), QStringLiteral("\nabc\n50%100%\nxy\nz"));
+    QCOMPARE(fresh.lineCount(), 5);
 }
 
 QTEST_MAIN(TestConversion)
