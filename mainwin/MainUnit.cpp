@@ -518,10 +518,12 @@ void TMainForm::StartIpPostScript2()
     job.outputName = FilenameEdit2->fileName();
     job.compatIndex = KompatBox->currentIndex();
     job.optiIndex = OptiBox->currentIndex();
+    // The start button takes no focus, so a field may still hold a typed
+    // value out of its bounds; read it as leaving the field would set it.
     // Fraction dropped, not rounded.
-    job.resolution = int(DPIED->value());
-    job.widthMm = BreitEd->value();
-    job.heightMm = HochEd->value();
+    job.resolution = int(clampToBounds(DPIED->value(), DPIED->bounds()));
+    job.widthMm = clampToBounds(BreitEd->value(), BreitEd->bounds());
+    job.heightMm = clampToBounds(HochEd->value(), HochEd->bounds());
 
     Memo1->beginBatch();
     RunConversion(job, &gsdllCallback, this,

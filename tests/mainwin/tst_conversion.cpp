@@ -51,6 +51,8 @@ private slots:
     void outputWithoutFolderGoesToProgramFolder();
     void addAndDeleteSources();
     void logLines();
+    void resolutionTypedOutOfBoundsIsBrought_data();
+    void resolutionTypedOutOfBoundsIsBrought();
 
 private:
     void clickGo();
@@ -352,6 +354,40 @@ void TestConversion::logLines()
     fresh.endBatch();
     QCOMPARE(fresh.toPlainText(), QStringLiteral("\nabc\n50%100%\nxy\nz"));
     QCOMPARE(fresh.lineCount(), 5);
+}
+
+void TestConversion::resolutionTypedOutOfBoundsIsBrought_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("used");
+    QTest::newRow("in bounds") << "150"
+                               << "150";
+    QTest::newRow("too large for a whole number") << "99999999999"
+                                                  << "100000";
+    QTest::newRow("negative") << "-5"
+                              << "10";
+}
+
+void TestConversion::resolutionTypedOutOfBoundsIsBrought()
+{
+    // The start button takes no focus: the typed text is still in the field
+    // when the job reads it. The interpreter tells what it was given.
+    QFETCH(QString, typed);
+    QFETCH(QString, used);
+    const QString source = m_dir.filePath("res.ps");
+    QVERIFY(writeFile(source, "%!PS\ncurrentdistillerparams /ColorImageResolution get == flush\n"
+                              "showpage\n"));
+    m_form->ListBox1->addItem(source);
+    m_form->FilenameEdit2->setFileName(m_dir.filePath("res.pdf"));
+    m_form->showcheck->setChecked(false);
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+    m_form->DPIED->setFocus();
+    m_form->DPIED->selectAll();
+    QTest::keyClicks(m_form->DPIED, typed);
+    clickGo();
+    QVERIFY(m_form->DPIED->hasFocus());
+    QVERIFY2(memoLines().contains(used), qPrintable(m_form->Memo1->toPlainText()));
 }
 
 QTEST_MAIN(TestConversion)
