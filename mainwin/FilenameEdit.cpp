@@ -25,15 +25,18 @@ QString FilenameEdit::fileName() const
     const QString text = m_edit->text().trimmed();
     if (!text.startsWith(QLatin1Char('"')))
         return text;
-    // The quoted part; an unclosed quote runs to the end.
-    const int close = int(text.indexOf(QLatin1Char('"'), 1));
-    return close < 0 ? text.mid(1) : text.mid(1, close - 1);
+    // The quoted part, up to the last quote: a name may hold quotes of its
+    // own. An unclosed quote runs to the end.
+    const int close = int(text.lastIndexOf(QLatin1Char('"')));
+    return close <= 0 ? text.mid(1) : text.mid(1, close - 1);
 }
 
 void FilenameEdit::setFileName(const QString& name)
 {
-    m_edit->setText(name.contains(QLatin1Char(' ')) ? QLatin1Char('"') + name + QLatin1Char('"')
-                                                    : name);
+    // A name that begins with a quote is quoted too, or its own quote would
+    // be read back as one of ours.
+    const bool quote = name.contains(QLatin1Char(' ')) || name.startsWith(QLatin1Char('"'));
+    m_edit->setText(quote ? QLatin1Char('"') + name + QLatin1Char('"') : name);
 }
 
 void FilenameEdit::browse()

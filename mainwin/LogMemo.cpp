@@ -13,14 +13,15 @@ constexpr qint64 ShowEveryMs = 100;
 // layout time whenever it is on screen.
 constexpr int LinesPerParagraph = 64;
 
-// A bare carriage return would start a new paragraph in the document; at
-// the end of a line it ends nothing more than the line itself.
+// A carriage return would start a new paragraph in the document and so
+// split one output call over two lines; like a memo it shows nothing.
 QString displayText(const QString& line)
 {
-    int end = int(line.size());
-    while (end > 0 && line.at(end - 1) == QLatin1Char('\r'))
-        --end;
-    return end == line.size() ? line : line.left(end);
+    if (!line.contains(QLatin1Char('\r')))
+        return line;
+    QString shown = line;
+    shown.remove(QLatin1Char('\r'));
+    return shown;
 }
 } // namespace
 

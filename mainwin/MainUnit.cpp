@@ -476,15 +476,19 @@ bool TMainForm::queryEndSession()
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
-    if (!m_closeConfirmed) {
+    // A log-off confirmed here stands for the close that the session sends,
+    // not for a close box pressed after another program refused the log-off.
+    if (!m_closeConfirmed || event->spontaneous()) {
         bool canClose = true;
         FormCloseQuery(this, canClose);
         if (!canClose) {
             event->ignore();
             return;
         }
-        FormClose();
     }
+    m_closeConfirmed = false;
+    // Saved again: the page size may have changed since a log-off query.
+    FormClose();
     event->accept();
 }
 
@@ -514,10 +518,12 @@ void TMainForm::StartIpPostScript2()
     job.outputName = FilenameEdit2->fileName();
     job.compatIndex = KompatBox->currentIndex();
     job.optiIndex = OptiBox->currentIndex();
+    // The start button takes no focus, so a field may still hold a typed
+    // value out of its bounds; read it as leaving the field would set it.
     // Fraction dropped, not rounded.
-    job.resolution = int(DPIED->value());
-    job.widthMm = BreitEd->value();
-    job.heightMm = HochEd->value();
+    job.resolution = int(clampToBounds(DPIED->value(), DPIED->bounds()));
+    job.widthMm = clampToBounds(BreitEd->value(), BreitEd->bounds());
+    job.heightMm = clampToBounds(HochEd->value(), HochEd->bounds());
 
     Memo1->beginBatch();
     RunConversion(job, &gsdllCallback, this,
@@ -792,6 +798,8 @@ void TMainForm::ueberbtnMouseUp()
 void TMainForm::EndeBtnClick()
 {
     showNormal(m_ende);
+    // The user's own request: asked whatever a log-off query answered.
+    m_closeConfirmed = false;
     close();
 }
 

@@ -29,6 +29,7 @@ void PictureImage::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton && event->buttons() == Qt::LeftButton) {
         m_leftHeld = true;
+        m_clickOnRelease = true;
         // The press handler hides this picture, which ends Qt's implicit
         // grab; an explicit one keeps moves and the release coming here.
         if (m_reportsMouse)
@@ -55,8 +56,16 @@ void PictureImage::mouseReleaseEvent(QMouseEvent* event)
     if (mouseGrabber() == this)
         releaseMouse();
     const bool over = rect().contains(event->position().toPoint());
-    if (over)
+    if (over && m_clickOnRelease)
         emit clicked();
     if (m_reportsMouse)
         emit released(event->button());
+}
+
+void PictureImage::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The second press acts as a press, but a double click on the start
+    // button must not run the job twice.
+    mousePressEvent(event);
+    m_clickOnRelease = false;
 }

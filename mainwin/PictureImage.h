@@ -2,7 +2,7 @@
 // One picture of a picture button. The normal picture reports press, move
 // and release (a left press holds the mouse until its release, even while
 // the picture is hidden; other buttons do not hold it); either picture
-// reports a left click, ahead of the release.
+// reports a left click, ahead of the release; a double click is one click.
 
 #include <QPixmap>
 #include <QWidget>
@@ -30,9 +30,13 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     QPixmap m_pixmap;
     bool m_reportsMouse;
     bool m_leftHeld = false;
+    // Cleared by the second press of a double click, whose release is no
+    // click of its own.
+    bool m_clickOnRelease = false;
 };

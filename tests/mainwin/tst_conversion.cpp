@@ -40,6 +40,10 @@ private slots:
     void cleanup();
     void missingInputIsReportedAndTouchesNothing_data();
     void missingInputIsReportedAndTouchesNothing();
+    void outputNameReadsBackAsWritten_data();
+    void outputNameReadsBackAsWritten();
+    void outputNameAsTyped_data();
+    void outputNameAsTyped();
     void startButtonConvertsSourcesIntoOnePdf();
     void failedRunLeavesFileAndNextRunWorks();
     void clearedShowCheckOpensNothing();
@@ -47,6 +51,8 @@ private slots:
     void outputWithoutFolderGoesToProgramFolder();
     void addAndDeleteSources();
     void logLines();
+    void resolutionTypedOutOfBoundsIsBrought_data();
+    void resolutionTypedOutOfBoundsIsBrought();
 
 private:
     void clickGo();
@@ -113,6 +119,48 @@ void TestConversion::missingInputIsReportedAndTouchesNothing()
     QVERIFY(QDir(m_dir.path()).entryList(QDir::Files).isEmpty());
     QVERIFY(m_form->Memo1->toPlainText().isEmpty());
     QVERIFY(opener.calls().isEmpty());
+}
+
+void TestConversion::outputNameReadsBackAsWritten_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("plain") << "/d/out.PDF";
+    QTest::newRow("blanks") << "/d/mon dossier/out final.PDF";
+    QTest::newRow("quotes and blanks") << "/d/rapport \"final\" v2.PDF";
+    QTest::newRow("leading quote") << "\"q\".PDF";
+    QTest::newRow("trailing blank") << "/d/x ";
+}
+
+void TestConversion::outputNameReadsBackAsWritten()
+{
+    // What the source page writes into the field is what the job reads.
+    QFETCH(QString, name);
+    m_form->FilenameEdit2->setFileName(name);
+    QCOMPARE(m_form->FilenameEdit2->fileName(), name);
+}
+
+void TestConversion::outputNameAsTyped_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("read");
+    QTest::newRow("quoted") << "\"/d/a b.pdf\""
+                            << "/d/a b.pdf";
+    QTest::newRow("quoted, then more") << "\"/d/a b.pdf\" x"
+                                       << "/d/a b.pdf";
+    QTest::newRow("unclosed quote") << "\"/d/a b.pdf"
+                                    << "/d/a b.pdf";
+    QTest::newRow("blanks without quotes") << "/d/a b.pdf"
+                                           << "/d/a b.pdf";
+    QTest::newRow("surrounding blanks") << "  /d/a.pdf "
+                                        << "/d/a.pdf";
+}
+
+void TestConversion::outputNameAsTyped()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, read);
+    m_form->FilenameEdit2->lineEdit()->setText(typed);
+    QCOMPARE(m_form->FilenameEdit2->fileName(), read);
 }
 
 void TestConversion::startButtonConvertsSourcesIntoOnePdf()
@@ -290,21 +338,56 @@ void TestConversion::logLines()
     clickGo();
     QVERIFY(memoLines().contains(QStringLiteral("bonjour du fichier")));
 
-    // Lines as the callback makes them: carriage returns end a line, an
-    // empty output call is an empty line.
+    // Lines as the callback makes them: one line per output call, carriage
+    // returns kept in it but not shown, an empty output call an empty line.
     LogMemo* memo = m_form->Memo1;
     memo->clear();
     LogMemo fresh(nullptr);
     fresh.appendLine(QString());
     fresh.appendLine(QStringLiteral("abc\r"));
-    QCOMPARE(fresh.lineCount(), 2);
-    QCOMPARE(fresh.toPlainText(), QStringLiteral("\nabc"));
+    fresh.appendLine(QStringLiteral("50%\r100%"));
+    QCOMPARE(fresh.lineCount(), 3);
+    QCOMPARE(fresh.toPlainText(), QStringLiteral("\nabc\n50%100%"));
     fresh.beginBatch();
-    fresh.appendLine(QStringLiteral("x"));
-    fresh.appendLine(QStringLiteral("y"));
+    fresh.appendLine(QStringLiteral("x\ry"));
+    fresh.appendLine(QStringLiteral("z"));
     fresh.endBatch();
-    QCOMPARE(fresh.toPlainText(), QStringLiteral("\nabc\nx\ny"));
-    QCOMPARE(fresh.lineCount(), 4);
+    QCOMPARE(fresh.toPlainText(), QStringLiteral("\nabc\n50%100%\nxy\nz"));
+    QCOMPARE(fresh.lineCount(), 5);
+}
+
+void TestConversion::resolutionTypedOutOfBoundsIsBrought_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("used");
+    QTest::newRow("in bounds") << "150"
+                               << "150";
+    QTest::newRow("too large for a whole number") << "99999999999"
+                                                  << "100000";
+    QTest::newRow("negative") << "-5"
+                              << "10";
+}
+
+void TestConversion::resolutionTypedOutOfBoundsIsBrought()
+{
+    // The start button takes no focus: the typed text is still in the field
+    // when the job reads it. The interpreter tells what it was given.
+    QFETCH(QString, typed);
+    QFETCH(QString, used);
+    const QString source = m_dir.filePath("res.ps");
+    QVERIFY(writeFile(source, "%!PS\ncurrentdistillerparams /ColorImageResolution get == flush\n"
+                              "showpage\n"));
+    m_form->ListBox1->addItem(source);
+    m_form->FilenameEdit2->setFileName(m_dir.filePath("res.pdf"));
+    m_form->showcheck->setChecked(false);
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+    m_form->DPIED->setFocus();
+    m_form->DPIED->selectAll();
+    QTest::keyClicks(m_form->DPIED, typed);
+    clickGo();
+    QVERIFY(m_form->DPIED->hasFocus());
+    QVERIFY2(memoLines().contains(used), qPrintable(m_form->Memo1->toPlainText()));
 }
 
 QTEST_MAIN(TestConversion)

@@ -6,6 +6,7 @@
 #include "mainwin/NumericSpinEdit.h"
 #include "mainwin/PageDecor.h"
 #include "mainwin/PictureImage.h"
+#include "mainwin/SettingsFiles.h"
 #include "mainwin/StatusBar.h"
 #include "platform/MessageBox.h"
 #include "support/TestSupport.h"
@@ -30,6 +31,7 @@ private slots:
     void closingAsksFirst_data();
     void closingAsksFirst();
     void logOffQuery();
+    void logOffRefusedElsewhereAsksAgainAndSavesLatest();
     void escapeRemovesSelectedSourcesOnlyOnItsPage_data();
     void escapeRemovesSelectedSourcesOnlyOnItsPage();
     void altShortcutsWorkOnTheirPage();
@@ -182,6 +184,28 @@ void TestMainForm::logOffQuery()
     m_form->close();
     QCOMPARE(m_boxes.size(), 2);
     QVERIFY(!m_form->isVisible());
+}
+
+void TestMainForm::logOffRefusedElsewhereAsksAgainAndSavesLatest()
+{
+    showActive();
+    m_answer = platform::MsgAnswer::Ok;
+    QVERIFY(m_form->queryEndSession());
+    // Another program refuses the log-off: the window lives on, and the
+    // user's own quit asks again.
+    m_form->FormatA5BtnClick();
+    m_answer = platform::MsgAnswer::Cancel;
+    m_form->EndeBtnClick();
+    QCOMPARE(m_boxes.size(), 2);
+    QVERIFY(m_form->isVisible());
+    m_answer = platform::MsgAnswer::Ok;
+    m_form->EndeBtnClick();
+    QCOMPARE(m_boxes.size(), 3);
+    QVERIFY(!m_form->isVisible());
+    const auto stored = settings::loadPageSize(m_form->ProgramFolder);
+    QVERIFY(stored && stored->widthMm && stored->heightMm);
+    QCOMPARE(*stored->widthMm, 148.5);
+    QCOMPARE(*stored->heightMm, 210.0);
 }
 
 void TestMainForm::escapeRemovesSelectedSourcesOnlyOnItsPage_data()

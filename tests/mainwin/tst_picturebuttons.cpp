@@ -20,6 +20,7 @@ private slots:
     void moveWithoutPressChangesNothing();
     void leftPressFollowsPointerAndClicksOnlyOver();
     void leftReleaseAwayRunsNoAction();
+    void doubleClickActsOnce();
     void rightOrMiddlePressLatches_data();
     void rightOrMiddlePressLatches();
     void latchedAboutButtonShowsAFreshBoxEachTime();
@@ -107,6 +108,17 @@ void TestPictureButtons::leftReleaseAwayRunsNoAction()
     // A later move over the button is a move without a press again.
     QTest::mouseMove(window(), at(normal));
     QVERIFY(normal->isVisible());
+}
+
+void TestPictureButtons::doubleClickActsOnce()
+{
+    // The second press of a double click shows the pressed look and its
+    // release the normal one again, but only the first click is a click.
+    QTest::mouseDClick(window(), Qt::LeftButton, {}, at(m_form->EndeBtn));
+    QCOMPARE(m_questions.size(), 1);
+    QVERIFY(m_form->EndeBtn->isVisible());
+    QVERIFY(!m_form->EndeBtnDown->isVisible());
+    QVERIFY(!m_form->EndeBtn->holdsMouse());
 }
 
 void TestPictureButtons::rightOrMiddlePressLatches_data()
