@@ -28,6 +28,7 @@ private slots:
     void cleanup();
 
     void doubleClickOnFileTakesIt();
+    void doubleClickInSeveralTakesFirst();
     void enterOnFileTakesItEnterOnFolderOpensIt();
     void preferredFoldersMoveWithDuplicates();
     void preferredFolderTakesTreeThere();
@@ -117,6 +118,35 @@ void TestSourcePage::doubleClickOnFileTakesIt()
     QCOMPARE(prefEntries(), QStringList{m_root + "/Mes docs/"});
     QCOMPARE(readFile(m_program + "folders.dat"), (m_root + "/Mes docs/\r\n").toUtf8());
     QVERIFY(m_boxes.isEmpty());
+}
+
+void TestSourcePage::doubleClickInSeveralTakesFirst()
+{
+    const QString docs = m_root + "/Mes docs/";
+    QVERIFY(writeFile(docs + "zz.ps", "%!\n"));
+    showFolder(m_root + "/Mes docs", 4);
+    auto* viewport = m_browser->list()->viewport();
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, rectOf(docs + "archive.part1.prn").center());
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier,
+                      rectOf(docs + "report.ps").center());
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier,
+                      rectOf(docs + "zz.ps").center());
+    QCOMPARE(m_browser->selectedCount(), 3);
+    QTest::qWait(QApplication::doubleClickInterval() + 100);
+
+    // A double-click on the last of them, as the window system delivers it:
+    // the first of the three in list order is taken, not the one clicked.
+    const QPoint at = rectOf(docs + "zz.ps").center();
+    QTest::mousePress(viewport, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
+    QTest::mousePress(viewport, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
+    QCOMPARE(m_form->ListBox1->count(), 1);
+    QCOMPARE(m_form->ListBox1->item(0)->text(), docs + "archive.part1.prn");
+    QCOMPARE(m_form->PageControl2->currentIndex(), 2);
+    QTest::qWait(QApplication::doubleClickInterval() + 100);
+    QVERIFY(!m_browser->isEditing());
 }
 
 void TestSourcePage::enterOnFileTakesItEnterOnFolderOpensIt()
