@@ -32,10 +32,19 @@ bool copyRecursively(const QString& from, const QString& to)
     return QFile::copy(from, to);
 }
 
+// Where links lead, not how the path spells it: a folder reached through
+// a link into the copied folder would make the copy feed on itself.
+QString resolvedPath(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return QDir::cleanPath(canonical.isEmpty() ? info.absoluteFilePath() : canonical);
+}
+
 bool isSameOrBelow(const QString& path, const QString& folder)
 {
-    const QString a = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-    const QString b = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    const QString a = resolvedPath(path);
+    const QString b = resolvedPath(folder);
     return b == a || b.startsWith(a + QLatin1Char('/'));
 }
 } // namespace
@@ -97,7 +106,8 @@ QStringList paste(const Clip& clip, const QString& folder)
             failed.append(path);
             continue;
         }
-        if (info.isDir() && isSameOrBelow(path, folder)) {
+        // A link is pasted as a link, so only a real folder can feed on itself.
+        if (info.isDir() && !info.isSymLink() && isSameOrBelow(path, folder)) {
             failed.append(path);
             continue;
         }

@@ -62,10 +62,11 @@ QStringList helpTextLines()
         // 39-62
         QStringLiteral("3.Options d'impression:"),
         QString(),
-        QStringLiteral("Pour obtenir des fichiers PDF de bonne qualité, réglez les options "
-                       "suivantes "),
-        QStringLiteral("dans les propriétés de l'imprimante."),
-        QStringLiteral("Sous Windows 95/98/ME:"),
+        QStringLiteral("Sous Windows 95/98/ME, pour obtenir des fichiers PDF de bonne qualité, "
+                       "réglez "),
+        QStringLiteral("les options suivantes dans les propriétés de l'imprimante (clic droit "
+                       "sur son "),
+        QStringLiteral("nom, puis \"Propriétés\"):"),
         QString(),
         QStringLiteral("- Onglet \"Polices\", option \"Envoyer comme\": choisissez "),
         QStringLiteral("\"Police vectorielle\"."),

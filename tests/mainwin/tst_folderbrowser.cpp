@@ -291,6 +291,16 @@ void TestFolderBrowser::copyCutPaste()
     const QStringList failed =
         fileactions::paste({{m_root + "/other"}, false}, m_root + "/other/sub dir é");
     QCOMPARE(failed, QStringList{m_root + "/other"});
+    // Nor into itself through a link that leads there.
+    QVERIFY(QFile::link(m_root + "/other/sub dir é", m_root + "/into-sub"));
+    QCOMPARE(fileactions::paste({{m_root + "/other"}, false}, m_root + "/into-sub"),
+             QStringList{m_root + "/other"});
+    QVERIFY(!QFileInfo::exists(m_root + "/other/sub dir é/other"));
+    // A link to a folder above is copied as the link it is.
+    QVERIFY(QFile::link(m_root + "/other", m_root + "/to-other"));
+    QCOMPARE(fileactions::paste({{m_root + "/to-other"}, false}, m_root + "/other/sub dir é"),
+             QStringList());
+    QCOMPARE(QFileInfo(m_root + "/other/sub dir é/to-other").symLinkTarget(), m_root + "/other");
     // A vanished source is reported, the rest is pasted.
     const QStringList missing = fileactions::paste(
         {{m_root + "/docs/none.ps", m_root + "/docs/README"}, false}, m_root + "/other");

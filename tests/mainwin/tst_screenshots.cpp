@@ -1,7 +1,8 @@
 // Pictures of the window for the user guide. Runs only when
-// FOLIVANT_SHOTS_DIR names a folder to write them to, on a real display:
-//   FOLIVANT_SHOTS_DIR=docs QT_QPA_PLATFORM=xcb
-//   xvfb-run -a -s "-screen 0 1280x1024x24" build/bin/mainwin_tst_screenshots
+// FOLIVANT_SHOTS_DIR names a folder to write them to, on a real display
+// (README gives the command). The window browses a made-up home folder with
+// the usual folders in it, so the pictures show what a user sees rather
+// than whatever lies around on the machine that takes them.
 
 #include "mainwin/AboutBoxUnit.h"
 #include "mainwin/BrowsePage.h"
@@ -17,6 +18,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <memory>
 
 using testsupport::writeFile;
 
@@ -38,6 +40,42 @@ QByteArray samplePostScript(const QByteArray& title)
     return ps + "%%EOF\n";
 }
 } // namespace
+
+// A home folder as a French desktop makes it. Under a fixed name when that
+// is free, so that pictures taken again show the same paths.
+class DemoHome
+{
+public:
+    DemoHome()
+    {
+        const QString fixed = QDir::tempPath() + "/home";
+        if (!QFileInfo::exists(fixed) && QDir().mkpath(fixed)) {
+            m_owned = fixed;
+            m_root = fixed;
+        } else {
+            m_spare = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/home-XXXXXX");
+            m_root = m_spare->path();
+        }
+        m_user = m_root + "/camille/";
+        for (const char* folder : {".cache", ".config", ".local/share", "Bureau", "Documents/Devis",
+                                   "Documents/Factures", "Documents/Impressions/Archives",
+                                   "Documents/Lettres", "Documents/Relevés", "Images", "Modèles",
+                                   "Musique", "Public", "Téléchargements", "Vidéos"})
+            QDir().mkpath(m_user + QString::fromUtf8(folder));
+    }
+    ~DemoHome()
+    {
+        if (!m_owned.isEmpty())
+            QDir(m_owned).removeRecursively();
+    }
+    QString user() const { return m_user; }
+
+private:
+    std::unique_ptr<QTemporaryDir> m_spare;
+    QString m_owned;
+    QString m_root;
+    QString m_user;
+};
 
 class TestScreenshots : public QObject
 {
@@ -68,18 +106,20 @@ void TestScreenshots::save(QWidget* widget, const QString& name)
 
 void TestScreenshots::pagesAboutBoxAndConversion()
 {
-    QTemporaryDir dir;
-    const QString docs = dir.path() + "/Documents/Impressions/";
+    const DemoHome home;
+    const QString docs = home.user() + "Documents/Impressions/";
     QVERIFY(writeFile(docs + "rapport-annuel.ps", samplePostScript("Rapport annuel 2003")));
     QVERIFY(writeFile(docs + "facture-1204.prn", samplePostScript("Facture 1204")));
     QVERIFY(writeFile(docs + "lettre au client.ps", samplePostScript("Lettre")));
     QVERIFY(writeFile(docs + "notes.txt", "x"));
-    QVERIFY(QDir().mkpath(docs + "Archives"));
-    QVERIFY(QDir().mkpath(dir.path() + "/Documents/Devis"));
+    QVERIFY(writeFile(home.user() + "Documents/Devis/devis-0412.ps", samplePostScript("Devis")));
 
+    // The program and its settings live apart from the home folder.
+    QTemporaryDir program;
     TMainForm form;
-    form.ProgramFolder = dir.path() + '/';
-    form.browsePage()->setPrefFolders({docs, dir.path() + "/Documents/Devis/"});
+    form.ProgramFolder = program.path() + '/';
+    form.browsePage()->setPrefFolders(
+        {home.user() + "Documents/Devis/", home.user() + "Téléchargements/", docs});
     form.showcheck->setChecked(false);
     form.centreOnScreen();
     form.show();
@@ -113,5 +153,12 @@ void TestScreenshots::pagesAboutBoxAndConversion()
     save(&box, "about.png");
 }
 
-QTEST_MAIN(TestScreenshots)
+int main(int argc, char** argv)
+{
+    // Sizes, dates and numbers as a French desktop shows them.
+    qputenv("LC_ALL", "fr_FR.UTF-8");
+    QApplication app(argc, argv);
+    TestScreenshots test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_screenshots.moc"

@@ -174,6 +174,11 @@ void TestSettingsFiles::saveReplacesWholeFile()
 
 void TestSettingsFiles::unwritablePlacesSaveNothing()
 {
+    // A folder nobody may create files in, root included.
+    QVERIFY(!settings::savePrefFolders(QStringLiteral("/proc/"), {"/new/"}));
+    QVERIFY(!settings::savePageSize(QStringLiteral("/proc/"), 3, 4));
+    QVERIFY(!QFile::exists(QStringLiteral("/proc/folders.dat")));
+
     if (QFileInfo(QDir::rootPath()).isWritable())
         QSKIP("permissions are not enforced for this user");
     QTemporaryDir dir;
