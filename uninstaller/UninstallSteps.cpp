@@ -73,7 +73,9 @@ QString installFolderFromArguments(const QStringList& arguments, const QString& 
 {
     const QString folder =
         arguments.isEmpty() || arguments.first().isEmpty() ? programFolder : arguments.first();
-    return platform::withTrailingSlash(folder);
+    // A folder named relative to where the command was given: every path
+    // the guard accepts is absolute, so a relative one would delete nothing.
+    return platform::withTrailingSlash(QDir::current().absoluteFilePath(folder));
 }
 
 bool askToStart()

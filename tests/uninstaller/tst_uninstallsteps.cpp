@@ -67,6 +67,9 @@ void TestUninstallSteps::folderFromArguments_data()
     QTest::newRow("with separator") << QStringList{"/srv/Mon \"x\"/"} << "/srv/Mon \"x\"/";
     QTest::newRow("without separator") << QStringList{"/srv/a b"} << "/srv/a b/";
     QTest::newRow("only the first") << QStringList{"/a", "/b"} << "/a/";
+    // Given from a shell in the parent folder: the guard only accepts full
+    // paths, so a relative one would leave every file in place.
+    QTest::newRow("relative") << QStringList{"Essai"} << QDir::currentPath() + "/Essai/";
 }
 
 void TestUninstallSteps::folderFromArguments()
