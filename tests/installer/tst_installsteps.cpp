@@ -27,6 +27,7 @@ private slots:
     void failedCopiesDoNotStopTheRest();
     void missingParentFailsEveryCopy();
     void zeroEntries();
+    void installingOverTheDistribution();
     void unusableMenuFolderIsReported();
     void failedRegistrationIsReported();
 
@@ -267,6 +268,28 @@ void TestInstallSteps::zeroEntries()
     QVERIFY(QFileInfo(box.menuFolder() + "Essai Groupe").isDir());
     QCOMPARE(boxes.texts(), QStringList{"L'installation est terminée!"});
     QCOMPARE(progress.events, QStringList{"show"});
+}
+
+void TestInstallSteps::installingOverTheDistribution()
+{
+    // The folder picked is the distribution's own parent, so the proposed
+    // folder is the distribution itself: it must come out whole.
+    SetupSandbox box(Scope::User);
+    const LogSpec spec = productSpec();
+    const QString dist = box.path("Essai");
+    QVERIFY(writeDistribution(dist, spec));
+    const QByteArray log = readFile(dist + "/Install.log");
+    MessageRecorder boxes;
+    ProgressRecorder progress;
+    setupkit::InstallLog parsed;
+    QVERIFY(setupkit::ReadInstallLog(dist + "/", parsed));
+    install(dist, installer::proposedInstallFolder(box.path(), parsed), progress);
+    QCOMPARE(boxes.texts(), QStringList{"L'installation est terminée!"});
+    for (const LogEntry& entry : spec.entries)
+        if (entry.fileName != "Install.log")
+            QCOMPARE(readFile(dist + "/" + QString(entry.fileName).replace('\\', '/')),
+                     entry.content);
+    QCOMPARE(readFile(dist + "/Install.log"), log);
 }
 
 void TestInstallSteps::unusableMenuFolderIsReported()
