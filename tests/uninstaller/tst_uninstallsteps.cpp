@@ -249,6 +249,14 @@ void TestUninstallSteps::keyTreeGoesDeepestFirst()
     QVERIFY(!uninstaller::DeleteKeyTree(Hive::Machine, "Keep\\..\\.."));
     QVERIFY(!uninstaller::DeleteKeyTree(Hive::Machine, "Keep\\"));
     QVERIFY(RegistryKey::open(Hive::Machine, "Keep", RegistryKey::Access::Read));
+    // A subkey that is a link to another folder: its tree stays whole.
+    const QString outside = box.path("outside");
+    QVERIFY(testsupport::writeFile(outside + "/Deep/Value", "keep"));
+    const auto linked = RegistryKey::open(Hive::Machine, "L", RegistryKey::Access::Full, true);
+    QVERIFY(linked);
+    QVERIFY(QFile::link(outside, linked->folder() + "Sub"));
+    uninstaller::DeleteKeyTree(Hive::Machine, "L");
+    QCOMPARE(testsupport::readFile(outside + "/Deep/Value"), QByteArray("keep"));
 }
 
 void TestUninstallSteps::nothingOutsideTheProductFolders()
