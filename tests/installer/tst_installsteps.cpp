@@ -275,6 +275,7 @@ void TestInstallSteps::installingOverTheDistribution()
     // The folder picked is the distribution's own parent, so the proposed
     // folder is the distribution itself: it must come out whole.
     SetupSandbox box(Scope::User);
+    testsupport::RecordingOpener opener;
     const LogSpec spec = productSpec();
     const QString dist = box.path("Essai");
     QVERIFY(writeDistribution(dist, spec));
