@@ -313,6 +313,19 @@ void TestInstallSteps::unusableMenuFolderIsReported()
     // The rest of the work still happens.
     QCOMPARE(opener.calls(1), QStringList{box.path("target/doc.txt")});
     QCOMPARE(boxes.texts()[1], QString("L'installation est terminée!"));
+
+    // No home folder at all: there is no menu folder to find, and nothing
+    // may land in the current folder instead.
+    qunsetenv("HOME");
+    qunsetenv("XDG_DATA_HOME");
+    boxes.boxes.clear();
+    install(box.path("dist"), box.path("target2"), progress);
+    QCOMPARE(boxes.texts(),
+             (QStringList{"Le dossier du menu Démarrer est introuvable! Les raccourcis du "
+                          "programme ne sont pas créés.",
+                          "L'installation est terminée!"}));
+    QVERIFY(QFileInfo::exists(box.path("target2/doc.txt")));
+    QVERIFY(!QFileInfo::exists("EXEC!.desktop"));
 }
 
 void TestInstallSteps::failedRegistrationIsReported()
