@@ -69,20 +69,20 @@ void inform(QWidget* owner, const QString& text, const QString& caption, platfor
 }
 
 // The user's menu folder for the product, made with any missing parents
-// (a fresh account may not have its applications folder yet). Empty, after
+// (a fresh account may not have its applications folder yet); without a
+// group name the entries go straight into the menu folder. Empty, after
 // telling the user, when there is none: the product then gets no entries.
 QString makeGroupFolder(const setupkit::InstallLog& log, QWidget* owner)
 {
     const QString programs = platform::programsMenuFolder();
-    if (programs.isEmpty() || log.GroupName.isEmpty() ||
-        !setupkit::isSafeRelativePath(log.GroupName)) {
+    if (programs.isEmpty() || !setupkit::isSafeRelativePath(log.GroupName)) {
         inform(owner,
                QStringLiteral("Le dossier du menu Démarrer est introuvable! "
                               "Les raccourcis du programme ne sont pas créés."),
                QStringLiteral("Menu Démarrer"), platform::MsgIcon::Warning, true);
         return QString();
     }
-    const QString group = programs + setupkit::logPath(log.GroupName) + QLatin1Char('/');
+    const QString group = platform::withTrailingSlash(programs + setupkit::logPath(log.GroupName));
     if (!QDir().mkpath(group)) {
         inform(owner,
                QStringLiteral("Le dossier du menu Démarrer ") + group +

@@ -25,7 +25,8 @@ public:
     enum class Access { Read, Full };
 
     // Opens an existing key; with `create` also makes it and its missing
-    // parents. Full access requires that the key can be written.
+    // parents. Full access requires that the key can be written. A key
+    // reached through a linked folder is not a key and never opens.
     static std::optional<RegistryKey> open(Hive hive, const QString& keyPath, Access access,
                                            bool create = false);
 

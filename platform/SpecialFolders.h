@@ -21,9 +21,8 @@ QString programFilesFolder();
 // Per-user application data: $XDG_DATA_HOME, else ~/.local/share.
 QString appDataFolder();
 
-// The user's menu folder, where applications' entries go: the user
-// registry's "Programs" value when set, else <data home>/applications/.
-// Empty when no home folder is known.
+// The user's menu folder, where applications' entries go:
+// <data home>/applications/. Empty when no home folder is known.
 QString programsMenuFolder();
 
 // Machine-wide folder for shared setup programs: <root>/usr/local/lib/setwell/.

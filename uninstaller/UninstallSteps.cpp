@@ -67,13 +67,28 @@ private:
     QHash<QString, bool> m_parents;
 };
 
+// The group folder must really lie in the menu folder, or be that folder:
+// a group name leading through a linked folder names some other place.
+bool isMenuFolder(const QString& group, const QString& programs)
+{
+    if (group.isEmpty())
+        return false;
+    const QString real = canonicalFolder(group);
+    const QString menu = canonicalFolder(programs);
+    return !real.isEmpty() && !menu.isEmpty() &&
+           (real == menu ||
+            real.startsWith(menu.endsWith(QLatin1Char('/')) ? menu : menu + QLatin1Char('/')));
+}
+
 } // namespace
 
 QString installFolderFromArguments(const QStringList& arguments, const QString& programFolder)
 {
     const QString folder =
         arguments.isEmpty() || arguments.first().isEmpty() ? programFolder : arguments.first();
-    return platform::withTrailingSlash(folder);
+    // A folder named relative to where the command was given: every path
+    // the guard accepts is absolute, so a relative one would delete nothing.
+    return platform::withTrailingSlash(QDir::current().absoluteFilePath(folder));
 }
 
 bool askToStart()
@@ -116,10 +131,13 @@ void RunUninstallation(const Uninstallation& work, const UninstallUi& ui)
         installed.deleteFile(work.InstallFolder + setupkit::logPath(log.ExtraFileName));
 
     // Without a usable menu folder there are no entries of ours to remove.
+    // Without a group name the entries lie in the menu folder itself.
     const QString programs = platform::programsMenuFolder();
-    if (!programs.isEmpty() && !log.GroupName.isEmpty() &&
-        setupkit::isSafeRelativePath(log.GroupName)) {
-        const QString group = programs + setupkit::logPath(log.GroupName) + QLatin1Char('/');
+    const QString group =
+        programs.isEmpty() || !setupkit::isSafeRelativePath(log.GroupName)
+            ? QString()
+            : platform::withTrailingSlash(programs + setupkit::logPath(log.GroupName));
+    if (isMenuFolder(group, programs)) {
         FolderGuard menu(group);
         for (int i = 1; i <= log.EntryCount; ++i) {
             const QByteArray& tag = log.entry(i).Tag;

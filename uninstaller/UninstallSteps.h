@@ -15,7 +15,7 @@ class QWidget;
 namespace uninstaller {
 
 // The installation folder: the first argument when there is one, else the
-// uninstaller's own folder; always ending in '/'.
+// uninstaller's own folder; made absolute, always ending in '/'.
 QString installFolderFromArguments(const QStringList& arguments, const QString& programFolder);
 
 // "Suivant >": asks before anything is removed.

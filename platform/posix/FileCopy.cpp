@@ -104,6 +104,13 @@ bool copyFileBytes(const QString& source, const QString& destination)
         return false;
     const mode_t mode = info.st_mode & 0777;
     const QByteArray target = QFile::encodeName(destination);
+    // Installing into the distribution folder itself names each file twice:
+    // truncating the destination would empty the source. Its bytes are
+    // already in place.
+    struct stat existing;
+    if (::stat(target.constData(), &existing) == 0 && existing.st_dev == info.st_dev &&
+        existing.st_ino == info.st_ino)
+        return true;
     // A new file takes the source's mode (less the umask) as it is made; a
     // replaced one keeps its old mode through O_TRUNC and is given the new.
     bool replaced = false;

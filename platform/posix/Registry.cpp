@@ -44,6 +44,20 @@ QString keyFolder(Hive hive, const QString& keyPath)
     return root + keyNames(keyPath).join(QLatin1Char('/')) + QLatin1Char('/');
 }
 
+// Keys are plain folders. A linked folder in a key's path leads out of the
+// hive, and deleting a key tree through it would delete wherever it points.
+bool passesThroughLink(Hive hive, const QString& keyPath)
+{
+    QString path = registryRoot(hive);
+    for (const QString& name : keyNames(keyPath)) {
+        path += name;
+        if (QFileInfo(path).isSymLink())
+            return true;
+        path += QLatin1Char('/');
+    }
+    return false;
+}
+
 bool canWrite(const QString& folder)
 {
     return ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
@@ -72,7 +86,7 @@ std::optional<RegistryKey> RegistryKey::open(Hive hive, const QString& keyPath, 
                                              bool create)
 {
     const QString folder = keyFolder(hive, keyPath);
-    if (folder.isEmpty())
+    if (folder.isEmpty() || passesThroughLink(hive, keyPath))
         return std::nullopt;
     if (!QFileInfo(folder).isDir()) {
         if (!create || !QDir().mkpath(folder))
@@ -115,7 +129,7 @@ QStringList RegistryKey::subKeys() const
 bool deleteKey(Hive hive, const QString& keyPath)
 {
     const QString folder = keyFolder(hive, keyPath);
-    if (folder.isEmpty() || !QFileInfo(folder).isDir() || QFileInfo(folder).isSymLink())
+    if (folder.isEmpty() || passesThroughLink(hive, keyPath) || !QFileInfo(folder).isDir())
         return false;
     QDir dir(folder);
     if (!dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty())

@@ -27,6 +27,7 @@ private slots:
     void failedCopiesDoNotStopTheRest();
     void missingParentFailsEveryCopy();
     void zeroEntries();
+    void installingOverTheDistribution();
     void unusableMenuFolderIsReported();
     void failedRegistrationIsReported();
 
@@ -269,6 +270,29 @@ void TestInstallSteps::zeroEntries()
     QCOMPARE(progress.events, QStringList{"show"});
 }
 
+void TestInstallSteps::installingOverTheDistribution()
+{
+    // The folder picked is the distribution's own parent, so the proposed
+    // folder is the distribution itself: it must come out whole.
+    SetupSandbox box(Scope::User);
+    testsupport::RecordingOpener opener;
+    const LogSpec spec = productSpec();
+    const QString dist = box.path("Essai");
+    QVERIFY(writeDistribution(dist, spec));
+    const QByteArray log = readFile(dist + "/Install.log");
+    MessageRecorder boxes;
+    ProgressRecorder progress;
+    setupkit::InstallLog parsed;
+    QVERIFY(setupkit::ReadInstallLog(dist + "/", parsed));
+    install(dist, installer::proposedInstallFolder(box.path(), parsed), progress);
+    QCOMPARE(boxes.texts(), QStringList{"L'installation est terminée!"});
+    for (const LogEntry& entry : spec.entries)
+        if (entry.fileName != "Install.log")
+            QCOMPARE(readFile(dist + "/" + QString(entry.fileName).replace('\\', '/')),
+                     entry.content);
+    QCOMPARE(readFile(dist + "/Install.log"), log);
+}
+
 void TestInstallSteps::unusableMenuFolderIsReported()
 {
     SetupSandbox box(Scope::User);
@@ -289,6 +313,19 @@ void TestInstallSteps::unusableMenuFolderIsReported()
     // The rest of the work still happens.
     QCOMPARE(opener.calls(1), QStringList{box.path("target/doc.txt")});
     QCOMPARE(boxes.texts()[1], QString("L'installation est terminée!"));
+
+    // No home folder at all: there is no menu folder to find, and nothing
+    // may land in the current folder instead.
+    qunsetenv("HOME");
+    qunsetenv("XDG_DATA_HOME");
+    boxes.boxes.clear();
+    install(box.path("dist"), box.path("target2"), progress);
+    QCOMPARE(boxes.texts(),
+             (QStringList{"Le dossier du menu Démarrer est introuvable! Les raccourcis du "
+                          "programme ne sont pas créés.",
+                          "L'installation est terminée!"}));
+    QVERIFY(QFileInfo::exists(box.path("target2/doc.txt")));
+    QVERIFY(!QFileInfo::exists("EXEC!.desktop"));
 }
 
 void TestInstallSteps::failedRegistrationIsReported()

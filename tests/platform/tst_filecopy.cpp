@@ -12,6 +12,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <unistd.h>
 
 using testsupport::readFile;
 using testsupport::writeFile;
@@ -27,6 +28,7 @@ private slots:
     void failuresAreReported_data();
     void failuresAreReported();
     void copiesFromAnotherFileSystem();
+    void sourceIsNeverEmptied();
     void shortWritesFail_data();
     void shortWritesFail();
 
@@ -105,6 +107,21 @@ void TestFileCopy::copiesFromAnotherFileSystem()
     const QString destination = m_dir.filePath("status");
     QVERIFY(platform::copyFileBytes("/proc/self/cmdline", destination));
     QVERIFY(readFile(destination).contains("tst_filecopy"));
+}
+
+void TestFileCopy::sourceIsNeverEmptied()
+{
+    // The same file by its own name, through a symbolic link and through a
+    // hard link: replacing the destination would empty the source.
+    const QString source = m_dir.filePath("original");
+    QVERIFY(writeFile(source, "original bytes"));
+    QVERIFY(QFile::link(source, m_dir.filePath("symlink")));
+    QVERIFY(::link(QFile::encodeName(source).constData(),
+                   QFile::encodeName(m_dir.filePath("hardlink")).constData()) == 0);
+    for (const char* name : {"original", "symlink", "hardlink"}) {
+        QVERIFY2(platform::copyFileBytes(source, m_dir.filePath(name)), name);
+        QCOMPARE(readFile(source), QByteArray("original bytes"));
+    }
 }
 
 void TestFileCopy::shortWritesFail_data()

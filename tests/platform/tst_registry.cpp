@@ -26,6 +26,7 @@ private slots:
     void keyPathsCannotLeaveTheHive_data();
     void keyPathsCannotLeaveTheHive();
     void deleteKeyOnlyWithoutSubkeys();
+    void linkedFoldersAreNotKeys();
     void machineRightsFollowTheRoot();
     void specialFoldersFollowTheEnvironment();
     void programFilesFromTheRegistry();
@@ -127,6 +128,24 @@ void TestRegistry::deleteKeyOnlyWithoutSubkeys()
     QVERIFY(!platform::deleteKey(Hive::Machine, "P\\Zeta"));
     QVERIFY(platform::deleteKey(Hive::Machine, "P")); // its values go with it
     QVERIFY(!QFileInfo::exists(parent->folder()));
+}
+
+void TestRegistry::linkedFoldersAreNotKeys()
+{
+    // A folder outside the hive, linked in as a key: neither it nor what is
+    // below it may be opened, written or deleted through the link.
+    const QString outside = m_dir->path() + "/outside";
+    QVERIFY(testsupport::writeFile(outside + "/Child/Value", "keep"));
+    const auto parent = RegistryKey::open(Hive::Machine, "P", RegistryKey::Access::Full, true);
+    QVERIFY(parent);
+    QVERIFY(QFile::link(outside, parent->folder() + "Linked"));
+    QVERIFY(!RegistryKey::open(Hive::Machine, "P\\Linked", RegistryKey::Access::Read));
+    QVERIFY(!RegistryKey::open(Hive::Machine, "P\\Linked\\Child", RegistryKey::Access::Full));
+    QVERIFY(!RegistryKey::open(Hive::Machine, "P\\Linked\\New", RegistryKey::Access::Full, true));
+    QVERIFY(!platform::deleteKey(Hive::Machine, "P\\Linked\\Child"));
+    QVERIFY(!platform::deleteKey(Hive::Machine, "P\\Linked"));
+    QCOMPARE(testsupport::readFile(outside + "/Child/Value"), QByteArray("keep"));
+    QVERIFY(!QFileInfo::exists(outside + "/New"));
 }
 
 void TestRegistry::machineRightsFollowTheRoot()

@@ -28,6 +28,8 @@ private slots:
     void afterMachineWideInstallation();
     void afterPerUserInstallation();
     void zeroEntries();
+    void withoutGroupName();
+    void menuFolderReachedThroughALink();
     void keyTreeGoesDeepestFirst();
     void nothingOutsideTheProductFolders();
 
@@ -67,6 +69,9 @@ void TestUninstallSteps::folderFromArguments_data()
     QTest::newRow("with separator") << QStringList{"/srv/Mon \"x\"/"} << "/srv/Mon \"x\"/";
     QTest::newRow("without separator") << QStringList{"/srv/a b"} << "/srv/a b/";
     QTest::newRow("only the first") << QStringList{"/a", "/b"} << "/a/";
+    // Given from a shell in the parent folder: the guard only accepts full
+    // paths, so a relative one would leave every file in place.
+    QTest::newRow("relative") << QStringList{"Essai"} << QDir::currentPath() + "/Essai/";
 }
 
 void TestUninstallSteps::folderFromArguments()
@@ -186,6 +191,49 @@ void TestUninstallSteps::zeroEntries()
     QVERIFY(QFileInfo::exists(box.path("target/Install.log"))); // not listed, so kept
 }
 
+void TestUninstallSteps::withoutGroupName()
+{
+    // No group: the entries go straight into the menu folder and leave it
+    // again; the menu folder itself and the user's entries stay.
+    SetupSandbox box(Scope::User);
+    LogSpec spec;
+    spec.group = "";
+    spec.entries = {{"prog", "Essai", "#!/bin/sh\n", true},
+                    {"uninst", "DEINST!", "#!/bin/sh\n", true},
+                    {"Install.log", "NEIN!", {}}};
+    QVERIFY(writeDistribution(box.path("dist"), spec));
+    QVERIFY(testsupport::writeFile(box.menuFolder() + "Autre.desktop", "mine"));
+    const QString target = box.path("target");
+    MessageRecorder boxes;
+    ProgressRecorder progress;
+    install(box.path("dist"), target, progress);
+    QCOMPARE(boxes.texts(), QStringList{"L'installation est terminée!"});
+    QCOMPARE(QDir(box.menuFolder()).entryList(QDir::Files),
+             (QStringList{"Autre.desktop", "Essai.desktop", "Uninstall.desktop"}));
+
+    uninstaller::RunUninstallation(fromFolder(target));
+    QCOMPARE(QDir(box.menuFolder()).entryList(QDir::Files), QStringList{"Autre.desktop"});
+}
+
+void TestUninstallSteps::menuFolderReachedThroughALink()
+{
+    // A group name may lead through a linked folder of the menu to some
+    // other place: nothing there is the product's to delete.
+    SetupSandbox box(Scope::User);
+    const QString outside = box.path("outside/");
+    QVERIFY(testsupport::writeFile(outside + "Groupe/Victim.desktop", "keep"));
+    QVERIFY(QDir().mkpath(box.menuFolder()));
+    QVERIFY(QFile::link(outside, box.menuFolder() + "Lien"));
+    uninstaller::Uninstallation work;
+    work.InstallFolder = box.path("target/");
+    work.log.GroupName = "Lien\\Groupe";
+    work.log.EntryCount = 1;
+    work.log.Entries[0] = {"victim.txt", "Victim"};
+    MessageRecorder boxes;
+    uninstaller::RunUninstallation(work);
+    QVERIFY(QFileInfo::exists(outside + "Groupe/Victim.desktop"));
+}
+
 void TestUninstallSteps::keyTreeGoesDeepestFirst()
 {
     SetupSandbox box(Scope::Machine);
@@ -201,6 +249,14 @@ void TestUninstallSteps::keyTreeGoesDeepestFirst()
     QVERIFY(!uninstaller::DeleteKeyTree(Hive::Machine, "Keep\\..\\.."));
     QVERIFY(!uninstaller::DeleteKeyTree(Hive::Machine, "Keep\\"));
     QVERIFY(RegistryKey::open(Hive::Machine, "Keep", RegistryKey::Access::Read));
+    // A subkey that is a link to another folder: its tree stays whole.
+    const QString outside = box.path("outside");
+    QVERIFY(testsupport::writeFile(outside + "/Deep/Value", "keep"));
+    const auto linked = RegistryKey::open(Hive::Machine, "L", RegistryKey::Access::Full, true);
+    QVERIFY(linked);
+    QVERIFY(QFile::link(outside, linked->folder() + "Sub"));
+    uninstaller::DeleteKeyTree(Hive::Machine, "L");
+    QCOMPARE(testsupport::readFile(outside + "/Deep/Value"), QByteArray("keep"));
 }
 
 void TestUninstallSteps::nothingOutsideTheProductFolders()
