@@ -177,7 +177,7 @@ bool WriteShortcut(const QString& linkFile, const QString& description, const QS
     (void)iconIndex;
     (void)showCommand;
     (void)hotKey;
-    platform::ShortcutSpec shortcut;
+    platform::ShortcutEntry shortcut;
     shortcut.linkFile = linkFile;
     shortcut.description = description;
     shortcut.target = target;

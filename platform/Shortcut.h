@@ -5,7 +5,7 @@
 
 namespace platform {
 
-struct ShortcutSpec
+struct ShortcutEntry
 {
     QString linkFile;      // full path of the entry, ending in ".desktop"
     QString name;          // shown in menus; empty: the file's base name
@@ -19,7 +19,7 @@ struct ShortcutSpec
 // Writes the entry: a program (an executable target) is run directly,
 // anything else is opened with xdg-open. Returns false when the file could
 // not be written.
-bool writeShortcut(const ShortcutSpec& spec);
+bool writeShortcut(const ShortcutEntry& shortcut);
 
 // The entry file named `name` in `folder` (which ends in '/'): "NAME.desktop".
 // Empty when the name cannot be a file name (empty, "." or "..", a '/').

@@ -67,34 +67,34 @@ QString quoteExecArgument(const QString& argument)
     return quoted;
 }
 
-bool writeShortcut(const ShortcutSpec& spec)
+bool writeShortcut(const ShortcutEntry& shortcut)
 {
-    const QFileInfo target(spec.target);
+    const QFileInfo target(shortcut.target);
     QString exec;
     if (target.isFile() && target.isExecutable()) {
-        exec = quoteExecArgument(spec.target);
-        if (!spec.arguments.isEmpty()) {
-            QString arguments = spec.arguments;
+        exec = quoteExecArgument(shortcut.target);
+        if (!shortcut.arguments.isEmpty()) {
+            QString arguments = shortcut.arguments;
             exec += QLatin1Char(' ') + arguments.replace(QLatin1Char('%'), QLatin1String("%%"));
         }
     } else {
-        exec = QStringLiteral("xdg-open ") + quoteExecArgument(spec.target);
+        exec = QStringLiteral("xdg-open ") + quoteExecArgument(shortcut.target);
     }
     const QString name =
-        spec.name.isEmpty() ? QFileInfo(spec.linkFile).completeBaseName() : spec.name;
+        shortcut.name.isEmpty() ? QFileInfo(shortcut.linkFile).completeBaseName() : shortcut.name;
 
     QString text = QStringLiteral("[Desktop Entry]\nType=Application\nVersion=1.0\n");
     text += QStringLiteral("Name=") + escapeValue(name) + QLatin1Char('\n');
-    if (!spec.description.isEmpty())
-        text += QStringLiteral("Comment=") + escapeValue(spec.description) + QLatin1Char('\n');
+    if (!shortcut.description.isEmpty())
+        text += QStringLiteral("Comment=") + escapeValue(shortcut.description) + QLatin1Char('\n');
     text += QStringLiteral("Exec=") + escapeValue(exec) + QLatin1Char('\n');
-    if (!spec.workingFolder.isEmpty())
-        text += QStringLiteral("Path=") + escapeValue(spec.workingFolder) + QLatin1Char('\n');
-    if (!spec.iconFile.isEmpty())
-        text += QStringLiteral("Icon=") + escapeValue(spec.iconFile) + QLatin1Char('\n');
+    if (!shortcut.workingFolder.isEmpty())
+        text += QStringLiteral("Path=") + escapeValue(shortcut.workingFolder) + QLatin1Char('\n');
+    if (!shortcut.iconFile.isEmpty())
+        text += QStringLiteral("Icon=") + escapeValue(shortcut.iconFile) + QLatin1Char('\n');
     text += QStringLiteral("Terminal=false\n");
 
-    QSaveFile file(spec.linkFile);
+    QSaveFile file(shortcut.linkFile);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     const QByteArray bytes = text.toUtf8();
@@ -103,9 +103,10 @@ bool writeShortcut(const ShortcutSpec& spec)
     if (!file.commit())
         return false;
     // Menus only list entries they may read; launchers want them executable.
-    return QFile::setPermissions(spec.linkFile, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                    QFileDevice::ExeOwner | QFileDevice::ReadGroup |
-                                                    QFileDevice::ReadOther);
+    return QFile::setPermissions(shortcut.linkFile,
+                                 QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                     QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+                                     QFileDevice::ReadOther);
 }
 
 } // namespace platform

@@ -75,7 +75,7 @@ struct LogEntry
     bool inDistribution = true;
 };
 
-struct LogSpec
+struct LogFixture
 {
     QString product = "Produit d'essai";
     QString folder = "Essai";
@@ -86,16 +86,16 @@ struct LogSpec
 
 // Install.log bytes: Windows-1252 (Latin-1 for the texts used here), CR LF,
 // one empty trailer line.
-inline QByteArray logBytes(const LogSpec& spec)
+inline QByteArray logBytes(const LogFixture& fixture)
 {
     QList<QString> lines{"Quorvex Setwell 2.0 - Install.log",
                          "Nicht verändern, nicht löschen!",
-                         spec.product,
-                         spec.folder,
-                         spec.group,
-                         spec.extra,
-                         QString::number(spec.entries.size())};
-    for (const LogEntry& entry : spec.entries)
+                         fixture.product,
+                         fixture.folder,
+                         fixture.group,
+                         fixture.extra,
+                         QString::number(fixture.entries.size())};
+    for (const LogEntry& entry : fixture.entries)
         lines << entry.fileName << entry.tag;
     lines << QString();
     QByteArray bytes;
@@ -105,11 +105,11 @@ inline QByteArray logBytes(const LogSpec& spec)
 }
 
 // Writes a distribution folder: Install.log and the entries' files.
-inline bool writeDistribution(const QString& folder, const LogSpec& spec)
+inline bool writeDistribution(const QString& folder, const LogFixture& fixture)
 {
-    if (!testsupport::writeFile(folder + "/Install.log", logBytes(spec)))
+    if (!testsupport::writeFile(folder + "/Install.log", logBytes(fixture)))
         return false;
-    for (const LogEntry& entry : spec.entries) {
+    for (const LogEntry& entry : fixture.entries) {
         if (!entry.inDistribution || entry.fileName == "Install.log")
             continue;
         const QString path = folder + "/" + QString(entry.fileName).replace('\\', '/');

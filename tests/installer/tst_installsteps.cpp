@@ -32,14 +32,14 @@ private slots:
     void failedRegistrationIsReported();
 
 private:
-    static LogSpec productSpec();
+    static LogFixture productSpec();
     static QString copyError(const QString& source, const QString& destination);
 };
 
-LogSpec TestInstallSteps::productSpec()
+LogFixture TestInstallSteps::productSpec()
 {
-    LogSpec spec;
-    spec.entries = {
+    LogFixture fixture;
+    fixture.entries = {
         {"prog", "Mon programme é", "#!/bin/sh\necho prog\n", true},
         {"docs\\readme.txt", "EXEC!", "Lisez-moi\n"},
         {"docs\\data.bin", "NEIN!", QByteArray(70000, '\xA5')},
@@ -48,7 +48,7 @@ LogSpec TestInstallSteps::productSpec()
          true},
         {"Install.log", "NEIN!", {}},
     };
-    return spec;
+    return fixture;
 }
 
 QString TestInstallSteps::copyError(const QString& source, const QString& destination)
@@ -215,8 +215,8 @@ void TestInstallSteps::perUser()
 void TestInstallSteps::failedCopiesDoNotStopTheRest()
 {
     SetupSandbox box(Scope::User);
-    LogSpec spec;
-    spec.entries = {
+    LogFixture fixture;
+    fixture.entries = {
         {"gone.txt", "NEIN!", "x", false, false},
         // Two levels: only the last one is made, so its parent is missing.
         {"deep\\er\\file.txt", "Fichier profond", "deep"},
@@ -224,7 +224,7 @@ void TestInstallSteps::failedCopiesDoNotStopTheRest()
         {"sub\\inner\\file.txt", "NEIN!", "inner"}, // works: sub exists now
     };
     const QString dist = box.path("dist");
-    QVERIFY(writeDistribution(dist, spec));
+    QVERIFY(writeDistribution(dist, fixture));
     const QString target = box.path("target");
 
     MessageRecorder boxes;
@@ -245,9 +245,9 @@ void TestInstallSteps::failedCopiesDoNotStopTheRest()
 void TestInstallSteps::missingParentFailsEveryCopy()
 {
     SetupSandbox box(Scope::User);
-    LogSpec spec;
-    spec.entries = {{"a.txt", "NEIN!", "a"}, {"b.txt", "NEIN!", "b"}};
-    QVERIFY(writeDistribution(box.path("dist"), spec));
+    LogFixture fixture;
+    fixture.entries = {{"a.txt", "NEIN!", "a"}, {"b.txt", "NEIN!", "b"}};
+    QVERIFY(writeDistribution(box.path("dist"), fixture));
     MessageRecorder boxes;
     ProgressRecorder progress;
     install(box.path("dist"), box.path("no/such/target"), progress);
@@ -259,7 +259,7 @@ void TestInstallSteps::missingParentFailsEveryCopy()
 void TestInstallSteps::zeroEntries()
 {
     SetupSandbox box(Scope::Machine);
-    QVERIFY(writeDistribution(box.path("dist"), LogSpec()));
+    QVERIFY(writeDistribution(box.path("dist"), LogFixture()));
     MessageRecorder boxes;
     ProgressRecorder progress;
     const QString target = box.root() + "/opt/Essai/"; // typed with its separator
@@ -276,9 +276,9 @@ void TestInstallSteps::installingOverTheDistribution()
     // folder is the distribution itself: it must come out whole.
     SetupSandbox box(Scope::User);
     testsupport::RecordingOpener opener;
-    const LogSpec spec = productSpec();
+    const LogFixture fixture = productSpec();
     const QString dist = box.path("Essai");
-    QVERIFY(writeDistribution(dist, spec));
+    QVERIFY(writeDistribution(dist, fixture));
     const QByteArray log = readFile(dist + "/Install.log");
     MessageRecorder boxes;
     ProgressRecorder progress;
@@ -286,7 +286,7 @@ void TestInstallSteps::installingOverTheDistribution()
     QVERIFY(setupkit::ReadInstallLog(dist + "/", parsed));
     install(dist, installer::proposedInstallFolder(box.path(), parsed), progress);
     QCOMPARE(boxes.texts(), QStringList{"L'installation est terminée!"});
-    for (const LogEntry& entry : spec.entries)
+    for (const LogEntry& entry : fixture.entries)
         if (entry.fileName != "Install.log")
             QCOMPARE(readFile(dist + "/" + QString(entry.fileName).replace('\\', '/')),
                      entry.content);
@@ -297,9 +297,9 @@ void TestInstallSteps::unusableMenuFolderIsReported()
 {
     SetupSandbox box(Scope::User);
     testsupport::RecordingOpener opener;
-    LogSpec spec;
-    spec.entries = {{"doc.txt", "EXEC!", "doc"}};
-    QVERIFY(writeDistribution(box.path("dist"), spec));
+    LogFixture fixture;
+    fixture.entries = {{"doc.txt", "EXEC!", "doc"}};
+    QVERIFY(writeDistribution(box.path("dist"), fixture));
     QVERIFY(testsupport::writeFile(box.menuFolder().chopped(1), "a file, not a folder"));
 
     MessageRecorder boxes;
@@ -331,9 +331,9 @@ void TestInstallSteps::unusableMenuFolderIsReported()
 void TestInstallSteps::failedRegistrationIsReported()
 {
     SetupSandbox box(Scope::Machine);
-    LogSpec spec;
-    spec.entries = {{"uninst", "DEINST!", "u", true}};
-    QVERIFY(writeDistribution(box.path("dist"), spec));
+    LogFixture fixture;
+    fixture.entries = {{"uninst", "DEINST!", "u", true}};
+    QVERIFY(writeDistribution(box.path("dist"), fixture));
     installer::Installer work;
     QVERIFY(setupkit::ReadInstallLog(box.path("dist/"), work.log));
     work.WindowsFolder = platform::windowsFolder();

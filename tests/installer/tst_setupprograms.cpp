@@ -28,7 +28,7 @@ private slots:
     void refusedLog();
 
 private:
-    static LogSpec productSpec();
+    static LogFixture productSpec();
 };
 
 // Runs `steps` once the program's window is up.
@@ -37,18 +37,18 @@ static void whenShown(std::function<void()> steps)
     QTimer::singleShot(0, [steps] { steps(); });
 }
 
-LogSpec TestSetupPrograms::productSpec()
+LogFixture TestSetupPrograms::productSpec()
 {
-    LogSpec spec;
-    spec.product = "Produit d'essai";
-    spec.entries = {
+    LogFixture fixture;
+    fixture.product = "Produit d'essai";
+    fixture.entries = {
         {"prog", "Essai", "#!/bin/sh\n", true},
         {"sub\\doc.txt", "NEIN!", "doc"},
         // Records where it was asked to uninstall from.
         {"uninst", "DEINST!", "#!/bin/sh\nprintf '%s' \"$1\" > \"$0.arg\"\n", true},
         {"Install.log", "NEIN!", {}},
     };
-    return spec;
+    return fixture;
 }
 
 void TestSetupPrograms::installThenUninstall()

@@ -94,53 +94,53 @@ void TestShortcut::entriesRunTheirTarget()
     if (program)
         QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::ExeOwner));
 
-    platform::ShortcutSpec spec;
-    spec.linkFile = m_dir.filePath(QString(QTest::currentDataTag()) + ".desktop");
-    spec.name = name;
-    spec.target = target;
-    QVERIFY(platform::writeShortcut(spec));
+    platform::ShortcutEntry shortcut;
+    shortcut.linkFile = m_dir.filePath(QString(QTest::currentDataTag()) + ".desktop");
+    shortcut.name = name;
+    shortcut.target = target;
+    QVERIFY(platform::writeShortcut(shortcut));
 
-    const QByteArray entry = readFile(spec.linkFile);
+    const QByteArray entry = readFile(shortcut.linkFile);
     QVERIFY(entry.startsWith("[Desktop Entry]\n"));
     QCOMPARE(entryValue(entry, "Type"), QString("Application"));
     QCOMPARE(entryValue(entry, "Name"), name);
     const QStringList expected = program ? QStringList{target} : QStringList{"xdg-open", target};
     QCOMPARE(execArguments(entryValue(entry, "Exec")), expected);
     QString output;
-    QVERIFY2(validates(spec.linkFile, &output), qPrintable(output + entry));
+    QVERIFY2(validates(shortcut.linkFile, &output), qPrintable(output + entry));
 }
 
 void TestShortcut::optionalKeys()
 {
-    platform::ShortcutSpec spec;
-    spec.linkFile = m_dir.filePath("Plain.desktop");
-    spec.target = m_dir.filePath("none");
-    QVERIFY(platform::writeShortcut(spec));
-    QByteArray entry = readFile(spec.linkFile);
+    platform::ShortcutEntry shortcut;
+    shortcut.linkFile = m_dir.filePath("Plain.desktop");
+    shortcut.target = m_dir.filePath("none");
+    QVERIFY(platform::writeShortcut(shortcut));
+    QByteArray entry = readFile(shortcut.linkFile);
     QCOMPARE(entryValue(entry, "Name"), QString("Plain")); // from the file name
     QVERIFY(!entry.contains("Comment="));
     QVERIFY(!entry.contains("Path="));
     QVERIFY(!entry.contains("Icon="));
 
-    spec.description = "Convertir";
-    spec.workingFolder = m_dir.path();
-    spec.iconFile = m_dir.filePath("icon.png");
-    QVERIFY(platform::writeShortcut(spec)); // replaces the first one
-    entry = readFile(spec.linkFile);
+    shortcut.description = "Convertir";
+    shortcut.workingFolder = m_dir.path();
+    shortcut.iconFile = m_dir.filePath("icon.png");
+    QVERIFY(platform::writeShortcut(shortcut)); // replaces the first one
+    entry = readFile(shortcut.linkFile);
     QCOMPARE(entryValue(entry, "Comment"), QString("Convertir"));
     QCOMPARE(entryValue(entry, "Path"), m_dir.path());
     QCOMPARE(entryValue(entry, "Icon"), m_dir.filePath("icon.png"));
     QString output;
-    QVERIFY2(validates(spec.linkFile, &output), qPrintable(output));
+    QVERIFY2(validates(shortcut.linkFile, &output), qPrintable(output));
 }
 
 void TestShortcut::unwritableFolderFails()
 {
     QVERIFY(writeFile(m_dir.filePath("file"), "x"));
-    platform::ShortcutSpec spec;
-    spec.linkFile = m_dir.filePath("file/Entry.desktop");
-    spec.target = "/bin/sh";
-    QVERIFY(!platform::writeShortcut(spec));
+    platform::ShortcutEntry shortcut;
+    shortcut.linkFile = m_dir.filePath("file/Entry.desktop");
+    shortcut.target = "/bin/sh";
+    QVERIFY(!platform::writeShortcut(shortcut));
 }
 
 void TestShortcut::shortcutPaths()

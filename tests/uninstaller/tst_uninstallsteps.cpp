@@ -34,21 +34,21 @@ private slots:
     void nothingOutsideTheProductFolders();
 
 private:
-    static LogSpec productSpec();
+    static LogFixture productSpec();
     static uninstaller::Uninstallation fromFolder(const QString& folder);
 };
 
-LogSpec TestUninstallSteps::productSpec()
+LogFixture TestUninstallSteps::productSpec()
 {
-    LogSpec spec;
-    spec.entries = {
+    LogFixture fixture;
+    fixture.entries = {
         {"prog", "Mon programme", "#!/bin/sh\n", true},
         {"docs\\readme.txt", "EXEC!", "Lisez-moi\n"},
         {"docs\\data.bin", "NEIN!", "data"},
         {"uninst", "DEINST!", "#!/bin/sh\n", true},
         {"Install.log", "NEIN!", {}},
     };
-    return spec;
+    return fixture;
 }
 
 uninstaller::Uninstallation TestUninstallSteps::fromFolder(const QString& folder)
@@ -180,7 +180,7 @@ void TestUninstallSteps::afterPerUserInstallation()
 void TestUninstallSteps::zeroEntries()
 {
     SetupSandbox box(Scope::Machine);
-    QVERIFY(writeDistribution(box.path("dist"), LogSpec()));
+    QVERIFY(writeDistribution(box.path("dist"), LogFixture()));
     QVERIFY(QDir().mkpath(box.path("target")));
     QVERIFY(QFile::copy(box.path("dist/Install.log"), box.path("target/Install.log")));
     QVERIFY(QDir().mkpath(box.menuFolder() + "Essai Groupe"));
@@ -196,12 +196,12 @@ void TestUninstallSteps::withoutGroupName()
     // No group: the entries go straight into the menu folder and leave it
     // again; the menu folder itself and the user's entries stay.
     SetupSandbox box(Scope::User);
-    LogSpec spec;
-    spec.group = "";
-    spec.entries = {{"prog", "Essai", "#!/bin/sh\n", true},
-                    {"uninst", "DEINST!", "#!/bin/sh\n", true},
-                    {"Install.log", "NEIN!", {}}};
-    QVERIFY(writeDistribution(box.path("dist"), spec));
+    LogFixture fixture;
+    fixture.group = "";
+    fixture.entries = {{"prog", "Essai", "#!/bin/sh\n", true},
+                       {"uninst", "DEINST!", "#!/bin/sh\n", true},
+                       {"Install.log", "NEIN!", {}}};
+    QVERIFY(writeDistribution(box.path("dist"), fixture));
     QVERIFY(testsupport::writeFile(box.menuFolder() + "Autre.desktop", "mine"));
     const QString target = box.path("target");
     MessageRecorder boxes;
