@@ -5,7 +5,7 @@
 #include "platform/Registry.h"
 #include "platform/ShellOpen.h"
 #include "platform/Shortcut.h"
-#include "platform/SpecialFolders.h"
+#include "platform/KnownFolders.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 #include "installer/InstallSteps.h"
 #include "platform/FolderBrowser.h"
 #include "platform/MessageBox.h"
-#include "platform/SpecialFolders.h"
+#include "platform/KnownFolders.h"
 #include "setupkit/SetupWindow.h"
 
 #include <QGuiApplication>

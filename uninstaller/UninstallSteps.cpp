@@ -2,7 +2,7 @@
 
 #include "platform/MessageBox.h"
 #include "platform/Shortcut.h"
-#include "platform/SpecialFolders.h"
+#include "platform/KnownFolders.h"
 
 #include <QDir>
 #include <QFile>

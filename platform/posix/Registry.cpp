@@ -1,6 +1,6 @@
 #include "platform/Registry.h"
 
-#include "platform/SpecialFolders.h"
+#include "platform/KnownFolders.h"
 
 #include <QDir>
 #include <QFile>

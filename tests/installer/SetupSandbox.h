@@ -5,7 +5,7 @@
 
 #include "installer/InstallSteps.h"
 #include "platform/MessageBox.h"
-#include "platform/SpecialFolders.h"
+#include "platform/KnownFolders.h"
 
 #include "support/TestSupport.h"
 

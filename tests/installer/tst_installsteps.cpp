@@ -4,7 +4,7 @@
 #include "SetupSandbox.h"
 
 #include "platform/Registry.h"
-#include "platform/SpecialFolders.h"
+#include "platform/KnownFolders.h"
 
 #include <QFileInfo>
 #include <QWidget>

@@ -2,7 +2,7 @@
 // environment: every location must follow the sandbox variables.
 
 #include "platform/Registry.h"
-#include "platform/SpecialFolders.h"
+#include "platform/KnownFolders.h"
 
 #include "support/TestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "platform/SpecialFolders.h"
+#include "platform/KnownFolders.h"
 
 #include "platform/Registry.h"
 
