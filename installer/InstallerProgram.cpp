@@ -2,7 +2,6 @@
 
 #include "installer/InstallSteps.h"
 #include "platform/FolderBrowser.h"
-#include "platform/MessageBox.h"
 #include "platform/KnownFolders.h"
 #include "setupkit/SetupWindow.h"
 
@@ -40,11 +39,8 @@ int RunInstallerProgram(const QString& programFolder)
     Installer work;
     work.WindowsFolder = platform::windowsFolder();
     if (!setupkit::ReadInstallLog(programFolder, work.log)) {
-        platform::MessageRequest refused;
-        refused.text = QString::fromUtf8(CorruptLogText);
-        refused.caption = QString::fromUtf8(CorruptLogCaption);
-        refused.icon = platform::MsgIcon::Information;
-        platform::showMessage(refused);
+        setupkit::ShowLogRefused(QString::fromUtf8(CorruptLogText),
+                                 QString::fromUtf8(CorruptLogCaption));
         return 0;
     }
     const BaseFolder base = DefaultBaseFolder();

@@ -356,6 +356,15 @@ void ConfirmQuit()
         PostQuitMessage(0);
 }
 
+void ShowLogRefused(const QString& text, const QString& caption)
+{
+    platform::MessageRequest request;
+    request.text = text;
+    request.caption = caption;
+    request.icon = platform::MsgIcon::Information;
+    platform::showMessage(request);
+}
+
 WindowResult DefWindowProc(SetupWindow* window, const WindowMessage& message)
 {
     WindowResult result;

@@ -199,6 +199,10 @@ bool quitPosted();
 // Yes posts the quit message with exit code 0, No changes nothing.
 void ConfirmQuit();
 
+// The box that ends either program when its Install.log is refused: no
+// owner, since no window exists yet.
+void ShowLogRefused(const QString& text, const QString& caption);
+
 WindowResult MainWndProc(SetupWindow* window, const WindowMessage& message);
 WindowResult ProgressWndProc(SetupWindow* window, const WindowMessage& message);
 WindowResult DefWindowProc(SetupWindow* window, const WindowMessage& message);

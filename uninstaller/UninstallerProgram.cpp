@@ -1,6 +1,5 @@
 #include "uninstaller/UninstallerProgram.h"
 
-#include "platform/MessageBox.h"
 #include "setupkit/SetupWindow.h"
 #include "uninstaller/UninstallSteps.h"
 
@@ -11,11 +10,8 @@ int RunUninstallerProgram(const QStringList& arguments, const QString& programFo
     Uninstallation work;
     work.InstallFolder = installFolderFromArguments(arguments, programFolder);
     if (!setupkit::ReadInstallLog(work.InstallFolder, work.log)) {
-        platform::MessageRequest refused;
-        refused.text = QString::fromUtf8(CorruptLogText);
-        refused.caption = QString::fromUtf8(CorruptLogCaption);
-        refused.icon = platform::MsgIcon::Information;
-        platform::showMessage(refused);
+        setupkit::ShowLogRefused(QString::fromUtf8(CorruptLogText),
+                                 QString::fromUtf8(CorruptLogCaption));
         return 0;
     }
 

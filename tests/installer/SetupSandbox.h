@@ -4,8 +4,8 @@
 // are written there, and message boxes are answered and recorded.
 
 #include "installer/InstallSteps.h"
-#include "platform/MessageBox.h"
 #include "platform/KnownFolders.h"
+#include "platform/MessageBox.h"
 
 #include "support/TestSupport.h"
 
@@ -184,28 +184,12 @@ inline QString desktopValue(const QString& file, const QByteArray& key)
 // shell's double quotes).
 inline QStringList execArguments(const QString& desktopFile)
 {
-    QString exec = desktopValue(desktopFile, "Exec");
-    exec.replace("%%", "%");
-    QProcess sh;
-    sh.start("/bin/sh", {"-c", "set -- " + exec + "; for a; do printf '%s\\0' \"$a\"; done"});
-    sh.waitForFinished();
-    QStringList args;
-    for (const QByteArray& part : sh.readAllStandardOutput().split('\0'))
-        if (!part.isEmpty())
-            args << QString::fromUtf8(part);
-    return args;
+    return testsupport::splitExecLine(desktopValue(desktopFile, "Exec"));
 }
 
-// desktop-file-validate's verdict: empty when the entry is clean.
 inline QString validationErrors(const QString& desktopFile)
 {
-    QProcess check;
-    check.start("desktop-file-validate", {desktopFile});
-    if (!check.waitForFinished())
-        return "desktop-file-validate did not run";
-    const QString output =
-        QString::fromUtf8(check.readAllStandardOutput() + check.readAllStandardError());
-    return check.exitCode() == 0 ? output : output + " (exit code)";
+    return testsupport::desktopEntryErrors(desktopFile);
 }
 
 // Runs the installer's steps as "Suivant >" does, with the proposed folder

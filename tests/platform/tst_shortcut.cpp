@@ -6,7 +6,6 @@
 #include "support/TestSupport.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -49,30 +48,6 @@ static QString entryValue(const QByteArray& entry, const QByteArray& key)
     return QString();
 }
 
-// Splits an Exec value the way a launcher does. The quoting rules are the
-// shell's double quotes, so the shell may do it, once %% is turned back.
-static QStringList execArguments(QString exec)
-{
-    exec.replace("%%", "%");
-    QProcess sh;
-    sh.start("/bin/sh", {"-c", "set -- " + exec + "; for a; do printf '%s\\0' \"$a\"; done"});
-    sh.waitForFinished();
-    QStringList args;
-    for (const QByteArray& part : sh.readAllStandardOutput().split('\0'))
-        if (!part.isEmpty())
-            args << QString::fromUtf8(part);
-    return args;
-}
-
-static bool validates(const QString& file, QString* output)
-{
-    QProcess check;
-    check.start("desktop-file-validate", {file});
-    check.waitForFinished();
-    *output = QString::fromUtf8(check.readAllStandardOutput() + check.readAllStandardError());
-    return check.exitStatus() == QProcess::NormalExit && check.exitCode() == 0 && output->isEmpty();
-}
-
 void TestShortcut::entriesRunTheirTarget_data()
 {
     QTest::addColumn<QString>("fileName");
@@ -105,9 +80,9 @@ void TestShortcut::entriesRunTheirTarget()
     QCOMPARE(entryValue(entry, "Type"), QString("Application"));
     QCOMPARE(entryValue(entry, "Name"), name);
     const QStringList expected = program ? QStringList{target} : QStringList{"xdg-open", target};
-    QCOMPARE(execArguments(entryValue(entry, "Exec")), expected);
-    QString output;
-    QVERIFY2(validates(shortcut.linkFile, &output), qPrintable(output + entry));
+    QCOMPARE(testsupport::splitExecLine(entryValue(entry, "Exec")), expected);
+    const QString output = testsupport::desktopEntryErrors(shortcut.linkFile);
+    QVERIFY2(output.isEmpty(), qPrintable(output + entry));
 }
 
 void TestShortcut::optionalKeys()
@@ -130,8 +105,8 @@ void TestShortcut::optionalKeys()
     QCOMPARE(entryValue(entry, "Comment"), QString("Convertir"));
     QCOMPARE(entryValue(entry, "Path"), m_dir.path());
     QCOMPARE(entryValue(entry, "Icon"), m_dir.filePath("icon.png"));
-    QString output;
-    QVERIFY2(validates(shortcut.linkFile, &output), qPrintable(output));
+    const QString output = testsupport::desktopEntryErrors(shortcut.linkFile);
+    QVERIFY2(output.isEmpty(), qPrintable(output));
 }
 
 void TestShortcut::unwritableFolderFails()

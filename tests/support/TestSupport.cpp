@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QThread>
 
 #include <qpdf/QPDF.hh>
@@ -23,8 +24,7 @@ RecordingOpener::RecordingOpener()
                 "log=\"$(dirname \"$0\")/calls.log\"\n"
                 "(IFS=\"$(printf '\\t')\"; echo \"$*\") >> \"$log\"\n");
         f.close();
-        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                         QFileDevice::ExeOwner);
+        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
     m_oldPath = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(m_dir.path()) + ":" + m_oldPath);
@@ -74,6 +74,30 @@ PdfInfo readPdf(const QString& path)
         info.error = QString::fromLocal8Bit(e.what());
     }
     return info;
+}
+
+QStringList splitExecLine(QString exec)
+{
+    exec.replace("%%", "%");
+    QProcess sh;
+    sh.start("/bin/sh", {"-c", "set -- " + exec + "; for a; do printf '%s\\0' \"$a\"; done"});
+    sh.waitForFinished();
+    QStringList args;
+    for (const QByteArray& part : sh.readAllStandardOutput().split('\0'))
+        if (!part.isEmpty())
+            args << QString::fromUtf8(part);
+    return args;
+}
+
+QString desktopEntryErrors(const QString& desktopFile)
+{
+    QProcess check;
+    check.start("desktop-file-validate", {desktopFile});
+    if (!check.waitForFinished())
+        return "desktop-file-validate did not run";
+    const QString output =
+        QString::fromUtf8(check.readAllStandardOutput() + check.readAllStandardError());
+    return check.exitCode() == 0 ? output : output + " (exit code)";
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes)

@@ -37,6 +37,14 @@ struct PdfInfo
 };
 PdfInfo readPdf(const QString& path);
 
+// Splits a desktop entry's Exec value into the words a launcher runs. Its
+// quoting is the shell's double quotes, so the shell does it once %% is
+// turned back into %.
+QStringList splitExecLine(QString exec);
+
+// desktop-file-validate's verdict on an entry: empty when it is clean.
+QString desktopEntryErrors(const QString& desktopFile);
+
 // Writes `bytes` to `path`, creating folders; returns false on failure.
 bool writeFile(const QString& path, const QByteArray& bytes);
 QByteArray readFile(const QString& path);
