@@ -6,6 +6,7 @@
 
 #include "convert/ConversionJob.h"
 #include "convert/GsDll.h"
+#include "convert/RunPlan.h"
 #include "convert/PageSize.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,7 @@
 #pragma once
-// The interpreter component: a whole conversion in one call, over libgs's
-// instance API.
+// The interpreter component: a whole conversion in one call. The interpreter
+// itself runs in a child process (InterpreterProcess), so that neither a
+// crash nor a loop in it can take the caller down.
 //
 // One run is gsdll_setpdfmediarect (optional), gsdll_init, and gsdll_exit when
 // gsdll_init returned 0. A failed gsdll_init has already released everything,
@@ -8,11 +9,10 @@
 //
 // The callback receives message 1 when the interpreter wants standard input
 // (the answer is the number of bytes of the buffer to hand over; the buffer
-// holds a line feed beforehand) and message 2 for everything the interpreter
+// holds line feeds beforehand) and message 2 for everything the interpreter
 // writes to its standard output or error (the answer is the bytes taken).
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 class QObject;
@@ -28,15 +28,23 @@ int32_t gsdll_setpdfmediarect(int32_t kind, int32_t x0, int32_t y0, int32_t x1, 
 // finished. The vector is copied; nothing points into it afterwards. When hwnd
 // is set, progress in per cent of the sources' bytes is sent to it as a
 // WmUserEvent at least at every page, and 100 after a successful run.
-// Returns 0 on success, the interpreter's (negative) error code otherwise.
+// Returns 0 on success, the interpreter's (negative) error code, or one of
+// GsdllStopped and GsdllCrashed; for a crash the callback has had a line
+// that says what happened.
 int32_t gsdll_init(GsdllCallback callback, QObject* hwnd, int32_t argc, char** argv);
 
 // Shuts down the interpreter of a successful gsdll_init; this completes the
 // output file. Returns 0, or the interpreter's error code.
 int32_t gsdll_exit();
 
-// The arguments a run with a media rectangle of width x height points gives
-// the interpreter: args with the switches that fix the page size added
-// before the first code or file.
-std::vector<std::string> withMediaArguments(std::vector<std::string> args, int32_t width,
-                                            int32_t height);
+// Ends the run in progress; gsdll_init then returns GsdllStopped. Made while
+// no run is in progress, it stops the next one at once. Safe from a signal
+// handler.
+void gsdll_stop();
+
+constexpr int32_t GsdllStopped = -1001;
+constexpr int32_t GsdllCrashed = -1002;
+
+// The pages that each source of the last gsdll_init made, in order; -1 where
+// the run did not get that far.
+std::vector<int> gsdll_sourcepages();

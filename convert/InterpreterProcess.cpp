@@ -1,0 +1,233 @@
+#include "convert/InterpreterProcess.h"
+
+#include "convert/InterpreterProtocol.h"
+#include "convert/WmUser.h"
+#include "platform/ChildProcess.h"
+#include "platform/ProgramPath.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <cstring>
+
+std::atomic<bool> InterpreterProcess::s_stopRequested{false};
+std::atomic<pid_t> InterpreterProcess::s_running{-1};
+
+namespace {
+
+// How long the caller's events may wait while the child works.
+constexpr int PumpIntervalMs = 20;
+
+QString interpreterProgram()
+{
+    return platform::programFolder() + QStringLiteral("folivant-interpreter");
+}
+
+} // namespace
+
+InterpreterProcess::InterpreterProcess(GsdllCallback callback, QObject* window)
+    : m_callback(callback), m_window(window)
+{
+}
+
+InterpreterProcess::~InterpreterProcess()
+{
+    s_running = -1;
+    if (m_child && m_child->pid() > 0) {
+        platform::ChildProcess::kill(m_child->pid());
+        m_child->wait();
+    }
+}
+
+void InterpreterProcess::requestStop()
+{
+    s_stopRequested = true;
+    platform::ChildProcess::kill(s_running.load());
+}
+
+void InterpreterProcess::sendProgress(int percent)
+{
+    if (!m_window || m_finished || percent == m_sent)
+        return;
+    m_finished = percent == 100;
+    m_sent = percent;
+    WmUserEvent event(percent, 0);
+    QCoreApplication::sendEvent(m_window.data(), &event);
+}
+
+void InterpreterProcess::pumpEvents()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, PumpIntervalMs);
+}
+
+int32_t InterpreterProcess::run(const RunPlan& plan)
+{
+    m_pages.assign(std::count_if(plan.steps.begin(), plan.steps.end(),
+                                 [](const RunStep& s) { return s.isFile; }),
+                   -1);
+    sendProgress(0);
+
+    // A folder of its own for the interpreter's temporary files: the
+    // interpreter lets documents read and write there, and only there.
+    m_tempDir =
+        std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/folivant-XXXXXX"));
+    QStringList environment;
+    if (m_tempDir->isValid())
+        environment << QStringLiteral("TMPDIR=") + m_tempDir->path();
+
+    QStringList args;
+    for (const std::string& a : plan.childArguments())
+        args << QString::fromStdString(a);
+    m_child = std::make_unique<platform::ChildProcess>();
+    QString error;
+    if (!m_child->start(interpreterProgram(), args, environment, &error)) {
+        const QByteArray line =
+            QStringLiteral("L'interpréteur n'a pas pu être lancé (%1).").arg(error).toUtf8();
+        m_scratch.assign(line.begin(), line.end());
+        m_scratch.push_back('\0');
+        if (m_callback)
+            m_callback(2, m_scratch.data(), uint32_t(line.size()));
+        m_child.reset();
+        return interpreter::Crashed;
+    }
+    s_running = m_child->pid();
+    if (s_stopRequested)
+        platform::ChildProcess::kill(m_child->pid());
+
+    const int32_t code = relay(Until::Result);
+    if (code == 0)
+        sendProgress(100);
+    return code;
+}
+
+int32_t InterpreterProcess::finish()
+{
+    if (!m_child)
+        return 0;
+    const std::string exit = interpreter::frame(interpreter::Exit, nullptr, 0);
+    m_child->writeAll(exit.data(), exit.size());
+    return relay(Until::Ended);
+}
+
+int32_t InterpreterProcess::relay(Until until)
+{
+    QElapsedTimer sincePump;
+    sincePump.start();
+    m_haveCode = false;
+    for (;;) {
+        if (s_stopRequested.exchange(false)) {
+            platform::ChildProcess::kill(m_child->pid());
+            s_running = -1;
+            m_child->wait();
+            m_child.reset();
+            return interpreter::Stopped;
+        }
+        if (m_child->waitReadable(PumpIntervalMs)) {
+            char header[interpreter::HeaderSize];
+            uint32_t length = 0;
+            std::string payload;
+            bool whole = m_child->readExactly(header, sizeof header, -1) == 1;
+            if (whole) {
+                std::memcpy(&length, header + 1, 4);
+                whole = length <= interpreter::MaxFrame;
+            }
+            if (whole) {
+                payload.resize(length);
+                whole = length == 0 || m_child->readExactly(&payload[0], length, -1) == 1;
+            }
+            if (!whole)
+                return childGone();
+            handle(header[0], payload);
+            const bool done = m_haveCode && ((until == Until::Result && header[0] == 'R') ||
+                                             (until == Until::Ended && header[0] == 'E'));
+            if (done) {
+                // A failed run, and every shut-down, ends the child.
+                if (m_code != 0 || until == Until::Ended) {
+                    s_running = -1;
+                    m_child->wait();
+                    m_child.reset();
+                }
+                return m_code;
+            }
+        }
+        if (sincePump.elapsed() >= PumpIntervalMs) {
+            pumpEvents();
+            sincePump.restart();
+        }
+    }
+}
+
+void InterpreterProcess::handle(char type, const std::string& payload)
+{
+    int32_t a = 0;
+    int32_t b = 0;
+    if (payload.size() >= 4)
+        std::memcpy(&a, payload.data(), 4);
+    if (payload.size() >= 8)
+        std::memcpy(&b, payload.data() + 4, 4);
+
+    switch (type) {
+    case interpreter::Output:
+        // The callback gets a buffer of its own, ended by a zero byte.
+        m_scratch.assign(payload.begin(), payload.end());
+        m_scratch.push_back('\0');
+        if (m_callback)
+            m_callback(2, m_scratch.data(), uint32_t(payload.size()));
+        break;
+    case interpreter::Input: {
+        if (b >= 0)
+            sendProgress(b);
+        const int32_t size = std::clamp(a, 0, 1 << 20);
+        // A callback that answers without filling the buffer hands over line
+        // feeds.
+        m_scratch.assign(size_t(size) + 1, '\n');
+        m_scratch[size_t(size)] = '\0';
+        int32_t answer = m_callback ? m_callback(1, m_scratch.data(), uint32_t(size)) : 0;
+        answer = answer < 0 ? -1 : std::min(answer, size);
+        std::string reply = interpreter::intFrame(interpreter::Answer, answer);
+        if (answer > 0)
+            reply.append(m_scratch.data(), size_t(answer));
+        m_child->writeAll(reply.data(), reply.size());
+        break;
+    }
+    case interpreter::Progress:
+        sendProgress(std::min(a, 99));
+        break;
+    case interpreter::Pages:
+        if (a >= 0 && size_t(a) < m_pages.size())
+            m_pages[size_t(a)] = b;
+        break;
+    case interpreter::Result:
+    case interpreter::Ended:
+        m_code = a;
+        m_haveCode = true;
+        break;
+    default:
+        break;
+    }
+}
+
+int32_t InterpreterProcess::childGone()
+{
+    // Forgotten before it is reaped: its number may then go to another process.
+    s_running = -1;
+    const platform::ChildProcess::Ending ending = m_child->wait();
+    m_child.reset();
+    if (s_stopRequested.exchange(false))
+        return interpreter::Stopped;
+    const QString line =
+        ending.signal != 0 ? QStringLiteral("L'interpréteur s'est arrêté anormalement (signal %1).")
+                                 .arg(ending.signal)
+                           : QStringLiteral("L'interpréteur s'est arrêté sans donner de résultat "
+                                            "(code de sortie %1).")
+                                 .arg(ending.code);
+    const QByteArray bytes = line.toUtf8();
+    m_scratch.assign(bytes.begin(), bytes.end());
+    m_scratch.push_back('\0');
+    if (m_callback)
+        m_callback(2, m_scratch.data(), uint32_t(bytes.size()));
+    return interpreter::Crashed;
+}

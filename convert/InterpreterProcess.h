@@ -1,0 +1,72 @@
+#pragma once
+// One conversion in folivant-interpreter, seen from the caller's process:
+// starts the child, relays its output and input requests to the callback and
+// its progress to the window, and ends it (see InterpreterProtocol.h).
+//
+// While the child works, the caller's events are processed every few
+// milliseconds, so a window keeps painting; it is up to the window to hold
+// back the input it does not want during a run.
+
+#include "convert/GsDll.h"
+#include "convert/RunPlan.h"
+
+#include <QPointer>
+#include <QTemporaryDir>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <sys/types.h>
+
+namespace platform {
+class ChildProcess;
+}
+
+class InterpreterProcess
+{
+public:
+    InterpreterProcess(GsdllCallback callback, QObject* window);
+    ~InterpreterProcess();
+    InterpreterProcess(const InterpreterProcess&) = delete;
+    InterpreterProcess& operator=(const InterpreterProcess&) = delete;
+
+    // Runs the plan until the interpreter has done its last step. Returns 0
+    // (the child then waits for finish()), the interpreter's error code, or
+    // interpreter::Stopped / interpreter::Crashed; the child has then ended.
+    int32_t run(const RunPlan& plan);
+    // Shuts the interpreter of a successful run down, which completes the
+    // output, and waits for the child's end.
+    int32_t finish();
+
+    // Pages each file of the plan made, in order; -1 where not known.
+    const std::vector<int>& pages() const { return m_pages; }
+
+    // Ends the running child, if any, and makes the run return
+    // interpreter::Stopped; a request made while none runs stops the next
+    // one at its start. Safe from a signal handler.
+    static void requestStop();
+
+private:
+    enum class Until { Result, Ended };
+    int32_t relay(Until until);
+    void handle(char type, const std::string& payload);
+    int32_t childGone();
+    void sendProgress(int percent);
+    void pumpEvents();
+
+    GsdllCallback m_callback;
+    QPointer<QObject> m_window;
+    std::unique_ptr<platform::ChildProcess> m_child;
+    std::unique_ptr<QTemporaryDir> m_tempDir;
+    std::vector<int> m_pages;
+    std::vector<char> m_scratch;
+    int m_sent = -1;
+    bool m_finished = false; // 100 was sent: no more reports
+    int32_t m_code = 0;
+    bool m_haveCode = false;
+
+    static std::atomic<bool> s_stopRequested;
+    static std::atomic<pid_t> s_running;
+};

@@ -1,0 +1,217 @@
+// folivant-interpreter: runs one conversion for the window or the terminal
+// tool, in a process of its own, and reports over its standard input and
+// output as InterpreterProtocol.h says. Not meant to be started by hand.
+
+#include "convert/Interpreter.h"
+#include "convert/InterpreterProtocol.h"
+#include "convert/ProgressProbe.h"
+#include "convert/RunPlan.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// A run of the interpreter reads stdin once per page (the showpage prompt).
+// A document that keeps reading stdin would loop for ever on the line feeds
+// handed out; after this many reads with no output in between it sees the end.
+constexpr int MaxReadsWithoutOutput = 64;
+
+// Without -dNOPAUSE the interpreter prompts and reads stdin after each page:
+// that read is where progress is measured.
+constexpr char PagePrompt[] = ">>showpage, press <return> to continue<<\n";
+
+// Output can come in many small pieces; the descriptor scan is not free.
+constexpr auto LookInterval = std::chrono::milliseconds(50);
+
+// Each source runs inside a save of its own and everything it left on the
+// stacks goes before the restore, so the next source finds the interpreter
+// and the page device as the first one did.
+constexpr char BeforeSource[] = "userdict /.folivantsource save put";
+constexpr char AfterSource[] = "clear cleardictstack userdict /.folivantsource get restore";
+
+class Session : public InterpreterIo
+{
+public:
+    Session(int channel, const QStringList& sources) : m_channel(channel), m_probe(sources) {}
+
+    int readInput(char* buf, int size) override
+    {
+        const int percent = look(true);
+        if (size <= 0 || ++m_readsWithoutOutput > MaxReadsWithoutOutput)
+            return 0;
+        if (!send(interpreter::intFrame(interpreter::Input, size, percent)))
+            return -1;
+        char header[interpreter::HeaderSize];
+        int32_t n = -1;
+        if (!readAll(header, sizeof header) || header[0] != interpreter::Answer ||
+            !readAll(&n, sizeof n))
+            return -1;
+        if (n <= 0)
+            return n < 0 ? -1 : 0;
+        n = std::min(n, int32_t(size));
+        return readAll(buf, size_t(n)) ? n : -1;
+    }
+
+    void writeOutput(const char* str, int size) override
+    {
+        m_readsWithoutOutput = 0;
+        look(false);
+        // The page prompt is ours, not the document's: it only paces the
+        // progress probe. It flushes whatever the document printed before it
+        // without a flush of its own, so it can end a longer block.
+        constexpr int promptLength = int(sizeof PagePrompt - 1);
+        int shown = size;
+        if (size >= promptLength &&
+            std::memcmp(str + size - promptLength, PagePrompt, size_t(promptLength)) == 0) {
+            shown = size - promptLength;
+            if (shown == 0)
+                return;
+        }
+        send(interpreter::frame(interpreter::Output, str, size_t(shown)));
+    }
+
+    bool send(const std::string& frame)
+    {
+        const char* p = frame.data();
+        size_t left = frame.size();
+        while (left > 0) {
+            const ssize_t n = ::write(m_channel, p, left);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return false;
+            p += n;
+            left -= size_t(n);
+        }
+        return true;
+    }
+
+    bool readAll(void* data, size_t size)
+    {
+        char* p = static_cast<char*>(data);
+        while (size > 0) {
+            const ssize_t n = ::read(m_channel, p, size);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return false;
+            p += n;
+            size -= size_t(n);
+        }
+        return true;
+    }
+
+private:
+    // The progress now, when it is time to look (always at a page), else -1.
+    // 100 is kept for the end: the last bytes are read before the last page
+    // is written.
+    int look(bool page)
+    {
+        const auto now = std::chrono::steady_clock::now();
+        if (!page && now - m_lastLook < LookInterval)
+            return -1;
+        m_lastLook = now;
+        const int percent = std::min(m_probe.percent(), 99);
+        if (page)
+            return percent;
+        if (percent != m_sent)
+            send(interpreter::intFrame(interpreter::Progress, percent));
+        m_sent = percent;
+        return -1;
+    }
+
+    int m_channel;
+    ProgressProbe m_probe;
+    int m_sent = -1;
+    int m_readsWithoutOutput = 0;
+    std::chrono::steady_clock::time_point m_lastLook;
+};
+
+int run(Interpreter& gs, Session& session, const RunPlan& plan)
+{
+    int code = gs.start(plan.startArgs);
+    if (code == Interpreter::Info || code == Interpreter::Quit)
+        return 0; // a usage text, or switches that ended the run themselves
+    if (code < 0)
+        return code;
+    int32_t index = 0;
+    for (const RunStep& step : plan.steps) {
+        if (!step.isFile) {
+            code = gs.runCode(step.text);
+            if (code < 0 && code != Interpreter::Quit)
+                return code;
+            continue;
+        }
+        const int before = gs.pageCount();
+        code = gs.runCode(BeforeSource);
+        if (code >= 0) {
+            code = gs.runFile(step.text);
+            // A source that quits has ended itself, not the job.
+            if (code >= 0 || code == Interpreter::Quit)
+                code = gs.runCode(AfterSource);
+        }
+        if (code < 0)
+            return code;
+        const int after = gs.pageCount();
+        if (before >= 0 && after >= 0)
+            session.send(interpreter::intFrame(interpreter::Pages, index, after - before));
+        ++index;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    RunPlan plan;
+    if (!RunPlan::fromChildArguments(argc, argv, plan)) {
+        std::fputs("folivant-interpreter: runs conversions for Folivant; not for use by hand.\n",
+                   stderr);
+        return 2;
+    }
+    // The channel moves off the standard descriptors: whatever a library
+    // prints directly goes to standard error, not into the frames.
+    const int channel = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3);
+    const int devNull = ::open("/dev/null", O_RDONLY);
+    if (channel < 0 || devNull < 0)
+        return 2;
+    ::dup2(devNull, STDIN_FILENO);
+    ::dup2(STDERR_FILENO, STDOUT_FILENO);
+    ::close(devNull);
+
+    QStringList sources;
+    for (const RunStep& step : plan.steps) {
+        if (step.isFile)
+            sources << QString::fromStdString(step.text);
+    }
+    Session session(channel, sources);
+    int32_t code;
+    {
+        Interpreter gs(session);
+        code = gs.valid() ? run(gs, session, plan) : -100;
+        if (code < 0) {
+            // A failed run shuts down before it reports, as the caller will
+            // not ask for it.
+            gs.shutDown();
+            session.send(interpreter::intFrame(interpreter::Result, code));
+            return 1;
+        }
+        session.send(interpreter::intFrame(interpreter::Result, code));
+        char header[interpreter::HeaderSize];
+        if (!session.readAll(header, sizeof header) || header[0] != interpreter::Exit)
+            return 1; // the caller has gone: nothing to complete for
+        code = gs.shutDown();
+    }
+    session.send(interpreter::intFrame(interpreter::Ended, code));
+    return 0;
+}

@@ -1,0 +1,55 @@
+#pragma once
+// A helper program of ours run as a child process, talking over one
+// two-way channel that is its standard input and output. Its standard error
+// is ours. The child is ended when the object goes.
+
+#include <QString>
+#include <QStringList>
+
+#include <sys/types.h>
+
+namespace platform {
+
+class ChildProcess
+{
+public:
+    struct Ending
+    {
+        bool exited = false; // ended through exit with `code`
+        int code = 0;
+        int signal = 0; // ended by this signal
+    };
+
+    ChildProcess() = default;
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // Starts program with args and the environment changed by `environment`
+    // ("NAME=value" entries). False, with the reason, when it cannot start.
+    bool start(const QString& program, const QStringList& args, const QStringList& environment,
+               QString* error);
+
+    int channel() const { return m_channel; }
+    pid_t pid() const { return m_pid; }
+
+    // Writes all of the bytes; false when the child is gone.
+    bool writeAll(const void* data, size_t size);
+    // Reads exactly size bytes, waiting at most timeoutMs for each piece
+    // (-1: no limit). Returns 1 when read, 0 at a timeout, -1 at the end.
+    int readExactly(void* data, size_t size, int timeoutMs);
+    // Waits at most timeoutMs until there is something to read or the child
+    // has gone: true then.
+    bool waitReadable(int timeoutMs) const;
+
+    // Ends the child at once (SIGKILL). Safe from a signal handler.
+    static void kill(pid_t pid);
+    // Waits for the child's end and tells how it ended.
+    Ending wait();
+
+private:
+    pid_t m_pid = -1;
+    int m_channel = -1;
+};
+
+} // namespace platform

@@ -1,0 +1,169 @@
+#include "platform/ChildProcess.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace platform {
+
+ChildProcess::~ChildProcess()
+{
+    if (m_pid > 0) {
+        kill(m_pid);
+        wait();
+    }
+    if (m_channel >= 0)
+        ::close(m_channel);
+}
+
+bool ChildProcess::start(const QString& program, const QStringList& args,
+                         const QStringList& environment, QString* error)
+{
+    int pair[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) {
+        if (error)
+            *error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+
+    std::vector<QByteArray> argBytes;
+    argBytes.push_back(QFile::encodeName(program));
+    for (const QString& a : args)
+        argBytes.push_back(a.toUtf8());
+    std::vector<char*> argv;
+    for (QByteArray& a : argBytes)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    // Our environment with the given entries in place of the same names.
+    std::vector<QByteArray> envBytes;
+    for (const QString& e : environment)
+        envBytes.push_back(e.toUtf8());
+    std::vector<char*> envp;
+    for (char** e = environ; e && *e; ++e) {
+        const char* eq = std::strchr(*e, '=');
+        const size_t nameLength = eq ? size_t(eq - *e) : std::strlen(*e);
+        bool replaced = false;
+        for (const QByteArray& mine : envBytes)
+            replaced = replaced || (mine.size() > int(nameLength) && mine[int(nameLength)] == '=' &&
+                                    std::strncmp(mine.constData(), *e, nameLength) == 0);
+        if (!replaced)
+            envp.push_back(*e);
+    }
+    for (QByteArray& mine : envBytes)
+        envp.push_back(mine.data());
+    envp.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pair[1], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, pair[1], STDOUT_FILENO);
+    // The child starts with default signal handling and nothing blocked,
+    // whatever the caller has set up for itself.
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    sigset_t none;
+    sigset_t all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setsigdefault(&attr, &all);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+    pid_t pid = -1;
+    const int failed = ::posix_spawn(&pid, argBytes.front().constData(), &actions, &attr,
+                                     argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
+    ::close(pair[1]);
+    if (failed != 0) {
+        ::close(pair[0]);
+        if (error)
+            *error = QString::fromLocal8Bit(std::strerror(failed));
+        return false;
+    }
+    m_pid = pid;
+    m_channel = pair[0];
+    return true;
+}
+
+bool ChildProcess::writeAll(const void* data, size_t size)
+{
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+        // MSG_NOSIGNAL: a child that has gone must not take us with it.
+        const ssize_t n = ::send(m_channel, p, size, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
+bool ChildProcess::waitReadable(int timeoutMs) const
+{
+    pollfd pfd{m_channel, POLLIN, 0};
+    const int n = ::poll(&pfd, 1, timeoutMs);
+    return n > 0;
+}
+
+int ChildProcess::readExactly(void* data, size_t size, int timeoutMs)
+{
+    char* p = static_cast<char*>(data);
+    while (size > 0) {
+        if (!waitReadable(timeoutMs))
+            return 0;
+        const ssize_t n = ::read(m_channel, p, size);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            continue;
+        if (n <= 0)
+            return -1;
+        p += n;
+        size -= size_t(n);
+    }
+    return 1;
+}
+
+void ChildProcess::kill(pid_t pid)
+{
+    if (pid > 0)
+        ::kill(pid, SIGKILL);
+}
+
+ChildProcess::Ending ChildProcess::wait()
+{
+    Ending ending;
+    if (m_pid <= 0)
+        return ending;
+    int status = 0;
+    pid_t r;
+    do {
+        r = ::waitpid(m_pid, &status, 0);
+    } while (r < 0 && errno == EINTR);
+    m_pid = -1;
+    if (r < 0)
+        return ending;
+    if (WIFEXITED(status)) {
+        ending.exited = true;
+        ending.code = WEXITSTATUS(status);
+    } else if (WIFSIGNALED(status)) {
+        ending.signal = WTERMSIG(status);
+    }
+    return ending;
+}
+
+} // namespace platform
