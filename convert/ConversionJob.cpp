@@ -110,8 +110,28 @@ QString sourceThatIsTheOutput(const JobInput& job)
     return QString();
 }
 
+QString failureLine(int32_t result)
+{
+    if (result == 0 || result == OutputIsASource || result == GsdllCrashed)
+        return QString();
+    if (result == GsdllStopped)
+        return QStringLiteral("Conversion arrêtée.");
+    return QStringLiteral("La conversion a échoué (code %1).").arg(result);
+}
+
+namespace {
+
+void logLine(GsdllCallback callback, const QString& line)
+{
+    QByteArray bytes = line.toUtf8();
+    if (callback)
+        callback(2, bytes.data(), uint32_t(bytes.size()));
+}
+
+} // namespace
+
 int32_t RunConversion(const JobInput& job, GsdllCallback callback, QObject* window,
-                      const std::function<void()>& beforeRestore)
+                      const std::function<void()>& beforeRestore, QStringList* emptySources)
 {
     const QString previous = QDir::currentPath();
     QDir::setCurrent(platform::programFolder());
@@ -120,12 +140,9 @@ int32_t RunConversion(const JobInput& job, GsdllCallback callback, QObject* wind
     // written over a source would destroy it unread.
     const QString clash = sourceThatIsTheOutput(job);
     if (!clash.isEmpty()) {
-        QByteArray line = QStringLiteral("Le fichier PDF ne peut pas remplacer le fichier "
+        logLine(callback, QStringLiteral("Le fichier PDF ne peut pas remplacer le fichier "
                                          "source %1 : rien n'a été converti.")
-                              .arg(clash)
-                              .toUtf8();
-        if (callback)
-            callback(2, line.data(), uint32_t(line.size()));
+                              .arg(clash));
         if (beforeRestore)
             beforeRestore();
         QDir::setCurrent(previous);
@@ -151,8 +168,27 @@ int32_t RunConversion(const JobInput& job, GsdllCallback callback, QObject* wind
         result = gsdll_init(callback, window, int32_t(args.size()), argv.data());
     } // the vector is freed here, before the interpreter shuts down
 
-    if (result == 0)
-        gsdll_exit();
+    if (result == 0) {
+        // Closing the PDF can fail too; then it is not complete.
+        const int32_t closed = gsdll_exit();
+        if (closed < 0)
+            result = closed;
+    }
+    const std::vector<int> pages = gsdll_sourcepages();
+    for (int i = 0; i < job.sources.size() && size_t(i) < pages.size(); ++i) {
+        if (pages[size_t(i)] != 0)
+            continue;
+        logLine(
+            callback,
+            QStringLiteral("Le fichier source %1 ne contient aucune page.").arg(job.sources[i]));
+        if (emptySources)
+            *emptySources << job.sources[i];
+    }
+    if (result == GsdllStopped)
+        QFile::remove(job.outputName); // what was written is not a PDF
+    const QString failure = failureLine(result);
+    if (!failure.isEmpty())
+        logLine(callback, failure);
     if (beforeRestore)
         beforeRestore();
     QDir::setCurrent(previous);

@@ -47,8 +47,17 @@ constexpr int32_t OutputIsASource = -1000;
 // One run as the window's start button makes it, short of the log line:
 // program folder current, vector, media rectangle, gsdll_init, gsdll_exit
 // when that returned 0, `beforeRestore`, old directory current again.
-// Returns gsdll_init's result. When the output is one of the sources the
-// interpreter is not run: the callback gets a line saying so and the result is
-// OutputIsASource.
+// Returns gsdll_init's result, or gsdll_exit's when that failed. When the
+// output is one of the sources the interpreter is not run: the callback gets a
+// line saying so and the result is OutputIsASource.
+//
+// Before `beforeRestore`, the callback gets a line for each source that made
+// no page (also listed in emptySources) and one line when the run failed. A
+// stopped run's partial PDF is removed.
 int32_t RunConversion(const JobInput& job, GsdllCallback callback, QObject* window,
-                      const std::function<void()>& beforeRestore = {});
+                      const std::function<void()>& beforeRestore = {},
+                      QStringList* emptySources = nullptr);
+
+// The log's line for a failed run's result, or "" where none is due (success,
+// or a failure that the component or the job has reported already).
+QString failureLine(int32_t result);

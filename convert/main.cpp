@@ -4,19 +4,22 @@
 #include "convert/ConversionJob.h"
 #include "convert/PageSize.h"
 #include "convert/WmUser.h"
+#include "platform/StopSignals.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
+#include <atomic>
 #include <cstdio>
 #include <unistd.h>
 
 namespace {
 
-bool g_barShown = false; // the progress bar is on the terminal's last line
-bool g_lineOpen = false; // stdout's last byte was not a line feed
+std::atomic<int> g_stopSignal{0}; // SIGINT or SIGTERM came
+bool g_barShown = false;          // the progress bar is on the terminal's last line
+bool g_lineOpen = false;          // stdout's last byte was not a line feed
 
 int32_t printOutput(int32_t message, char* str, uint32_t count)
 {
@@ -102,6 +105,12 @@ bool parsePage(const QString& text, double& width, double& height)
     width = w;
     height = h;
     return true;
+}
+
+void stopOnSignal(int signal)
+{
+    g_stopSignal = signal;
+    gsdll_stop();
 }
 
 int fail(const QString& message)
@@ -195,17 +204,33 @@ int main(int argc, char** argv)
         return fail(
             QStringLiteral("%1 is also an input: writing the PDF would destroy it.").arg(clash));
 
+    // Ctrl+C or a kill ends the interpreter, and the partial PDF goes.
+    platform::onStopSignals(stopOnSignal);
     ProgressBar bar;
     const bool showBar = ::isatty(STDERR_FILENO) == 1;
-    const int32_t result = RunConversion(job, printOutput, showBar ? &bar : nullptr, [&bar] {
-        bar.finish();
-        // A document may end without a line feed of its own.
-        if (g_lineOpen)
-            std::fputc('\n', stdout);
-        std::fputs("terminé...\n", stdout);
-        std::fflush(stdout);
-    });
+    QStringList emptySources;
+    const int32_t result = RunConversion(
+        job, printOutput, showBar ? &bar : nullptr,
+        [&bar] {
+            bar.finish();
+            // A document may end without a line feed of its own.
+            if (g_lineOpen)
+                std::fputc('\n', stdout);
+            std::fputs("terminé...\n", stdout);
+            std::fflush(stdout);
+        },
+        &emptySources);
 
+    for (const QString& empty : emptySources)
+        std::fprintf(stderr, "folivant-convert: %s: the source held no page.\n", qPrintable(empty));
+    if (const int signal = g_stopSignal) {
+        if (result == GsdllStopped)
+            std::fprintf(stderr, "folivant-convert: stopped; the unfinished %s was removed.\n",
+                         qPrintable(output));
+        return 128 + signal;
+    }
+    if (result == GsdllCrashed)
+        return fail(QStringLiteral("the interpreter crashed; its last words are above."));
     if (result != 0)
         return fail(QStringLiteral("the interpreter failed (code %1); its messages are above.")
                         .arg(result));

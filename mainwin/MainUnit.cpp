@@ -6,6 +6,7 @@
 #include "convert/WmUser.h"
 #include "mainwin/AboutBoxUnit.h"
 #include "mainwin/BrowsePage.h"
+#include "mainwin/ConversionGuard.h"
 #include "mainwin/FileSystemBrowser.h"
 #include "mainwin/FilenameEdit.h"
 #include "mainwin/LogMemo.h"
@@ -476,6 +477,12 @@ bool TMainForm::queryEndSession()
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
+    // During a run the close box asks whether to stop it, not to quit.
+    if (m_guard) {
+        event->ignore();
+        m_guard->askToStop();
+        return;
+    }
     // A log-off confirmed here stands for the close that the session sends,
     // not for a close box pressed after another program refused the log-off.
     if (!m_closeConfirmed || event->spontaneous()) {
@@ -505,12 +512,12 @@ void TMainForm::GoBtn1Click()
         platform::showMessage(missing);
         return;
     }
-    StartIpPostScript2();
-    if (showcheck->isChecked())
+    // A failed, crashed or stopped run has no PDF worth showing.
+    if (StartIpPostScript2() == 0 && showcheck->isChecked())
         ShowBtnClick();
 }
 
-void TMainForm::StartIpPostScript2()
+int32_t TMainForm::StartIpPostScript2()
 {
     JobInput job;
     for (int i = 0; i < ListBox1->count(); ++i)
@@ -526,9 +533,16 @@ void TMainForm::StartIpPostScript2()
     job.heightMm = clampToBounds(HochEd->value(), HochEd->bounds());
 
     Memo1->beginBatch();
-    RunConversion(job, &gsdllCallback, this,
-                  [this] { Memo1->appendLine(QStringLiteral("terminé...")); });
+    int32_t result;
+    {
+        ConversionGuard guard(this, GoBtn1);
+        m_guard = &guard;
+        result = RunConversion(job, &gsdllCallback, this,
+                               [this] { Memo1->appendLine(QStringLiteral("terminé...")); });
+        m_guard = nullptr;
+    }
     Memo1->endBatch();
+    return result;
 }
 
 void TMainForm::ShowBtnClick()

@@ -9,6 +9,7 @@
 
 class BevelPanel;
 class BrowsePage;
+class ConversionGuard;
 class FilenameEdit;
 class LogMemo;
 class NumericSpinEdit;
@@ -66,7 +67,8 @@ public:
 
     // The conversion job.
     void GoBtn1Click();
-    void StartIpPostScript2();
+    // Returns the run's result: 0 when the PDF was written.
+    int32_t StartIpPostScript2();
     void ShowBtnClick();
     void BitBtn1Click();
     void AddBtnClick();
@@ -218,6 +220,7 @@ private:
     Rect m_progressRect;
     bool m_unitGuard = false;
     bool m_closeConfirmed = false;
+    ConversionGuard* m_guard = nullptr; // set while a run goes on
 
     static TMainForm* s_instance;
 };

@@ -23,8 +23,8 @@ private slots:
 };
 
 static const QString Dist = QStringLiteral(FOLIVANT_DIST_DIR);
-static const QStringList Programs{"folivant", "folivant-convert", "setwell-install",
-                                  "setwell-uninstall"};
+static const QStringList Programs{"folivant", "folivant-convert", "folivant-interpreter",
+                                  "setwell-install", "setwell-uninstall"};
 
 void TestDistribution::logDescribesTheProduct()
 {
@@ -41,7 +41,8 @@ void TestDistribution::logDescribesTheProduct()
     for (int i = 1; i <= log.EntryCount; ++i)
         entries << QString(log.entry(i).FileName + " " + log.entry(i).Tag);
     QCOMPARE(entries,
-             (QStringList{"folivant Folivant", "folivant-convert NEIN!", "setwell-install NEIN!",
+             (QStringList{"folivant Folivant", "folivant-convert NEIN!",
+                          "folivant-interpreter NEIN!", "setwell-install NEIN!",
                           "setwell-uninstall DEINST!", "Install.log NEIN!"}));
 }
 

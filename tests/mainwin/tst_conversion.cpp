@@ -209,9 +209,12 @@ void TestConversion::failedRunLeavesFileAndNextRunWorks()
     m_form->FilenameEdit2->setFileName(output);
     clickGo();
     QCOMPARE(memoLines().constLast(), QStringLiteral("terminé..."));
-    QVERIFY(memoLines().size() > 1); // the interpreter's complaint
+    QVERIFY(memoLines().size() > 2); // the interpreter's complaint
+    QVERIFY(memoLines().at(memoLines().size() - 2).startsWith("La conversion a échoué (code -"));
     QVERIFY(QFileInfo::exists(output));
-    QCOMPARE(opener.calls(1), QStringList{output});
+    // A failed run has no PDF to show, even with the box ticked.
+    QVERIFY(m_form->showcheck->isChecked());
+    QCOMPARE(opener.calls(1), QStringList());
 
     const int linesAfterFirst = int(memoLines().size());
     m_form->ListBox1->clear();
