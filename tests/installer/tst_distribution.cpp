@@ -40,10 +40,9 @@ void TestDistribution::logDescribesTheProduct()
     QStringList entries;
     for (int i = 1; i <= log.EntryCount; ++i)
         entries << QString(log.entry(i).FileName + " " + log.entry(i).Tag);
-    QCOMPARE(entries,
-             (QStringList{"folivant Folivant", "folivant-convert NEIN!",
-                          "folivant-interpreter NEIN!", "setwell-install NEIN!",
-                          "setwell-uninstall DEINST!", "Install.log NEIN!"}));
+    QCOMPARE(entries, (QStringList{"folivant Folivant", "folivant-convert NEIN!",
+                                   "folivant-interpreter NEIN!", "setwell-install NEIN!",
+                                   "setwell-uninstall DEINST!", "Install.log NEIN!"}));
 }
 
 void TestDistribution::installAndUninstall_data()
