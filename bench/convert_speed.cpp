@@ -1,13 +1,14 @@
 // Conversion speed: folivant-convert against the interpreter's own program
 // given the same arguments, alternating, on a generated job of several
-// PostScript files.
+// PostScript files, or on the files given after --files.
 //
 //   bench_convert [rounds=3] [pages=300] [files=6] [folder to keep the job in]
+//   bench_convert [rounds=3] --files FILE.ps...
 
 #include "convert/ConversionJob.h"
 #include "convert/GsDll.h"
-#include "convert/RunPlan.h"
 #include "convert/PageSize.h"
+#include "convert/RunPlan.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -132,8 +133,9 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const QStringList a = app.arguments();
     const int rounds = a.size() > 1 ? std::max(1, a[1].toInt()) : 3;
-    const int pages = a.size() > 2 ? std::max(1, a[2].toInt()) : 300;
-    const int files = a.size() > 3 ? std::max(1, a[3].toInt()) : 6;
+    const int filesAt = int(a.indexOf(QStringLiteral("--files")));
+    const int pages = a.size() > 2 && filesAt < 0 ? std::max(1, a[2].toInt()) : 300;
+    const int files = a.size() > 3 && filesAt < 0 ? std::max(1, a[3].toInt()) : 6;
 
     const QString gs = QStandardPaths::findExecutable(QStringLiteral("gs"));
     const QString ours = QCoreApplication::applicationDirPath() + "/folivant-convert";
@@ -143,23 +145,42 @@ int main(int argc, char** argv)
     }
 
     QTemporaryDir temporary;
-    const QDir dir(a.size() > 4 ? a[4] : temporary.path());
+    const QDir dir(a.size() > 4 && filesAt < 0 ? a[4] : temporary.path());
     if (!dir.mkpath(QStringLiteral(".")))
         return 1;
-    const Job job = generate(dir.absolutePath(), pages, files);
-    std::printf("job: %d pages in %d files, %.1f MB of PostScript\n", pages, files,
-                job.bytes / 1e6);
+    Job job;
+    if (filesAt >= 0) {
+        for (const QString& name : a.mid(filesAt + 1)) {
+            job.sources << QFileInfo(name).absoluteFilePath();
+            job.bytes += QFileInfo(name).size();
+        }
+        std::printf("job: %d files, %.1f MB of PostScript\n", int(job.sources.size()),
+                    job.bytes / 1e6);
+    } else {
+        job = generate(dir.absolutePath(), pages, files);
+        std::printf("job: %d pages in %d files, %.1f MB of PostScript\n", pages, files,
+                    job.bytes / 1e6);
+    }
 
-    // The reference gets exactly what the component hands the library for
-    // folivant-convert's default job: its vector plus the page-size switches.
+    // The reference gets the switches the component hands the library for
+    // folivant-convert's default job (its vector plus the page-size and
+    // colour switches), then the sources, as one command line.
     JobInput input;
     input.sources = job.sources;
     input.outputName = dir.filePath("sortie-gs.pdf");
-    std::vector<std::string> vector = withMediaArguments(
-        BuildArgVector(input), mmToPoints(input.widthMm), mmToPoints(input.heightMm));
+    const RunPlan plan =
+        planRun(BuildArgVector(input), mmToPoints(input.widthMm), mmToPoints(input.heightMm));
     QStringList gsArgs;
-    for (size_t i = 1; i < vector.size(); ++i)
-        gsArgs << QString::fromStdString(vector[i]);
+    for (size_t i = 1; i < plan.startArgs.size(); ++i)
+        gsArgs << QString::fromStdString(plan.startArgs[i]);
+    gsArgs << QStringLiteral("-dBATCH");
+    for (const RunStep& step : plan.steps) {
+        if (step.isFile)
+            gsArgs << QString::fromStdString(step.text);
+        else
+            gsArgs << QStringLiteral("-c") << QString::fromStdString(step.text)
+                   << QStringLiteral("-f");
+    }
     const QStringList ourArgs =
         QStringList{QStringLiteral("-o"), dir.filePath("sortie-fc.pdf")} + job.sources;
 

@@ -73,6 +73,11 @@ int32_t gsdll_exit()
     return shutDown();
 }
 
+void gsdll_prepare()
+{
+    InterpreterProcess::keepOneReady();
+}
+
 void gsdll_stop()
 {
     InterpreterProcess::requestStop();

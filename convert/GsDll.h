@@ -42,6 +42,11 @@ int32_t gsdll_exit();
 // handler.
 void gsdll_stop();
 
+// From now on the interpreter's process is started ahead of each run, so a
+// run does not wait for the library to load. For programs that run more
+// than once.
+void gsdll_prepare();
+
 constexpr int32_t GsdllStopped = -1001;
 constexpr int32_t GsdllCrashed = -1002;
 

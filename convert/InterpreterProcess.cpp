@@ -14,6 +14,8 @@
 
 std::atomic<bool> InterpreterProcess::s_stopRequested{false};
 std::atomic<pid_t> InterpreterProcess::s_running{-1};
+bool InterpreterProcess::s_keepOneReady = false;
+std::unique_ptr<platform::ChildProcess> InterpreterProcess::s_ready;
 
 namespace {
 
@@ -47,6 +49,34 @@ void InterpreterProcess::requestStop()
     platform::ChildProcess::kill(s_running.load());
 }
 
+std::unique_ptr<platform::ChildProcess> InterpreterProcess::startChild(bool ahead, QString* error)
+{
+    auto child = std::make_unique<platform::ChildProcess>();
+    const QStringList args = ahead ? QStringList{QStringLiteral("--ahead")} : QStringList();
+    if (!child->start(interpreterProgram(), args, {}, error))
+        return nullptr;
+    return child;
+}
+
+void InterpreterProcess::keepOneReady()
+{
+    s_keepOneReady = true;
+    if (!s_ready)
+        s_ready = startChild(true, nullptr);
+}
+
+// The child of a run has ended: the next one starts loading.
+void InterpreterProcess::ended()
+{
+    s_running = -1;
+    if (m_child) {
+        m_child->wait(); // at once when it has already been reaped
+        m_child.reset();
+    }
+    if (s_keepOneReady && !s_ready)
+        s_ready = startChild(true, nullptr);
+}
+
 void InterpreterProcess::sendProgress(int percent)
 {
     if (!m_window || m_finished || percent == m_sent)
@@ -74,23 +104,34 @@ int32_t InterpreterProcess::run(const RunPlan& plan)
     // interpreter lets documents read and write there, and only there.
     m_tempDir =
         std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/folivant-XXXXXX"));
-    QStringList environment;
-    if (m_tempDir->isValid())
-        environment << QStringLiteral("TMPDIR=") + m_tempDir->path();
+    std::string job;
+    for (const QString& folder :
+         {QDir::currentPath(), m_tempDir->isValid() ? m_tempDir->path() : QString()}) {
+        job += folder.toStdString();
+        job += '\0';
+    }
+    for (const std::string& s : plan.toStrings()) {
+        job += s;
+        job += '\0';
+    }
+    const std::string frame = interpreter::frame(interpreter::Job, job.data(), job.size());
 
-    QStringList args;
-    for (const std::string& a : plan.childArguments())
-        args << QString::fromStdString(a);
-    m_child = std::make_unique<platform::ChildProcess>();
+    // The child started ahead, unless it has gone meanwhile; else a new one.
     QString error;
-    if (!m_child->start(interpreterProgram(), args, environment, &error)) {
+    m_child = std::move(s_ready);
+    if (!m_child || !m_child->writeAll(frame.data(), frame.size())) {
+        m_child = startChild(false, &error);
+        if (m_child && !m_child->writeAll(frame.data(), frame.size()))
+            error = QStringLiteral("pas de réponse");
+    }
+    if (!m_child || !error.isEmpty()) {
         const QByteArray line =
             QStringLiteral("L'interpréteur n'a pas pu être lancé (%1).").arg(error).toUtf8();
         m_scratch.assign(line.begin(), line.end());
         m_scratch.push_back('\0');
         if (m_callback)
             m_callback(2, m_scratch.data(), uint32_t(line.size()));
-        m_child.reset();
+        ended();
         return interpreter::Crashed;
     }
     s_running = m_child->pid();
@@ -120,9 +161,7 @@ int32_t InterpreterProcess::relay(Until until)
     for (;;) {
         if (s_stopRequested.exchange(false)) {
             platform::ChildProcess::kill(m_child->pid());
-            s_running = -1;
-            m_child->wait();
-            m_child.reset();
+            ended();
             return interpreter::Stopped;
         }
         if (m_child->waitReadable(PumpIntervalMs)) {
@@ -145,11 +184,8 @@ int32_t InterpreterProcess::relay(Until until)
                                              (until == Until::Ended && header[0] == 'E'));
             if (done) {
                 // A failed run, and every shut-down, ends the child.
-                if (m_code != 0 || until == Until::Ended) {
-                    s_running = -1;
-                    m_child->wait();
-                    m_child.reset();
-                }
+                if (m_code != 0 || until == Until::Ended)
+                    ended();
                 return m_code;
             }
         }
@@ -215,7 +251,7 @@ int32_t InterpreterProcess::childGone()
     // Forgotten before it is reaped: its number may then go to another process.
     s_running = -1;
     const platform::ChildProcess::Ending ending = m_child->wait();
-    m_child.reset();
+    ended();
     if (s_stopRequested.exchange(false))
         return interpreter::Stopped;
     const QString line =

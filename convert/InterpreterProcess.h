@@ -48,6 +48,10 @@ public:
     // one at its start. Safe from a signal handler.
     static void requestStop();
 
+    // From now on a child is kept started ahead of the next run, so that a
+    // run does not wait for the library to load.
+    static void keepOneReady();
+
 private:
     enum class Until { Result, Ended };
     int32_t relay(Until until);
@@ -55,6 +59,8 @@ private:
     int32_t childGone();
     void sendProgress(int percent);
     void pumpEvents();
+    void ended();
+    static std::unique_ptr<platform::ChildProcess> startChild(bool ahead, QString* error);
 
     GsdllCallback m_callback;
     QPointer<QObject> m_window;
@@ -69,4 +75,6 @@ private:
 
     static std::atomic<bool> s_stopRequested;
     static std::atomic<pid_t> s_running;
+    static bool s_keepOneReady;
+    static std::unique_ptr<platform::ChildProcess> s_ready;
 };

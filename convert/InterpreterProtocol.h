@@ -15,16 +15,18 @@
 //     'R' code          the run is over: 0, or the interpreter's error code
 //     'E' code          the interpreter has shut down (after 'X')
 //   parent -> child
+//     'J' strings       the job, strings each ended by a zero byte: the
+//                       folder to work in, the folder for temporary files,
+//                       then the plan (RunPlan::toStrings)
 //     'A' n, bytes      the answer to 'I': n bytes of input (n < 0: error)
 //     'X'               shut the interpreter down: completes the output
 //
-// Integers are 32-bit, host order. A run is: the child starts, says 'R', and
-// waits for 'X' (gsdll_init returns between the two); after 'E' it ends. A
-// failed run (code < 0) shuts down by itself and ends after 'R'. The parent
-// ends the child at any moment with SIGKILL to stop a run.
-//
-// The child's arguments: the number of switches N, the N switches for the
-// start of the interpreter, then pairs of "-f" file or "-c" code, in order.
+// Integers are 32-bit, host order. A child can be started ahead of its job:
+// loading the library is most of a short run's start-up. A run is: 'J', the
+// child says 'R' and waits for 'X' (gsdll_init returns between the two);
+// after 'E' it ends. A failed run (code < 0) shuts down by itself and ends
+// after 'R'. The parent ends the child at any moment with SIGKILL to stop a
+// run; a child whose channel closes ends too.
 
 #include <cstddef>
 #include <cstdint>
@@ -40,6 +42,7 @@ enum Frame : char {
     Pages = 'P',
     Result = 'R',
     Ended = 'E',
+    Job = 'J',
     Answer = 'A',
     Exit = 'X',
 };

@@ -133,7 +133,7 @@ RunPlan planRun(const std::vector<std::string>& given, int32_t width, int32_t he
     return plan;
 }
 
-std::vector<std::string> RunPlan::childArguments() const
+std::vector<std::string> RunPlan::toStrings() const
 {
     std::vector<std::string> out;
     out.push_back(std::to_string(startArgs.size()));
@@ -145,22 +145,21 @@ std::vector<std::string> RunPlan::childArguments() const
     return out;
 }
 
-bool RunPlan::fromChildArguments(int argc, char** argv, RunPlan& plan)
+bool RunPlan::fromStrings(const std::vector<std::string>& strings, RunPlan& plan)
 {
-    if (argc < 2)
+    if (strings.empty())
         return false;
     char* end = nullptr;
-    const long count = std::strtol(argv[1], &end, 10);
-    if (*end || count < 0 || count > argc - 2)
+    const long count = std::strtol(strings[0].c_str(), &end, 10);
+    const long rest = long(strings.size()) - 1 - count;
+    if (*end || count < 0 || rest < 0 || rest % 2 != 0)
         return false;
     plan = RunPlan();
-    for (long i = 0; i < count; ++i)
-        plan.startArgs.emplace_back(argv[2 + i]);
-    for (int i = 2 + int(count); i + 1 < argc; i += 2) {
-        const std::string kind = argv[i];
-        if (kind != "-f" && kind != "-c")
+    plan.startArgs.assign(strings.begin() + 1, strings.begin() + 1 + count);
+    for (size_t i = size_t(1 + count); i + 1 < strings.size(); i += 2) {
+        if (strings[i] != "-f" && strings[i] != "-c")
             return false;
-        plan.steps.push_back({kind == "-f", argv[i + 1]});
+        plan.steps.push_back({strings[i] == "-f", strings[i + 1]});
     }
-    return (argc - 2 - count) % 2 == 0;
+    return true;
 }

@@ -19,9 +19,9 @@ struct RunPlan
     std::vector<std::string> startArgs; // argv[0] slot first
     std::vector<RunStep> steps;
 
-    // The vector folivant-interpreter takes (see InterpreterProtocol.h).
-    std::vector<std::string> childArguments() const;
-    static bool fromChildArguments(int argc, char** argv, RunPlan& plan);
+    // The plan as a list of strings and back (see InterpreterProtocol.h).
+    std::vector<std::string> toStrings() const;
+    static bool fromStrings(const std::vector<std::string>& strings, RunPlan& plan);
 };
 
 // The plan for args (args[0] is the program-name slot). With a media

@@ -169,12 +169,54 @@ int run(Interpreter& gs, Session& session, const RunPlan& plan)
     return 0;
 }
 
+// The job frame: working folder, temporary folder, plan.
+bool readJob(Session& session, std::string& folder, std::string& temporary, RunPlan& plan)
+{
+    char header[interpreter::HeaderSize];
+    uint32_t length = 0;
+    if (!session.readAll(header, sizeof header) || header[0] != interpreter::Job)
+        return false;
+    std::memcpy(&length, header + 1, 4);
+    if (length > interpreter::MaxFrame)
+        return false;
+    std::string payload(length, '\0');
+    if (length > 0 && !session.readAll(&payload[0], length))
+        return false;
+    std::vector<std::string> strings;
+    for (size_t at = 0; at < payload.size();) {
+        const size_t end = payload.find('\0', at);
+        if (end == std::string::npos)
+            return false;
+        strings.push_back(payload.substr(at, end - at));
+        at = end + 1;
+    }
+    if (strings.size() < 2)
+        return false;
+    folder = strings[0];
+    temporary = strings[1];
+    return RunPlan::fromStrings(std::vector<std::string>(strings.begin() + 2, strings.end()), plan);
+}
+
+// The library's first instance in a process costs more than later ones (it
+// reads its resources and font lists for the first time); a process started
+// ahead of its job pays that while it waits.
+void warmUp()
+{
+    class Silent : public InterpreterIo
+    {
+        int readInput(char*, int) override { return 0; }
+        void writeOutput(const char*, int) override {}
+    } silent;
+    Interpreter gs(silent);
+    gs.start({"", "-q", "-dNODISPLAY", "-dNOPAUSE", "-c", "/Helvetica findfont pop", "-f"});
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    RunPlan plan;
-    if (!RunPlan::fromChildArguments(argc, argv, plan)) {
+    const bool ahead = argc == 2 && std::strcmp(argv[1], "--ahead") == 0;
+    if ((argc != 1 && !ahead) || ::isatty(STDIN_FILENO)) {
         std::fputs("folivant-interpreter: runs conversions for Folivant; not for use by hand.\n",
                    stderr);
         return 2;
@@ -188,6 +230,22 @@ int main(int argc, char** argv)
     ::dup2(devNull, STDIN_FILENO);
     ::dup2(STDERR_FILENO, STDOUT_FILENO);
     ::close(devNull);
+
+    // Started ahead of its job, the process waits here with the library
+    // loaded; a caller that goes away ends it.
+    if (ahead)
+        warmUp();
+    Session waiting(channel, QStringList());
+    std::string folder;
+    std::string temporary;
+    RunPlan plan;
+    if (!readJob(waiting, folder, temporary, plan))
+        return 2;
+    if (!folder.empty() && ::chdir(folder.c_str()) != 0)
+        std::perror("folivant-interpreter");
+    // The interpreter lets documents use its temporary folder: a private one.
+    if (!temporary.empty())
+        ::setenv("TMPDIR", temporary.c_str(), 1);
 
     QStringList sources;
     for (const RunStep& step : plan.steps) {

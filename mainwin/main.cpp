@@ -1,5 +1,6 @@
 // Folivant: PostScript files in, one PDF out. Takes no arguments.
 
+#include "convert/GsDll.h"
 #include "mainwin/MainUnit.h"
 #include "mainwin/Pictures.h"
 #include "mainwin/QtTranslations.h"
@@ -43,5 +44,7 @@ int main(int argc, char** argv)
         MainForm.windowHandle()->installEventFilter(new ExitWhenShown(&MainForm));
     }
     MainForm.show();
+    // Conversions then start without waiting for the interpreter to load.
+    gsdll_prepare();
     return app.exec();
 }
