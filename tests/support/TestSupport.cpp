@@ -1,10 +1,13 @@
 #include "TestSupport.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTest>
 #include <QThread>
 
 #include <qpdf/QPDF.hh>
@@ -113,6 +116,29 @@ QByteArray readFile(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+int runningInterpreter(int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const QByteArray parent = QByteArray::number(QCoreApplication::applicationPid());
+    do {
+        const QStringList pids = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+        for (const QString& pid : pids) {
+            // "pid (name) state ppid ...": the name may hold blanks.
+            const QByteArray stat = readFile(QStringLiteral("/proc/%1/stat").arg(pid));
+            const int close = stat.lastIndexOf(')');
+            const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
+            // A child started ahead of its job waits on its channel ("S");
+            // the running one works.
+            if (close > 0 && stat.contains("(folivant-interp") && fields.size() > 1 &&
+                fields[1] == parent && fields[0] == "R")
+                return pid.toInt();
+        }
+        QTest::qWait(20);
+    } while (clock.elapsed() < timeoutMs);
+    return -1;
 }
 
 } // namespace testsupport

@@ -49,4 +49,8 @@ QString desktopEntryErrors(const QString& desktopFile);
 bool writeFile(const QString& path, const QByteArray& bytes);
 QByteArray readFile(const QString& path);
 
+// The process number of this process's running interpreter child, waiting
+// up to timeoutMs for it to appear; -1 when there is none.
+int runningInterpreter(int timeoutMs = 5000);
+
 } // namespace testsupport
