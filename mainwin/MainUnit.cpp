@@ -456,7 +456,9 @@ void TMainForm::FormClose()
 
 void TMainForm::savePageSize()
 {
-    settings::savePageSize(ProgramFolder, BreitEd->value(), HochEd->value());
+    // What the fields show, even where the field with the focus still holds
+    // a typed third decimal or an out-of-range value.
+    settings::savePageSize(ProgramFolder, BreitEd->settledValue(), HochEd->settledValue());
 }
 
 void TMainForm::FormDestroy() {}
