@@ -411,7 +411,7 @@ void TMainForm::showProgramFolderInTree()
 void TMainForm::loadPreferredFolders()
 {
     if (const auto folders = settings::loadPrefFolders(ProgramFolder))
-        m_browsePage->setPrefFolders(*folders);
+        m_browsePage->setPrefFolderLines(*folders);
 }
 
 void TMainForm::alignMillimetresWithInches()
