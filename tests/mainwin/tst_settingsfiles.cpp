@@ -34,6 +34,8 @@ private slots:
 
     void missingFilesLoadNothing();
     void saveReplacesWholeFile();
+    void plantedNamesAreNotWrittenThrough_data();
+    void plantedNamesAreNotWrittenThrough();
     void failedSaveKeepsOldFile_data();
     void failedSaveKeepsOldFile();
     void unwritablePlacesSaveNothing();
@@ -189,6 +191,37 @@ void TestSettingsFiles::saveReplacesWholeFile()
     // Nothing is left beside the two files.
     QCOMPARE(QDir(program).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
              (QStringList{"folders.dat", "options.dat"}));
+}
+
+void TestSettingsFiles::plantedNamesAreNotWrittenThrough_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("symbolic");
+    QTest::newRow("link as folders.dat") << "folders.dat" << true;
+    QTest::newRow("link as the replacement") << "folders.dat.new" << true;
+    QTest::newRow("second name as the replacement") << "folders.dat.new" << false;
+}
+
+void TestSettingsFiles::plantedNamesAreNotWrittenThrough()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, symbolic);
+    // Everybody who starts the program shares its folder: a name planted
+    // there must not lead a save into somebody else's file.
+    QTemporaryDir dir;
+    const QString program = dir.path() + "/program/";
+    const QString victim = dir.path() + "/victim";
+    QVERIFY(writeFile(victim, "secret"));
+    QVERIFY(QDir().mkpath(program));
+    QVERIFY(symbolic ? QFile::link(victim, program + name)
+                     : ::link(QFile::encodeName(victim), QFile::encodeName(program + name)) == 0);
+    QVERIFY(settings::savePrefFolders(program, {"/b/"}));
+    QCOMPARE(readFile(victim), QByteArray("secret"));
+    QCOMPARE(readFile(program + "folders.dat"), QByteArray("/b/\r\n"));
+    QVERIFY(!QFileInfo(program + "folders.dat").isSymLink());
+    QCOMPARE(
+        QDir(program).entryList(QDir::Files | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList{"folders.dat"});
 }
 
 namespace {
