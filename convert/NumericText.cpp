@@ -43,3 +43,8 @@ QString formatNumericValue(double value, const NumericBounds& b, const QLocale& 
         return shown.toString(qlonglong(std::trunc(v)));
     return shown.toString(v, 'f', b.decimals);
 }
+
+double settledNumericValue(double value, const NumericBounds& b)
+{
+    return QLocale::c().toDouble(formatNumericValue(value, b, QLocale::c()));
+}

@@ -21,3 +21,7 @@ double clampToBounds(double value, const NumericBounds& b);
 // Clamps, then shows b.decimals decimals in the locale's format (integer
 // fields as whole numbers).
 QString formatNumericValue(double value, const NumericBounds& b, const QLocale& locale);
+
+// What a field holding `value` shows, as a number: clamped, then rounded to
+// b.decimals as its text rounds it.
+double settledNumericValue(double value, const NumericBounds& b);

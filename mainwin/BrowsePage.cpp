@@ -2,6 +2,7 @@
 
 #include "FileSystemBrowser.h"
 #include "PageDecor.h"
+#include "SettingsFiles.h"
 #include "SourceSelection.h"
 
 #include <QComboBox>
@@ -27,6 +28,8 @@ public:
         return size;
     }
 };
+// Where an entry of the preferred folders keeps its line of folders.dat.
+constexpr int LineRole = Qt::UserRole;
 } // namespace
 
 void PrefListWidget::mouseDoubleClickEvent(QMouseEvent* event)
@@ -104,12 +107,31 @@ BrowsePage::BrowsePage(QWidget* parent) : QWidget(parent)
     column->addWidget(footRow);
 }
 
-void BrowsePage::setPrefFolders(const QStringList& folders)
+void BrowsePage::setPrefFolderLines(const QByteArrayList& lines)
 {
     m_prefListBox->clear();
-    m_prefListBox->addItems(folders);
+    for (const QByteArray& line : lines) {
+        auto* item = new QListWidgetItem(settings::folderText(line), m_prefListBox);
+        item->setData(LineRole, line);
+    }
     m_prefListBox->setCurrentRow(-1);
     m_prefListBox->clearSelection();
+}
+
+QByteArrayList BrowsePage::prefFolderLines() const
+{
+    QByteArrayList lines;
+    for (int row = 0; row < m_prefListBox->count(); ++row)
+        lines.append(m_prefListBox->item(row)->data(LineRole).toByteArray());
+    return lines;
+}
+
+void BrowsePage::setPrefFolders(const QStringList& folders)
+{
+    QByteArrayList lines;
+    for (const QString& folder : folders)
+        lines.append(settings::folderLine(folder));
+    setPrefFolderLines(lines);
 }
 
 QStringList BrowsePage::prefFolders() const

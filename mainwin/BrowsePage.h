@@ -3,6 +3,7 @@
 // the preferred-folder row, the folder tree and file list side by side,
 // and the file-type filter at the foot.
 
+#include <QByteArrayList>
 #include <QListWidget>
 #include <QWidget>
 
@@ -37,7 +38,11 @@ public:
     PrefListWidget* prefListBox() const { return m_prefListBox; }
     QComboBox* filterComboBox() const { return m_filterComboBox; }
 
-    // Replaces the preferred folders shown, with no entry selected.
+    // Replaces the preferred folders shown, with no entry selected. Each
+    // entry keeps the line it came from, bytes unchanged; its text is the
+    // folder that the line names.
+    void setPrefFolderLines(const QByteArrayList& lines);
+    QByteArrayList prefFolderLines() const;
     void setPrefFolders(const QStringList& folders);
     QStringList prefFolders() const;
 

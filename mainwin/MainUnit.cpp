@@ -412,7 +412,7 @@ void TMainForm::showProgramFolderInTree()
 void TMainForm::loadPreferredFolders()
 {
     if (const auto folders = settings::loadPrefFolders(ProgramFolder))
-        m_browsePage->setPrefFolders(*folders);
+        m_browsePage->setPrefFolderLines(*folders);
 }
 
 void TMainForm::alignMillimetresWithInches()
@@ -457,7 +457,9 @@ void TMainForm::FormClose()
 
 void TMainForm::savePageSize()
 {
-    settings::savePageSize(ProgramFolder, BreitEd->value(), HochEd->value());
+    // What the fields show, even where the field with the focus still holds
+    // a typed third decimal or an out-of-range value.
+    settings::savePageSize(ProgramFolder, BreitEd->settledValue(), HochEd->settledValue());
 }
 
 void TMainForm::FormDestroy() {}

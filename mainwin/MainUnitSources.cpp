@@ -73,9 +73,10 @@ void TMainForm::openfilenow(const QString& FileName)
 
 void TMainForm::AddToPrefFolders(const QString& Folder)
 {
-    QStringList folders = m_browsePage->prefFolders();
-    source::moveToTop(folders, Folder);
-    m_browsePage->setPrefFolders(folders);
+    // The other entries keep their lines as read, whatever their encoding.
+    QByteArrayList folders = m_browsePage->prefFolderLines();
+    source::moveToTop(folders, settings::folderLine(Folder));
+    m_browsePage->setPrefFolderLines(folders);
     // The list shows the new order even when the file cannot be written.
     settings::savePrefFolders(ProgramFolder, folders);
 }

@@ -15,6 +15,11 @@ double NumericSpinEdit::value() const
     return readNumericText(text(), m_bounds, locale());
 }
 
+double NumericSpinEdit::settledValue() const
+{
+    return settledNumericValue(value(), m_bounds);
+}
+
 void NumericSpinEdit::setValue(double value)
 {
     setText(formatNumericValue(value, m_bounds, locale()));

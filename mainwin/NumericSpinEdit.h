@@ -14,6 +14,9 @@ public:
     NumericSpinEdit(const NumericBounds& bounds, double step, QWidget* parent);
 
     double value() const;
+    // The value as the field shows it once the edit is over: clamped and to
+    // its decimals, however the typed text stands.
+    double settledValue() const;
     void setValue(double value);
     void setText(const QString& text);
     const NumericBounds& bounds() const { return m_bounds; }

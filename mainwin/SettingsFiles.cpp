@@ -1,8 +1,10 @@
 #include "SettingsFiles.h"
 
+#include "platform/KnownFolders.h"
+#include "platform/SafeFiles.h"
+
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include <QStringDecoder>
 #include <QtEndian>
 #include <cmath>
 #include <cstring>
@@ -14,12 +16,36 @@ constexpr char Cr = 13;
 constexpr char Lf = 10;
 constexpr char CtrlZ = 26;
 
-std::optional<QByteArray> readWhole(const QString& fileName)
+const QString FoldersName = QStringLiteral("folders.dat");
+const QString OptionsName = QStringLiteral("options.dat");
+
+// A program installed where its users cannot write (below /opt or /usr)
+// keeps each user's settings in that user's own folder.
+bool savesBesideProgram(const QString& programFolder)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return file.readAll();
+    return platform::isWritableFolder(programFolder);
+}
+
+// Opens the first of the places that start-up reads `name` from.
+bool openForReading(QFile& file, const QString& programFolder, const QString& name)
+{
+    const QString user = userSettingsFolder();
+    if (!savesBesideProgram(programFolder) && !user.isEmpty()) {
+        file.setFileName(user + name);
+        if (file.open(QIODevice::ReadOnly))
+            return true;
+    }
+    file.setFileName(programFolder + name);
+    return file.open(QIODevice::ReadOnly);
+}
+
+bool save(const QString& programFolder, const QString& name, const QByteArray& bytes)
+{
+    if (savesBesideProgram(programFolder))
+        return platform::replaceFileWhole(programFolder + name, bytes);
+    const QString user = userSettingsFolder();
+    return !user.isEmpty() && platform::makePrivateFolder(user) &&
+           platform::replaceFileWhole(user + name, bytes);
 }
 
 double readDouble(const char* bytes)
@@ -40,32 +66,26 @@ void appendDouble(QByteArray& out, double value)
 }
 } // namespace
 
-QString foldersFileName(const QString& programFolder)
+QString userSettingsFolder()
 {
-    return programFolder + QStringLiteral("folders.dat");
+    const QString config = platform::configHomeFolder();
+    return config.isEmpty() ? QString() : config + QStringLiteral("folivant/");
 }
 
-QString optionsFileName(const QString& programFolder)
-{
-    return programFolder + QStringLiteral("options.dat");
-}
-
-QStringList parseFolderLines(const QByteArray& bytes)
+QByteArrayList parseFolderLines(const QByteArray& bytes)
 {
     QByteArray text = bytes;
     const qsizetype ctrlZ = text.indexOf(CtrlZ);
     if (ctrlZ >= 0)
         text.truncate(ctrlZ);
 
-    QStringList folders;
+    QByteArrayList folders;
     qsizetype pos = 0;
     while (pos < text.size()) {
         qsizetype end = text.indexOf(Cr, pos);
         if (end < 0)
             end = text.size();
-        // Names on disk are in the file system's encoding; decodeName keeps
-        // what encodeName wrote back byte for byte.
-        folders.append(QFile::decodeName(text.mid(pos, end - pos)));
+        folders.append(text.mid(pos, end - pos));
         pos = end + 1;
         if (pos < text.size() && text.at(pos) == Lf)
             ++pos;
@@ -73,27 +93,42 @@ QStringList parseFolderLines(const QByteArray& bytes)
     return folders;
 }
 
-QByteArray formatFolderLines(const QStringList& folders)
+QByteArray formatFolderLines(const QByteArrayList& folders)
 {
     QByteArray out;
-    for (const QString& folder : folders) {
-        out += QFile::encodeName(folder);
+    for (const QByteArray& folder : folders) {
+        out += folder;
         out += "\r\n";
     }
     return out;
 }
 
-std::optional<QStringList> loadPrefFolders(const QString& programFolder)
+QString folderText(const QByteArray& line)
 {
-    const auto bytes = readWhole(foldersFileName(programFolder));
-    if (!bytes)
-        return std::nullopt;
-    return parseFolderLines(*bytes);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(line);
+    if (!utf8.hasError())
+        return text;
+    QStringDecoder ansi("windows-1252");
+    return ansi.isValid() ? QString(ansi.decode(line)) : QString::fromLatin1(line);
 }
 
-bool savePrefFolders(const QString& programFolder, const QStringList& folders)
+QByteArray folderLine(const QString& folder)
 {
-    return replaceFile(foldersFileName(programFolder), formatFolderLines(folders));
+    return QFile::encodeName(folder);
+}
+
+std::optional<QByteArrayList> loadPrefFolders(const QString& programFolder)
+{
+    QFile file;
+    if (!openForReading(file, programFolder, FoldersName))
+        return std::nullopt;
+    return parseFolderLines(file.readAll());
+}
+
+bool savePrefFolders(const QString& programFolder, const QByteArrayList& folders)
+{
+    return save(programFolder, FoldersName, formatFolderLines(folders));
 }
 
 StoredPageSize parsePageSize(const QByteArray& bytes)
@@ -118,8 +153,8 @@ QByteArray formatPageSize(double widthMm, double heightMm)
 
 std::optional<StoredPageSize> loadPageSize(const QString& programFolder)
 {
-    QFile file(optionsFileName(programFolder));
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!openForReading(file, programFolder, OptionsName))
         return std::nullopt;
     // Only the first 16 bytes matter, however long the file is.
     return parsePageSize(file.read(16));
@@ -127,25 +162,7 @@ std::optional<StoredPageSize> loadPageSize(const QString& programFolder)
 
 bool savePageSize(const QString& programFolder, double widthMm, double heightMm)
 {
-    return replaceFile(optionsFileName(programFolder), formatPageSize(widthMm, heightMm));
-}
-
-bool replaceFile(const QString& fileName, const QByteArray& bytes)
-{
-    const QFileInfo existing(fileName);
-    if (existing.exists() && (existing.isDir() || !existing.isWritable()))
-        return false;
-    QSaveFile file(fileName);
-    // Never fall back to writing the target in place: that is exactly the
-    // half-written file the rename avoids.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return save(programFolder, OptionsName, formatPageSize(widthMm, heightMm));
 }
 
 } // namespace settings

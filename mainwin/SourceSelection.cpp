@@ -19,7 +19,7 @@ QString withTrailingSlash(const QString& folder)
     return folder + QLatin1Char('/');
 }
 
-void moveToTop(QStringList& folders, const QString& folder)
+void moveToTop(QByteArrayList& folders, const QByteArray& folder)
 {
     // The last equal entry goes, so of two hand-made duplicates the upper
     // one stays.

@@ -1,6 +1,7 @@
 #pragma once
 // What picking a source does to the names and lists, without any widget.
 
+#include <QByteArrayList>
 #include <QString>
 #include <QStringList>
 
@@ -16,7 +17,7 @@ QString withTrailingSlash(const QString& folder);
 
 // Moves `folder` to the top of the preferred folders: the last entry equal
 // to it byte for byte goes, and it is inserted at index 0. No upper bound.
-void moveToTop(QStringList& folders, const QString& folder);
+void moveToTop(QByteArrayList& folders, const QByteArray& folder);
 
 // The file-type filter: entry texts and the masks they give the file list.
 struct FilterEntry

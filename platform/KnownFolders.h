@@ -21,6 +21,10 @@ QString programFilesFolder();
 // Per-user application data: $XDG_DATA_HOME, else ~/.local/share.
 QString appDataFolder();
 
+// Per-user configuration: $XDG_CONFIG_HOME, else ~/.config; ends in '/'.
+// Empty when no home folder is known.
+QString configHomeFolder();
+
 // The user's menu folder, where applications' entries go:
 // <data home>/applications/. Empty when no home folder is known.
 QString programsMenuFolder();

@@ -12,13 +12,20 @@ namespace platform {
 
 namespace {
 
-QString dataHome()
+// An XDG base folder: the variable when it holds an absolute path (the
+// specification says to ignore a relative one), else its default below HOME.
+QString xdgHome(const char* variable, const QString& belowHome)
 {
-    const QString xdg = QFile::decodeName(qgetenv("XDG_DATA_HOME"));
+    const QString xdg = QFile::decodeName(qgetenv(variable));
     if (xdg.startsWith(QLatin1Char('/')))
         return xdg;
     const QString home = QFile::decodeName(qgetenv("HOME"));
-    return home.isEmpty() ? QString() : home + QStringLiteral("/.local/share");
+    return home.isEmpty() ? QString() : home + belowHome;
+}
+
+QString dataHome()
+{
+    return xdgHome("XDG_DATA_HOME", QStringLiteral("/.local/share"));
 }
 
 } // namespace
@@ -71,6 +78,11 @@ QString programFilesFolder()
 QString appDataFolder()
 {
     return withTrailingSlash(dataHome());
+}
+
+QString configHomeFolder()
+{
+    return withTrailingSlash(xdgHome("XDG_CONFIG_HOME", QStringLiteral("/.config")));
 }
 
 QString programsMenuFolder()

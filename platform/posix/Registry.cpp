@@ -13,15 +13,6 @@ namespace platform {
 
 namespace {
 
-QString configHome()
-{
-    const QString xdg = QFile::decodeName(qgetenv("XDG_CONFIG_HOME"));
-    if (xdg.startsWith(QLatin1Char('/')))
-        return xdg;
-    const QString home = QFile::decodeName(qgetenv("HOME"));
-    return home.isEmpty() ? QString() : home + QStringLiteral("/.config");
-}
-
 QStringList keyNames(const QString& keyPath)
 {
     QString path = keyPath;
@@ -69,8 +60,8 @@ QString registryRoot(Hive hive)
 {
     if (hive == Hive::Machine)
         return systemRoot() + QStringLiteral("/var/lib/setwell/registry/");
-    const QString config = configHome();
-    return config.isEmpty() ? QString() : config + QStringLiteral("/setwell/registry/");
+    const QString config = configHomeFolder();
+    return config.isEmpty() ? QString() : config + QStringLiteral("setwell/registry/");
 }
 
 bool isValidKeyPath(const QString& keyPath)

@@ -32,6 +32,8 @@ private slots:
     void closingAsksFirst();
     void logOffQuery();
     void logOffRefusedElsewhereAsksAgainAndSavesLatest();
+    void closeSavesWhatFieldsShow_data();
+    void closeSavesWhatFieldsShow();
     void escapeRemovesSelectedSourcesOnlyOnItsPage_data();
     void escapeRemovesSelectedSourcesOnlyOnItsPage();
     void altShortcutsWorkOnTheirPage();
@@ -206,6 +208,42 @@ void TestMainForm::logOffRefusedElsewhereAsksAgainAndSavesLatest()
     QVERIFY(stored && stored->widthMm && stored->heightMm);
     QCOMPARE(*stored->widthMm, 148.5);
     QCOMPARE(*stored->heightMm, 210.0);
+}
+
+void TestMainForm::closeSavesWhatFieldsShow_data()
+{
+    QTest::addColumn<QString>("width");
+    QTest::addColumn<QString>("height");
+    QTest::addColumn<double>("savedWidth");
+    QTest::addColumn<double>("savedHeight");
+    QTest::newRow("third decimals") << "123.456"
+                                    << "200.254" << 123.46 << 200.25;
+    QTest::newRow("out of range") << "5"
+                                  << "20000" << 10.0 << 10000.0;
+}
+
+void TestMainForm::closeSavesWhatFieldsShow()
+{
+    QFETCH(QString, width);
+    QFETCH(QString, height);
+    QFETCH(double, savedWidth);
+    QFETCH(double, savedHeight);
+    showActive();
+    m_form->PageControl2->setCurrentIndex(3);
+    // The width field loses the focus to the height field, which still has
+    // it when the window closes.
+    for (NumericSpinEdit* field : {m_form->BreitEd, m_form->HochEd}) {
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, field == m_form->BreitEd ? width : height);
+    }
+    QCOMPARE(m_form->HochEd->text(), height);
+    m_answer = platform::MsgAnswer::Ok;
+    m_form->close();
+    const auto stored = settings::loadPageSize(m_form->ProgramFolder);
+    QVERIFY(stored && stored->widthMm && stored->heightMm);
+    QCOMPARE(*stored->widthMm, savedWidth);
+    QCOMPARE(*stored->heightMm, savedHeight);
 }
 
 void TestMainForm::escapeRemovesSelectedSourcesOnlyOnItsPage_data()

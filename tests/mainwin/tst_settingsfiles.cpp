@@ -9,6 +9,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using testsupport::readFile;
 using testsupport::writeFile;
@@ -17,6 +21,8 @@ class TestSettingsFiles : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase() { useSandboxConfig(); }
+
     void folderLines_data();
     void folderLines();
     void folderLinesWriteBack();
@@ -28,39 +34,50 @@ private slots:
 
     void missingFilesLoadNothing();
     void saveReplacesWholeFile();
+    void plantedNamesAreNotWrittenThrough_data();
+    void plantedNamesAreNotWrittenThrough();
+    void failedSaveKeepsOldFile_data();
+    void failedSaveKeepsOldFile();
     void unwritablePlacesSaveNothing();
+
+private:
+    // No test here may reach the settings of the user who runs it.
+    void useSandboxConfig() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path())); }
+
+    QTemporaryDir m_config;
 };
 
 void TestSettingsFiles::folderLines_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QByteArrayList>("entries");
 
-    QTest::newRow("empty file") << QByteArray() << QStringList();
-    QTest::newRow("crlf") << QByteArray("/a/\r\n/b/\r\n") << QStringList{"/a/", "/b/"};
-    QTest::newRow("no final line end") << QByteArray("/a/\r\n/b/") << QStringList{"/a/", "/b/"};
-    QTest::newRow("trailing empty line") << QByteArray("/a/\r\n\r\n") << QStringList{"/a/", ""};
+    QTest::newRow("empty file") << QByteArray() << QByteArrayList();
+    QTest::newRow("crlf") << QByteArray("/a/\r\n/b/\r\n") << QByteArrayList{"/a/", "/b/"};
+    QTest::newRow("no final line end") << QByteArray("/a/\r\n/b/") << QByteArrayList{"/a/", "/b/"};
+    QTest::newRow("trailing empty line") << QByteArray("/a/\r\n\r\n") << QByteArrayList{"/a/", ""};
     QTest::newRow("empty lines between")
-        << QByteArray("\r\n/a/\r\n\r\n/b/\r\n") << QStringList{"", "/a/", "", "/b/"};
+        << QByteArray("\r\n/a/\r\n\r\n/b/\r\n") << QByteArrayList{"", "/a/", "", "/b/"};
     QTest::newRow("lone lf stays in the entry")
-        << QByteArray("/a/\n/b/\n") << QStringList{"/a/\n/b/\n"};
-    QTest::newRow("lone cr ends a line") << QByteArray("/a/\r/b/\r") << QStringList{"/a/", "/b/"};
+        << QByteArray("/a/\n/b/\n") << QByteArrayList{"/a/\n/b/\n"};
+    QTest::newRow("lone cr ends a line")
+        << QByteArray("/a/\r/b/\r") << QByteArrayList{"/a/", "/b/"};
     QTest::newRow("lf after lf after cr")
-        << QByteArray("/a/\r\n\n/b/") << QStringList{"/a/", "\n/b/"};
+        << QByteArray("/a/\r\n\n/b/") << QByteArrayList{"/a/", "\n/b/"};
     QTest::newRow("ctrl-z ends the file")
-        << QByteArray("/a/\r\n/b/\x1a/c/\r\n") << QStringList{"/a/", "/b/"};
-    QTest::newRow("ctrl-z first") << QByteArray("\x1a/a/\r\n") << QStringList();
-    QTest::newRow("blanks kept") << QByteArray(" /a/ \r\n") << QStringList{" /a/ "};
-    QTest::newRow("duplicates kept") << QByteArray("/a/\r\n/a/\r\n") << QStringList{"/a/", "/a/"};
+        << QByteArray("/a/\r\n/b/\x1a/c/\r\n") << QByteArrayList{"/a/", "/b/"};
+    QTest::newRow("ctrl-z first") << QByteArray("\x1a/a/\r\n") << QByteArrayList();
+    QTest::newRow("blanks kept") << QByteArray(" /a/ \r\n") << QByteArrayList{" /a/ "};
+    QTest::newRow("duplicates kept")
+        << QByteArray("/a/\r\n/a/\r\n") << QByteArrayList{"/a/", "/a/"};
     const QByteArray longLine(100000, 'x');
-    QTest::newRow("long line read whole")
-        << (longLine + "\r\n") << QStringList{QString::fromLatin1(longLine)};
+    QTest::newRow("long line read whole") << (longLine + "\r\n") << QByteArrayList{longLine};
 }
 
 void TestSettingsFiles::folderLines()
 {
     QFETCH(QByteArray, bytes);
-    QFETCH(QStringList, entries);
+    QFETCH(QByteArrayList, entries);
     QCOMPARE(settings::parseFolderLines(bytes), entries);
 }
 
@@ -81,11 +98,15 @@ void TestSettingsFiles::accentedFoldersRoundTrip()
 {
     QTemporaryDir dir;
     const QString program = dir.path() + '/';
-    const QStringList folders{QStringLiteral("/home/zoé/Été \"2003\"/"), QStringLiteral("/x y/")};
+    const QString accented = QStringLiteral("/home/zoé/Été \"2003\"/");
+    const QByteArrayList folders{settings::folderLine(accented), "/x y/"};
     QVERIFY(settings::savePrefFolders(program, folders));
     QCOMPARE(readFile(program + "folders.dat"),
              QByteArray("/home/zo\xc3\xa9/\xc3\x89t\xc3\xa9 \"2003\"/\r\n/x y/\r\n"));
     QCOMPARE(settings::loadPrefFolders(program).value(), folders);
+    QCOMPARE(settings::folderText(folders.first()), accented);
+    // A line that is no UTF-8 came from a system that wrote Windows-1252.
+    QCOMPARE(settings::folderText("/home/zo\xe9/\x80 \x9c/"), QStringLiteral("/home/zoé/€ œ/"));
 }
 
 void TestSettingsFiles::pageSizeBytes()
@@ -150,7 +171,7 @@ void TestSettingsFiles::missingFilesLoadNothing()
     QVERIFY(!settings::loadPrefFolders(program).has_value());
     QVERIFY(!settings::loadPageSize(program).has_value());
     QVERIFY(writeFile(program + "folders.dat", ""));
-    QCOMPARE(settings::loadPrefFolders(program).value(), QStringList());
+    QCOMPARE(settings::loadPrefFolders(program).value(), QByteArrayList());
     // Loading never creates anything.
     QVERIFY(!QFile::exists(program + "options.dat"));
 }
@@ -172,37 +193,141 @@ void TestSettingsFiles::saveReplacesWholeFile()
              (QStringList{"folders.dat", "options.dat"}));
 }
 
+void TestSettingsFiles::plantedNamesAreNotWrittenThrough_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("symbolic");
+    QTest::newRow("link as folders.dat") << "folders.dat" << true;
+    QTest::newRow("link as the replacement") << "folders.dat.new" << true;
+    QTest::newRow("second name as the replacement") << "folders.dat.new" << false;
+}
+
+void TestSettingsFiles::plantedNamesAreNotWrittenThrough()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, symbolic);
+    // Everybody who starts the program shares its folder: a name planted
+    // there must not lead a save into somebody else's file.
+    QTemporaryDir dir;
+    const QString program = dir.path() + "/program/";
+    const QString victim = dir.path() + "/victim";
+    QVERIFY(writeFile(victim, "secret"));
+    QVERIFY(QDir().mkpath(program));
+    QVERIFY(symbolic ? QFile::link(victim, program + name)
+                     : ::link(QFile::encodeName(victim), QFile::encodeName(program + name)) == 0);
+    QVERIFY(settings::savePrefFolders(program, {"/b/"}));
+    QCOMPARE(readFile(victim), QByteArray("secret"));
+    QCOMPARE(readFile(program + "folders.dat"), QByteArray("/b/\r\n"));
+    QVERIFY(!QFileInfo(program + "folders.dat").isSymLink());
+    QCOMPARE(
+        QDir(program).entryList(QDir::Files | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList{"folders.dat"});
+}
+
+void TestSettingsFiles::failedSaveKeepsOldFile_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("room");
+    QTest::addColumn<bool>("killed");
+    QTest::addColumn<QByteArray>("before");
+
+    // 185 lines of 38 bytes: about 7 KB.
+    QByteArrayList folders;
+    for (int i = 0; i < 185; ++i)
+        folders.append("/home/camille/Documents/dossier " + QByteArray::number(100 + i) + '/');
+    const QByteArray sevenKb = settings::formatFolderLines(folders);
+    const QByteArray size = settings::formatPageSize(148.5, 210);
+    QTest::newRow("folders.dat, disk full") << "folders.dat" << 0 << false << sevenKb;
+    QTest::newRow("folders.dat, 4096 bytes left") << "folders.dat" << 4096 << false << sevenKb;
+    QTest::newRow("folders.dat, killed while writing") << "folders.dat" << 4096 << true << sevenKb;
+    QTest::newRow("options.dat, disk full") << "options.dat" << 0 << false << size;
+    QTest::newRow("options.dat, room for the width") << "options.dat" << 8 << false << size;
+    QTest::newRow("options.dat, killed while writing") << "options.dat" << 8 << true << size;
+}
+
+void TestSettingsFiles::failedSaveKeepsOldFile()
+{
+    QFETCH(QString, name);
+    QFETCH(int, room);
+    QFETCH(bool, killed);
+    QFETCH(QByteArray, before);
+    QTemporaryDir dir;
+    const QString program = dir.path() + '/';
+    QVERIFY(writeFile(program + name, before));
+    const auto save = [&] {
+        QByteArrayList more;
+        for (int i = 0; i < 250; ++i)
+            more.append("/srv/partage/impressions/lot " + QByteArray::number(i) + '/');
+        return name == "folders.dat" ? settings::savePrefFolders(program, more)
+                                     : settings::savePageSize(program, 100.5, 200.25);
+    };
+    const auto files = [&] {
+        return QDir(program).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    };
+
+    // The save runs in a child whose files may not grow beyond `room`: a
+    // write past it fails with EFBIG after writing what fits, as on a full
+    // disk, or the limit's signal kills the child in the middle of it.
+    const pid_t child = fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, killed ? SIG_DFL : SIG_IGN);
+        const rlimit limit{rlim_t(room), RLIM_INFINITY};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        _exit(save() ? 1 : 0);
+    }
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    if (killed) {
+        QVERIFY(WIFSIGNALED(status));
+        QCOMPARE(WTERMSIG(status), SIGXFSZ);
+    } else {
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0); // the save reported its failure
+        QCOMPARE(files(), QStringList{name});
+    }
+    QCOMPARE(readFile(program + name), before);
+    // The next save succeeds and leaves nothing of the failed one behind.
+    QVERIFY(save());
+    QCOMPARE(files(), QStringList{name});
+}
+
 void TestSettingsFiles::unwritablePlacesSaveNothing()
 {
-    // A folder nobody may create files in, root included.
+    // Neither the program's folder nor the user's can take the files: no
+    // folder may be made below /proc, root included.
+    qputenv("XDG_CONFIG_HOME", "/proc/folivant-test-config");
+    const auto restore = qScopeGuard([this] { useSandboxConfig(); });
     QVERIFY(!settings::savePrefFolders(QStringLiteral("/proc/"), {"/new/"}));
     QVERIFY(!settings::savePageSize(QStringLiteral("/proc/"), 3, 4));
     QVERIFY(!QFile::exists(QStringLiteral("/proc/folders.dat")));
 
-    if (QFileInfo(QDir::rootPath()).isWritable())
-        QSKIP("permissions are not enforced for this user");
     QTemporaryDir dir;
     const QString program = dir.path() + '/';
     QVERIFY(writeFile(program + "folders.dat", "/old/\r\n"));
     QVERIFY(writeFile(program + "options.dat", settings::formatPageSize(1, 2)));
 
     // A read-only file in a writable folder stays as it is.
-    QFile::setPermissions(program + "folders.dat", QFile::ReadOwner);
-    QVERIFY(!settings::savePrefFolders(program, {"/new/"}));
-    QCOMPARE(readFile(program + "folders.dat"), QByteArray("/old/\r\n"));
-
-    // A read-only folder: nothing is saved, nothing is left behind.
-    QFile::setPermissions(program + "folders.dat", QFile::ReadOwner | QFile::WriteOwner);
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
-    QVERIFY(!settings::savePrefFolders(program, {"/new/"}));
-    QVERIFY(!settings::savePageSize(program, 3, 4));
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QCOMPARE(readFile(program + "folders.dat"), QByteArray("/old/\r\n"));
-    QCOMPARE(readFile(program + "options.dat"), settings::formatPageSize(1, 2));
-    QCOMPARE(QDir(program).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot).size(), 2);
+    if (!QFileInfo(QDir::rootPath()).isWritable()) {
+        QFile::setPermissions(program + "folders.dat", QFile::ReadOwner);
+        QVERIFY(!settings::savePrefFolders(program, {"/new/"}));
+        QCOMPARE(readFile(program + "folders.dat"), QByteArray("/old/\r\n"));
+        QFile::setPermissions(program + "folders.dat", QFile::ReadOwner | QFile::WriteOwner);
+    }
 
     // The folder itself missing.
     QVERIFY(!settings::savePageSize(program + "gone/", 3, 4));
+
+    // A read-only folder: nothing is saved, nothing is left behind.
+    {
+        const testsupport::ReadOnlyFolder readOnly(dir.path());
+        if (!readOnly.failure().isEmpty())
+            QSKIP(qPrintable("no read-only folder: " + readOnly.failure()));
+        QVERIFY(!settings::savePrefFolders(program, {"/new/"}));
+        QVERIFY(!settings::savePageSize(program, 3, 4));
+    }
+    QCOMPARE(readFile(program + "folders.dat"), QByteArray("/old/\r\n"));
+    QCOMPARE(readFile(program + "options.dat"), settings::formatPageSize(1, 2));
+    QCOMPARE(QDir(program).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot).size(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFiles)

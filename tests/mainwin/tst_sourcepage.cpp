@@ -5,6 +5,7 @@
 #include "mainwin/FileSystemBrowser.h"
 #include "mainwin/FilenameEdit.h"
 #include "mainwin/MainUnit.h"
+#include "mainwin/SettingsFiles.h"
 #include "platform/MessageBox.h"
 #include "support/TestSupport.h"
 
@@ -32,9 +33,10 @@ private slots:
     void enterOnFileTakesItEnterOnFolderOpensIt();
     void preferredFoldersMoveWithDuplicates();
     void preferredFolderTakesTreeThere();
+    void linesInOtherEncodingsStayAsTheyAre();
     void missingPreferredFolderKeepsSelection();
     void anyFileWithTheAllFilesFilter();
-    void unwritableProgramFolderStillUpdatesList();
+    void noWritableFolderStillUpdatesList();
     void helpTextIsBuiltIn();
 
 private:
@@ -56,6 +58,8 @@ void TestSourcePage::init()
     m_root = m_dir->path();
     m_program = m_root + "/program/";
     QVERIFY(QDir().mkpath(m_program));
+    // No test here may reach the settings of the user who runs it.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_root + "/config"));
     QVERIFY(writeFile(m_root + "/Mes docs/report.ps", "%!\n"));
     QVERIFY(writeFile(m_root + "/Mes docs/archive.part1.prn", "%!\n"));
     QVERIFY(writeFile(m_root + "/Mes docs/notes.txt", "x"));
@@ -243,6 +247,32 @@ void TestSourcePage::preferredFolderTakesTreeThere()
     QVERIFY(m_boxes.isEmpty());
 }
 
+void TestSourcePage::linesInOtherEncodingsStayAsTheyAre()
+{
+    // Written on a system that names folders in Windows-1252: "Données"
+    // (é is byte E9), a folder that exists here; and a line that names no
+    // folder in any encoding.
+    QVERIFY(QDir().mkpath(m_root + "/Données"));
+    const QByteArray foreign = QFile::encodeName(m_root) + "/Donn\xe9"
+                                                           "es/";
+    const QByteArray before = "/x/\xff\xfe/\r\n" + foreign + "\r\n";
+    QVERIFY(writeFile(m_program + "folders.dat", before));
+    m_form->browsePage()->setPrefFolderLines(settings::loadPrefFolders(m_program).value());
+
+    m_form->PrefListBox->setCurrentRow(1);
+    m_form->PrefListBoxDblClick();
+    QCOMPARE(m_browser->selectedFolder(), m_root + "/Données");
+    QVERIFY(m_boxes.isEmpty());
+
+    // Taking a file rewrites only the line of its folder.
+    showFolder(m_root + "/Mes docs", 3);
+    m_browser->list()->setCurrentIndex(
+        m_browser->listModel()->index(m_root + "/Mes docs/report.ps"));
+    m_form->JamShellList1DblClick();
+    QCOMPARE(readFile(m_program + "folders.dat"),
+             QFile::encodeName(m_root + "/Mes docs/\r\n") + before);
+}
+
 void TestSourcePage::missingPreferredFolderKeepsSelection()
 {
     showFolder(m_root + "/Mes docs", 3);
@@ -276,24 +306,20 @@ void TestSourcePage::anyFileWithTheAllFilesFilter()
     QCOMPARE(m_form->FilenameEdit2->fileName(), m_root + "/Mes docs/notes.PDF");
 }
 
-void TestSourcePage::unwritableProgramFolderStillUpdatesList()
+void TestSourcePage::noWritableFolderStillUpdatesList()
 {
-    // Where permissions do not hold (root), /proc stands in: nobody may
-    // create a file there.
-    const bool enforced = !QFileInfo(QDir::rootPath()).isWritable();
-    if (enforced)
-        QFile::setPermissions(m_program, QFile::ReadOwner | QFile::ExeOwner);
-    else
-        m_form->ProgramFolder = QStringLiteral("/proc/");
+    // Nobody, root included, may create a file or a folder below /proc:
+    // neither the program's folder nor the user's can take folders.dat.
+    m_form->ProgramFolder = QStringLiteral("/proc/");
+    qputenv("XDG_CONFIG_HOME", "/proc/folivant-test-config");
     showFolder(m_root + "/Print", 1);
     m_browser->list()->setCurrentIndex(m_browser->listModel()->index(m_root + "/Print/page.ps"));
     m_form->JamShellList1DblClick();
-    QFile::setPermissions(m_program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_root + "/config"));
     QCOMPARE(prefEntries(), QStringList{m_root + "/Print/"});
     QCOMPARE(m_form->PageControl2->currentIndex(), 2);
     QCOMPARE(m_form->ListBox1->count(), 1);
     QVERIFY(m_boxes.isEmpty());
-    QCOMPARE(QDir(m_program).entryList(QDir::Files | QDir::Hidden).size(), 0);
     QVERIFY(!QFile::exists(QStringLiteral("/proc/folders.dat")));
 }
 

@@ -50,35 +50,35 @@ void TestSourceSelection::outputName()
 void TestSourceSelection::preferredFolderMoves()
 {
     // A new folder goes on top.
-    QStringList folders;
+    QByteArrayList folders;
     source::moveToTop(folders, "/Docs/");
-    QCOMPARE(folders, QStringList{"/Docs/"});
+    QCOMPARE(folders, QByteArrayList{"/Docs/"});
 
     // A folder at position 4 moves to the top; the count stays.
-    folders = QStringList{"/a/", "/b/", "/c/", "/d/", "/e/"};
+    folders = QByteArrayList{"/a/", "/b/", "/c/", "/d/", "/e/"};
     source::moveToTop(folders, "/d/");
-    QCOMPARE(folders, (QStringList{"/d/", "/a/", "/b/", "/c/", "/e/"}));
+    QCOMPARE(folders, (QByteArrayList{"/d/", "/a/", "/b/", "/c/", "/e/"}));
 
     // Already on top: same list.
     source::moveToTop(folders, "/d/");
-    QCOMPARE(folders, (QStringList{"/d/", "/a/", "/b/", "/c/", "/e/"}));
+    QCOMPARE(folders, (QByteArrayList{"/d/", "/a/", "/b/", "/c/", "/e/"}));
 
     // Case matters.
-    folders = QStringList{"/Docs/"};
+    folders = QByteArrayList{"/Docs/"};
     source::moveToTop(folders, "/docs/");
-    QCOMPARE(folders, (QStringList{"/docs/", "/Docs/"}));
+    QCOMPARE(folders, (QByteArrayList{"/docs/", "/Docs/"}));
 
     // With a duplicate only the later one goes.
-    folders = QStringList{"/x/", "/a/", "/y/", "/a/", "/z/"};
+    folders = QByteArrayList{"/x/", "/a/", "/y/", "/a/", "/z/"};
     source::moveToTop(folders, "/a/");
-    QCOMPARE(folders, (QStringList{"/a/", "/x/", "/a/", "/y/", "/z/"}));
+    QCOMPARE(folders, (QByteArrayList{"/a/", "/x/", "/a/", "/y/", "/z/"}));
 
     // No bound.
     folders.clear();
     for (int i = 0; i < 500; ++i)
-        source::moveToTop(folders, QStringLiteral("/f%1/").arg(i));
+        source::moveToTop(folders, "/f" + QByteArray::number(i) + "/");
     QCOMPARE(folders.size(), 500);
-    QCOMPARE(folders.first(), QStringLiteral("/f499/"));
+    QCOMPARE(folders.first(), QByteArray("/f499/"));
 
     QCOMPARE(source::withTrailingSlash("/a"), QStringLiteral("/a/"));
     QCOMPARE(source::withTrailingSlash("/"), QStringLiteral("/"));

@@ -25,8 +25,9 @@ using testsupport::readFile;
 using testsupport::writeFile;
 
 namespace {
-// The child: start the window, optionally set a page size and close it
-// with the given answer, and report what the window showed.
+// The child: start the window, optionally take a file from a folder, set a
+// page size and close it with the given answer, and report what the window
+// showed.
 int runChild(int argc, char** argv)
 {
     QApplication app(argc, argv);
@@ -53,6 +54,8 @@ int runChild(int argc, char** argv)
     report["page"] = form->PageControl2->currentIndex();
     report["filter"] = form->FilterComboBox1->currentText();
     for (const QString& arg : args) {
+        if (arg.startsWith("pick:"))
+            form->AddToPrefFolders(arg.mid(5));
         if (arg.startsWith("set:")) {
             form->BreitEd->setValue(arg.section(':', 1, 1).toDouble());
             form->HochEd->setValue(arg.section(':', 2, 2).toDouble());
@@ -83,7 +86,7 @@ private slots:
     void shortAndLongOptions();
     void cancelWritesNothingOkWritesPageSize();
     void savedPageSizeComesBack();
-    void unwritableProgramFolder();
+    void readOnlyProgramFolderSavesForTheUser();
 
 private:
     QJsonObject run(const QStringList& args = {});
@@ -119,6 +122,7 @@ QJsonObject TestStartup::run(const QStringList& args)
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_CONFIG_HOME", m_dir->path() + "/config");
     child.setProcessEnvironment(env);
     child.start(m_program + m_exeName, QStringList{"--child"} + args);
     if (!child.waitForFinished(60000))
@@ -224,18 +228,42 @@ void TestStartup::savedPageSizeComesBack()
     QCOMPARE(r["height"].toString(), QStringLiteral("7.88"));
 }
 
-void TestStartup::unwritableProgramFolder()
+void TestStartup::readOnlyProgramFolderSavesForTheUser()
 {
-    if (QFileInfo(QDir::rootPath()).isWritable())
-        QSKIP("permissions are not enforced for this user");
+    // Defaults shipped beside the program by whoever installed it.
+    QVERIFY(writeFile(m_program + "folders.dat", "/shipped/\r\n"));
     QVERIFY(writeFile(m_program + "options.dat", settings::formatPageSize(148, 210)));
-    QFile::setPermissions(m_program + "options.dat", QFile::ReadOwner);
-    QFile::setPermissions(m_program, QFile::ReadOwner | QFile::ExeOwner);
-    const QJsonObject r = run({"set:300:400", "close-ok"});
-    QCOMPARE(r["breit"].toString(), QStringLiteral("148.00"));
-    QVERIFY(r["closed"].toBool());
-    QCOMPARE(r["boxes"].toArray().size(), 1); // the closing question only
+    const QString user = m_dir->path() + "/config/folivant/";
+    {
+        const testsupport::ReadOnlyFolder readOnly(m_program);
+        if (!readOnly.failure().isEmpty())
+            QSKIP(qPrintable("no read-only folder: " + readOnly.failure()));
+        QJsonObject r = run({"pick:/Docs/", "set:300:400", "close-ok"});
+        QCOMPARE(r["breit"].toString(), QStringLiteral("148.00"));
+        QCOMPARE(r["prefFolders"].toArray().toVariantList(), QVariantList{"/shipped/"});
+        QVERIFY(r["closed"].toBool());
+        QCOMPARE(r["boxes"].toArray().size(), 1); // the closing question only
+        QCOMPARE(readFile(user + "folders.dat"), QByteArray("/Docs/\r\n/shipped/\r\n"));
+        QCOMPARE(readFile(user + "options.dat"), settings::formatPageSize(300, 400));
+        const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                          QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+        QVERIFY(!(QFileInfo(user).permissions() & others));
+
+        // The next start takes the user's copies over those beside the program.
+        r = run();
+        QCOMPARE(r["breit"].toString(), QStringLiteral("300.00"));
+        QCOMPARE(r["hoch"].toString(), QStringLiteral("400.00"));
+        QCOMPARE(r["prefFolders"].toArray().toVariantList(), (QVariantList{"/Docs/", "/shipped/"}));
+    }
     QCOMPARE(readFile(m_program + "options.dat"), settings::formatPageSize(148, 210));
+    QCOMPARE(readFile(m_program + "folders.dat"), QByteArray("/shipped/\r\n"));
+
+    // A folder that can be written keeps the settings beside the program and
+    // never looks at the user's.
+    const QJsonObject r = run({"set:250:350", "close-ok"});
+    QCOMPARE(r["breit"].toString(), QStringLiteral("148.00"));
+    QCOMPARE(readFile(m_program + "options.dat"), settings::formatPageSize(250, 350));
+    QCOMPARE(readFile(user + "options.dat"), settings::formatPageSize(300, 400));
 }
 
 int main(int argc, char** argv)

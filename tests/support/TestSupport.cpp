@@ -14,7 +14,13 @@
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace testsupport {
 
@@ -101,6 +107,62 @@ QString desktopEntryErrors(const QString& desktopFile)
     const QString output =
         QString::fromUtf8(check.readAllStandardOutput() + check.readAllStandardError());
     return check.exitCode() == 0 ? output : output + " (exit code)";
+}
+
+namespace {
+QString systemError(const char* what)
+{
+    return QStringLiteral("%1: %2").arg(QLatin1String(what),
+                                        QString::fromLocal8Bit(strerror(errno)));
+}
+
+// Mounts made after this stay in this process and its children, and go
+// when they end.
+QString enterPrivateMountNamespace()
+{
+    if (::unshare(CLONE_NEWNS) != 0)
+        return systemError("unshare(CLONE_NEWNS)");
+    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+        return systemError("making / private");
+    return {};
+}
+} // namespace
+
+ReadOnlyFolder::ReadOnlyFolder(const QString& folder) : m_folder(QFile::encodeName(folder))
+{
+    if (::geteuid() != 0) {
+        struct stat info;
+        if (::stat(m_folder.constData(), &info) != 0 ||
+            ::chmod(m_folder.constData(), info.st_mode & 0555) != 0)
+            m_failure = systemError("chmod");
+        else
+            m_oldMode = int(info.st_mode & 07777);
+        return;
+    }
+    static const QString isolation = enterPrivateMountNamespace();
+    if (!isolation.isEmpty()) {
+        m_failure = isolation;
+        return;
+    }
+    const char* path = m_folder.constData();
+    if (::mount(path, path, nullptr, MS_BIND, nullptr) != 0) {
+        m_failure = systemError("bind mount");
+        return;
+    }
+    if (::mount(nullptr, path, nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0) {
+        m_failure = systemError("read-only remount");
+        ::umount2(path, MNT_DETACH);
+        return;
+    }
+    m_mounted = true;
+}
+
+ReadOnlyFolder::~ReadOnlyFolder()
+{
+    if (m_mounted)
+        ::umount2(m_folder.constData(), MNT_DETACH);
+    if (m_oldMode >= 0)
+        ::chmod(m_folder.constData(), mode_t(m_oldMode));
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes)

@@ -45,6 +45,28 @@ QStringList splitExecLine(QString exec);
 // desktop-file-validate's verdict on an entry: empty when it is clean.
 QString desktopEntryErrors(const QString& desktopFile);
 
+// Makes a folder read-only for this process and the programs it starts,
+// for the object's lifetime. Permissions do not stop root, so for root it is
+// a read-only bind mount, made in a mount namespace of this process's own so
+// that nothing outlives the test; for other users the write permission goes.
+class ReadOnlyFolder
+{
+public:
+    explicit ReadOnlyFolder(const QString& folder);
+    ~ReadOnlyFolder();
+    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+
+    // Empty once the folder is read-only, else why it could not be made so.
+    QString failure() const { return m_failure; }
+
+private:
+    QByteArray m_folder;
+    QString m_failure;
+    bool m_mounted = false;
+    int m_oldMode = -1;
+};
+
 // Writes `bytes` to `path`, creating folders; returns false on failure.
 bool writeFile(const QString& path, const QByteArray& bytes);
 QByteArray readFile(const QString& path);

@@ -1,0 +1,31 @@
+#pragma once
+// Small files that must never be found half written, and the folders that
+// hold them.
+
+#include <QByteArray>
+#include <QString>
+
+namespace platform {
+
+// The file a replacement is written to before it takes the old one's place:
+// `fileName` + ".new". Every save of that file reuses it, so a save that was
+// killed leaves this one file at most, and the next save takes it over.
+QString replacementFileName(const QString& fileName);
+
+// Writes `bytes` to the replacement file, flushes it to the disk and renames
+// it over `fileName`. Any failure (a short write, a full disk, a failed
+// flush) removes the replacement and returns false with the old file whole.
+// An existing file that may not be written, or a folder of that name, is
+// left alone as a plain overwrite would leave it; a link of that name is
+// replaced itself, never followed. A replaced file keeps its permissions.
+bool replaceFileWhole(const QString& fileName, const QByteArray& bytes);
+
+// True when this process may create and rename files in `folder`: a
+// read-only mount counts as much as the permissions do.
+bool isWritableFolder(const QString& folder);
+
+// Creates `folder` and any missing folders above it, each readable by its
+// owner only; a folder that exists already is left as it is.
+bool makePrivateFolder(const QString& folder);
+
+} // namespace platform
