@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+
 namespace {
 
 struct Result
@@ -60,6 +62,8 @@ private slots:
     void interpreterFailure_data();
     void interpreterFailure();
     void progressBarOnlyOnATerminal();
+    void signalStopsTheRun_data();
+    void signalStopsTheRun();
 
 private:
     QTemporaryDir m_dir;
@@ -224,6 +228,38 @@ void TestFolivantConvert::progressBarOnlyOnATerminal()
     const QString tty = QString::fromUtf8(p.readAllStandardOutput());
     QVERIFY2(tty.contains("100%"), qPrintable(tty));
     QVERIFY(tty.contains("\r["));
+}
+
+void TestFolivantConvert::signalStopsTheRun_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<int>("status");
+    QTest::newRow("SIGTERM") << int(SIGTERM) << 143;
+    QTest::newRow("SIGINT") << int(SIGINT) << 130;
+}
+
+void TestFolivantConvert::signalStopsTheRun()
+{
+    QFETCH(int, signal);
+    QFETCH(int, status);
+    const QString loop = m_dir.filePath("boucle.ps");
+    QVERIFY(testsupport::writeFile(loop, "%!PS\n72 72 moveto 9 9 lineto stroke showpage\n"
+                                         "(en boucle) = flush {} loop\n"));
+    const QString out = m_dir.filePath("boucle.pdf");
+    QProcess p;
+    p.start(program(), {"-o", out, loop});
+    QVERIFY(p.waitForStarted());
+    QByteArray said;
+    while (!said.contains("en boucle") && p.waitForReadyRead(20000))
+        said += p.readAllStandardOutput();
+    QVERIFY2(said.contains("en boucle"), said.constData());
+    ::kill(pid_t(p.processId()), signal);
+    QVERIFY(p.waitForFinished(20000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), status);
+    said += p.readAllStandardOutput();
+    QVERIFY2(said.endsWith("Conversion arrêtée.\nterminé...\n"), said.constData());
+    QVERIFY(!QFileInfo::exists(out));
 }
 
 QTEST_GUILESS_MAIN(TestFolivantConvert)

@@ -15,7 +15,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
+#include <csignal>
 #include <cstring>
 
 namespace {
@@ -117,6 +119,8 @@ private slots:
     void sourceNameMeansOneFile_data();
     void sourceNameMeansOneFile();
     void unfinishedRunIsShutDownByTheNext();
+    void runEndingBadlyLeavesNextRunWorking_data();
+    void runEndingBadlyLeavesNextRunWorking();
 
 private:
     QString write(const QString& name, const QByteArray& ps);
@@ -479,6 +483,57 @@ void TestGsDll::unfinishedRunIsShutDownByTheNext()
     QCOMPARE(testsupport::readPdf(first).pageCount, 2);
     QCOMPARE(testsupport::readPdf(second).pageCount, 2);
     QCOMPARE(gsdll_exit(), 0); // nothing left to shut down
+}
+
+void TestGsDll::runEndingBadlyLeavesNextRunWorking_data()
+{
+    QTest::addColumn<bool>("crash");
+    QTest::newRow("interpreter crashes") << true;
+    QTest::newRow("run stopped") << false;
+}
+
+void TestGsDll::runEndingBadlyLeavesNextRunWorking()
+{
+    QFETCH(bool, crash);
+    const QString loop = write("boucle.ps", "%!PS\n72 72 moveto (x) show showpage\n"
+                                            "(avant la boucle) = flush {} loop\n");
+    const QString out = m_dir.filePath("boucle.pdf");
+    // The run goes on in its own process; this one keeps handling events,
+    // and its log grows as the document speaks.
+    bool acted = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (acted || !g_lines.join('|').contains("avant la boucle"))
+            return;
+        acted = true;
+        const int pid = testsupport::runningInterpreter(0);
+        if (crash && pid > 0)
+            ::kill(pid, SIGSEGV);
+        else
+            gsdll_stop();
+    });
+    watch.start(30);
+    // Should the document never speak, the run is stopped all the same.
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    QObject::connect(&giveUp, &QTimer::timeout, [] { gsdll_stop(); });
+    giveUp.start(20000);
+    ProgressRecorder window;
+    const int32_t result = convert({loop}, out, 210, 297, 0, &window);
+    QVERIFY(acted);
+    QCOMPARE(result, crash ? GsdllCrashed : GsdllStopped);
+    // One line says how the run ended, just before the closing line.
+    QCOMPARE(g_lines.size() >= 2 ? g_lines[g_lines.size() - 2] : QString(),
+             crash ? QString("L'interpréteur s'est arrêté anormalement (signal 11).")
+                   : QString("Conversion arrêtée."));
+    QCOMPARE(g_lines.last(), QString("terminé..."));
+    QVERIFY(!window.values.contains(100));
+    // A stopped run's partial PDF goes; a crashed one's is left as it is.
+    QCOMPARE(QFileInfo::exists(out), crash);
+
+    const QString good = write("bon.ps", psfiles::document(2));
+    QCOMPARE(convert({good}, m_dir.filePath("bon.pdf")), 0);
+    QCOMPARE(testsupport::readPdf(m_dir.filePath("bon.pdf")).pageCount, 2);
 }
 
 QTEST_GUILESS_MAIN(TestGsDll)

@@ -1,6 +1,7 @@
 // The conversion job as the window runs it: through the start button, on
 // the real interpreter, with a recording opener standing in for the viewer.
 
+#include "convert/GsDll.h"
 #include "mainwin/FilenameEdit.h"
 #include "mainwin/LogMemo.h"
 #include "mainwin/MainUnit.h"
@@ -20,6 +21,8 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QtTest>
+
+#include <csignal>
 
 using namespace testsupport;
 
@@ -51,6 +54,8 @@ private slots:
     void outputWithoutFolderGoesToProgramFolder();
     void addAndDeleteSources();
     void logLines();
+    void runIsStoppedOrOutlivesACrash_data();
+    void runIsStoppedOrOutlivesACrash();
     void resolutionTypedOutOfBoundsIsBrought_data();
     void resolutionTypedOutOfBoundsIsBrought();
 
@@ -71,6 +76,7 @@ void TestConversion::init()
         m_boxes << request;
         return platform::MsgAnswer::Ok;
     });
+    gsdll_prepare(); // as the program does: each run's interpreter starts ahead
     m_form = new TMainForm;
     m_form->PageControl2->setCurrentIndex(2);
     m_form->show();
@@ -226,6 +232,77 @@ void TestConversion::failedRunLeavesFileAndNextRunWorks()
     // The log is never cleared: the second run comes below the first.
     QVERIFY(memoLines().size() > linesAfterFirst);
     QCOMPARE(memoLines().constLast(), QStringLiteral("terminé..."));
+}
+
+void TestConversion::runIsStoppedOrOutlivesACrash_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Escape, then OK") << "escape";
+    QTest::newRow("close box, then OK") << "close";
+    QTest::newRow("start picture, then OK") << "picture";
+    QTest::newRow("interpreter crashes") << "crash";
+}
+
+void TestConversion::runIsStoppedOrOutlivesACrash()
+{
+    QFETCH(QString, how);
+    RecordingOpener opener;
+    const QString loop = m_dir.filePath("boucle.ps");
+    QVERIFY(writeFile(loop, "%!PS\n72 72 moveto 9 9 lineto stroke showpage\n"
+                            "(la boucle commence) = flush {} loop\n"));
+    const QString output = m_dir.filePath("boucle.pdf");
+    m_form->ListBox1->addItem(loop);
+    m_form->FilenameEdit2->setFileName(output);
+    QVERIFY(m_form->showcheck->isChecked());
+
+    // While the interpreter loops, the log shows what it said and the window
+    // takes the way out it is offered.
+    bool acted = false;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, this, [&] {
+        if (acted || !m_form->Memo1->toPlainText().contains("la boucle commence"))
+            return;
+        acted = true;
+        if (how == "escape") {
+            QTest::keyClick(m_form->Memo1, Qt::Key_Escape);
+        } else if (how == "close") {
+            m_form->close();
+        } else if (how == "picture") {
+            QTest::mousePress(m_form->GoBtn1, Qt::LeftButton, {}, QPoint(10, 10));
+        } else {
+            const int pid = runningInterpreter(0);
+            QVERIFY(pid > 0);
+            ::kill(pid, SIGSEGV);
+        }
+    });
+    watch.start(30);
+    clickGo();
+    QVERIFY(acted);
+
+    const QStringList lines = memoLines();
+    QCOMPARE(lines.constLast(), QStringLiteral("terminé..."));
+    if (how == "crash") {
+        QVERIFY(m_boxes.isEmpty());
+        QCOMPARE(lines.at(lines.size() - 2),
+                 QStringLiteral("L'interpréteur s'est arrêté anormalement (signal 11)."));
+    } else {
+        QCOMPARE(m_boxes.size(), 1);
+        QCOMPARE(m_boxes[0].text, QStringLiteral("Arrêter la conversion en cours?"));
+        QCOMPARE(m_boxes[0].buttons, platform::MsgButtons::OkCancel);
+        QCOMPARE(lines.at(lines.size() - 2), QStringLiteral("Conversion arrêtée."));
+        QVERIFY(!QFileInfo::exists(output)); // the unfinished PDF went
+    }
+    // Neither opens the viewer; the window stays and converts again.
+    QCOMPARE(opener.calls(), QStringList());
+    QVERIFY(m_form->isVisible());
+    m_boxes.clear();
+    m_form->ListBox1->clear();
+    const QString good = m_dir.filePath("bon.ps");
+    QVERIFY(writeFile(good, page("encore")));
+    m_form->ListBox1->addItem(good);
+    clickGo();
+    QCOMPARE(readPdf(output).pageCount, 1);
+    QCOMPARE(opener.calls(1), QStringList{output});
 }
 
 void TestConversion::clearedShowCheckOpensNothing()
