@@ -26,7 +26,10 @@ Clip readClipData(const QMimeData* data);
 QString freeName(const QString& folder, const QString& fileName);
 
 // Copies or moves every path into `folder`; a name already taken there gets
-// a free one instead, so nothing is overwritten. A folder is never put into
+// a free one instead, so nothing is overwritten. What arrives is what left:
+// links with the same text, files and folders with their modes and times.
+// A file appears under its name only once it is whole, and a move drops
+// its source only once the copy is on disk. A folder is never put into
 // itself or below itself. Returns the paths that could not be handled.
 QStringList paste(const Clip& clip, const QString& folder);
 

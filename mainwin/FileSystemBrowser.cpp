@@ -240,6 +240,12 @@ FileSystemBrowser::FileSystemBrowser(QWidget* parent)
       m_listModel(new ShellFileModel(parent)), m_tree(new QTreeView(parent)),
       m_list(new ShellListView(parent)), m_scrollDeadline(new QTimer(this))
 {
+    // The model learns of new and removed entries from their folder, but of
+    // a file that grows or is rewritten only when it watches the file too;
+    // otherwise a file copied in keeps the size it had when it appeared.
+    // Qt reads the switch once, when the first model looks at a file.
+    if (!qEnvironmentVariableIsSet("QT_FILESYSTEMMODEL_WATCH_FILES"))
+        qputenv("QT_FILESYSTEMMODEL_WATCH_FILES", "1");
     // Hidden folders stay reachable in the tree: the program's own folder
     // may lie below one.
     m_treeModel->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot | QDir::Hidden);
