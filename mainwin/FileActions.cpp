@@ -1,6 +1,7 @@
 #include "FileActions.h"
 
 #include "platform/FileCopy.h"
+#include "platform/Trash.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -158,14 +159,22 @@ QStringList paste(const Clip& clip, const QString& folder)
     return failed;
 }
 
-QStringList moveToTrash(const QStringList& paths)
+TrashOutcome moveToTrash(const QStringList& paths)
 {
-    QStringList failed;
+    TrashOutcome outcome;
     for (const QString& path : paths) {
-        if (!QFile::moveToTrash(path))
-            failed.append(path);
+        switch (platform::moveToTrash(path)) {
+        case platform::TrashResult::Moved:
+            break;
+        case platform::TrashResult::NoTrash:
+            outcome.noTrash.append(path);
+            break;
+        case platform::TrashResult::Failed:
+            outcome.failed.append(path);
+            break;
+        }
     }
-    return failed;
+    return outcome;
 }
 
 } // namespace fileactions

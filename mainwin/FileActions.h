@@ -33,7 +33,13 @@ QString freeName(const QString& folder, const QString& fileName);
 // itself or below itself. Returns the paths that could not be handled.
 QStringList paste(const Clip& clip, const QString& folder);
 
-// Moves every path to the trash; returns those that could not be moved.
-QStringList moveToTrash(const QStringList& paths);
+struct TrashOutcome
+{
+    QStringList noTrash; // no trash could take them; they stay where they are
+    QStringList failed;  // the trash was there but they could not be moved
+};
+
+// Moves every path to the desktop's trash and tells which stayed.
+TrashOutcome moveToTrash(const QStringList& paths);
 
 } // namespace fileactions

@@ -145,11 +145,17 @@ void ShellListView::trashSelection()
                               .arg(paths.size());
     if (platform::showMessage(question) != platform::MsgAnswer::Yes)
         return;
-    const QStringList failed = fileactions::moveToTrash(paths);
-    if (!failed.isEmpty()) {
+    const fileactions::TrashOutcome outcome = fileactions::moveToTrash(paths);
+    if (!outcome.noTrash.isEmpty()) {
+        showError(this,
+                  QStringLiteral("Aucune corbeille ne peut recevoir %1 : l'élément reste à sa "
+                                 "place.")
+                      .arg(quoted(QFileInfo(outcome.noTrash.first()).fileName())),
+                  platform::MsgIcon::Warning);
+    } else if (!outcome.failed.isEmpty()) {
         showError(this,
                   QStringLiteral("Impossible de placer %1 dans la corbeille.")
-                      .arg(quoted(QFileInfo(failed.first()).fileName())),
+                      .arg(quoted(QFileInfo(outcome.failed.first()).fileName())),
                   platform::MsgIcon::Warning);
     }
 }

@@ -47,7 +47,8 @@ bool copySymbolicLink(const QString& source, const QString& destination);
 void copyFolderAttributes(const QString& source, const QString& destination);
 
 // Renames an entry without replacing anything at the new name. Fails when
-// the name is taken and across file systems, where the caller copies.
+// the name is taken (errno EEXIST) and across file systems, where the
+// caller copies.
 bool moveEntry(const QString& from, const QString& to);
 
 // Writes everything the system holds for the file system of `folder` to its

@@ -243,9 +243,13 @@ bool moveEntry(const QString& from, const QString& to)
         return true;
     // A folder cannot be hard-linked: where the file system lacks the
     // exclusive rename, look first.
-    struct stat taken;
-    if (errno != EINVAL || ::lstat(b.constData(), &taken) == 0)
+    if (errno != EINVAL)
         return false;
+    struct stat taken;
+    if (::lstat(b.constData(), &taken) == 0) {
+        errno = EEXIST;
+        return false;
+    }
     return ::rename(a.constData(), b.constData()) == 0;
 }
 

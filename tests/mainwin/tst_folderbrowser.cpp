@@ -441,6 +441,16 @@ void TestFolderBrowser::trashAsksFirst()
     QVERIFY(QFile::exists(m_root + "/docs/b.PRN"));
     QCOMPARE(QDir(m_root + "/share/Trash/files").entryList(QDir::Files),
              (QStringList{"a.ps", "c.ps"}));
+
+    // Where no trash can be made the file stays, and the user is told.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_root + "/docs/README/share"));
+    selectNames({"b.PRN"});
+    QTest::keyClick(m_browser->list(), Qt::Key_Delete);
+    QCOMPARE(m_boxes.size(), 4);
+    QCOMPARE(m_boxes.last().text,
+             QStringLiteral("Aucune corbeille ne peut recevoir « b.PRN » : l'élément reste à sa "
+                            "place."));
+    QVERIFY(QFile::exists(m_root + "/docs/b.PRN"));
 }
 
 QTEST_MAIN(TestFolderBrowser)
