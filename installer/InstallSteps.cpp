@@ -1,14 +1,16 @@
 #include "installer/InstallSteps.h"
 
 #include "platform/FileCopy.h"
+#include "platform/KnownFolders.h"
 #include "platform/MessageBox.h"
 #include "platform/Registry.h"
 #include "platform/ShellOpen.h"
 #include "platform/Shortcut.h"
-#include "platform/KnownFolders.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <array>
 
 namespace installer {
 
@@ -104,8 +106,9 @@ void makeEntryFolder(const QString& destination, const QString& fileName)
 
 } // namespace
 
-void SetupProgress::finish(const QString& text, const QString& caption)
+void SetupProgress::finish(const QString& text, const QString& caption, int exitCode)
 {
+    (void)exitCode;
     inform(progressWindow(), text, caption, platform::MsgIcon::Information, true);
 }
 
@@ -212,7 +215,7 @@ bool RegisterUninstall(const Installer& installer, const QString& uninstallerFil
                                              installer.InstallFolder));
 }
 
-void RunInstallation(Installer& installer, const QString& sourceField, const QString& installField,
+bool RunInstallation(Installer& installer, const QString& sourceField, const QString& installField,
                      SetupProgress& progress)
 {
     const setupkit::InstallLog& log = installer.log;
@@ -223,33 +226,37 @@ void RunInstallation(Installer& installer, const QString& sourceField, const QSt
     QDir().mkdir(installer.InstallFolder.chopped(1));
     progress.showProgressWindow();
 
+    // Entries whose file is in place; the others get no menu entry, are
+    // not opened and are not registered.
+    std::array<bool, setupkit::MaxEntries> copied{};
+    bool allCopied = true;
     for (int i = 1; i <= log.EntryCount; ++i) {
         const setupkit::InstallEntry& entry = log.entry(i);
         const QString fileName = setupkit::logPath(entry.FileName);
         const QString source = installer.SourceFolder + fileName;
-        if (isTag(entry.Tag, "DEINST!") && !installer.PerUserInstall) {
-            // The shared setup folder may not exist yet on this system.
+        const bool machineUninstaller = isTag(entry.Tag, "DEINST!") && !installer.PerUserInstall;
+        // The shared setup folder may not exist yet on this system.
+        if (machineUninstaller)
             QDir().mkpath(installer.WindowsFolder);
-            const QString destination = installer.WindowsFolder + fileName;
-            makeEntryFolder(destination, fileName);
-            CopyOneFile(source, destination, progress);
-            if (!RegisterUninstall(installer, fileName))
-                inform(progress.progressWindow(),
-                       QStringLiteral("La désinstallation de ") +
-                           setupkit::fromWindows1252(log.FolderName) +
-                           QStringLiteral(" ne peut pas être enregistrée!"),
-                       QString(), platform::MsgIcon::Warning, true);
-        } else {
-            const QString destination = installer.InstallFolder + fileName;
-            makeEntryFolder(destination, fileName);
-            CopyOneFile(source, destination, progress);
-        }
+        const QString destination =
+            (machineUninstaller ? installer.WindowsFolder : installer.InstallFolder) + fileName;
+        makeEntryFolder(destination, fileName);
+        copied[size_t(i - 1)] = CopyOneFile(source, destination, progress);
+        allCopied = allCopied && copied[size_t(i - 1)];
+        if (machineUninstaller && copied[size_t(i - 1)] && !RegisterUninstall(installer, fileName))
+            inform(progress.progressWindow(),
+                   QStringLiteral("La désinstallation de ") +
+                       setupkit::fromWindows1252(log.FolderName) +
+                       QStringLiteral(" ne peut pas être enregistrée!"),
+                   QString(), platform::MsgIcon::Warning, true);
     }
 
     installer.GroupFolder = makeGroupFolder(log, progress.progressWindow());
     if (!installer.GroupFolder.isEmpty()) {
         for (int i = 1; i <= log.EntryCount; ++i) {
             const setupkit::InstallEntry& entry = log.entry(i);
+            if (!copied[size_t(i - 1)])
+                continue;
             QString name;
             if (isTag(entry.Tag, "DEINST!")) {
                 if (!installer.PerUserInstall)
@@ -272,12 +279,18 @@ void RunInstallation(Installer& installer, const QString& sourceField, const QSt
 
     for (int i = 1; i <= log.EntryCount; ++i) {
         const setupkit::InstallEntry& entry = log.entry(i);
-        if (isTag(entry.Tag, "EXEC!"))
+        if (isTag(entry.Tag, "EXEC!") && copied[size_t(i - 1)])
             platform::shellOpen(installer.InstallFolder + setupkit::logPath(entry.FileName));
     }
 
-    progress.finish(QStringLiteral("L'installation est terminée!"),
-                    QStringLiteral("Installation terminée"));
+    if (allCopied)
+        progress.finish(QStringLiteral("L'installation est terminée!"),
+                        QStringLiteral("Installation terminée"), 0);
+    else
+        progress.finish(
+            QStringLiteral("L'installation est terminée, mais des fichiers n'ont pas été copiés!"),
+            QStringLiteral("Installation terminée"), 1);
+    return allCopied;
 }
 
 } // namespace installer
