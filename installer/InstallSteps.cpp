@@ -131,7 +131,15 @@ BaseFolder DefaultBaseFolder()
 
 QString proposedInstallFolder(const QString& base, const setupkit::InstallLog& log)
 {
-    return platform::withTrailingSlash(base) + setupkit::logPath(log.FolderName);
+    // The field holds what the windows can use; a cut never splits a
+    // character in two.
+    QString folder = platform::withTrailingSlash(base) + setupkit::logPath(log.FolderName);
+    if (folder.size() > setupkit::MaxShownText) {
+        folder.truncate(setupkit::MaxShownText);
+        if (folder.back().isHighSurrogate())
+            folder.chop(1);
+    }
+    return folder;
 }
 
 bool checkFolderFields(const QString& sourceField, const QString& installField, QWidget* owner)

@@ -37,7 +37,7 @@ struct BaseFolder
 BaseFolder DefaultBaseFolder();
 
 // The installation folder proposed in the second field, and the one a
-// folder picked in the browser becomes.
+// folder picked in the browser becomes: at most MaxShownText characters.
 QString proposedInstallFolder(const QString& base, const setupkit::InstallLog& log);
 
 struct Installer

@@ -86,6 +86,10 @@ void TestInstallSteps::proposedFolder()
     // A folder picked in the browser, a root included, gets one separator.
     QCOMPARE(installer::proposedInstallFolder("/", log), QString("/Quorvex/Folivant"));
     QCOMPARE(installer::proposedInstallFolder("/srv/", log), QString("/srv/Quorvex/Folivant"));
+    // Cut to what the field holds.
+    log.FolderName = QByteArray(setupkit::MaxShownText, 'F');
+    QCOMPARE(installer::proposedInstallFolder("/opt/", log),
+             "/opt/" + QString(setupkit::MaxShownText - 5, 'F'));
 }
 
 void TestInstallSteps::folderFieldsAreChecked_data()
