@@ -93,6 +93,15 @@ QByteArray topFolder(QByteArray folder, dev_t device)
     return folder;
 }
 
+// A trash folder of this user's own at the top of a file system: made when
+// missing, and used only when it is a real folder that this user owns.
+bool ownTrash(const QByteArray& path)
+{
+    struct stat info;
+    return makeFolder(path) && ::lstat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == ::getuid() && makeTrashFolder(path);
+}
+
 // The trash at the top of another file system than the home folder's.
 QByteArray topTrash(const QByteArray& top)
 {
@@ -102,18 +111,10 @@ QByteArray topTrash(const QByteArray& top)
     // folder with the sticky bit: anything else may be someone's trap.
     struct stat shared;
     if (::lstat((base + "/.Trash").constData(), &shared) == 0 && S_ISDIR(shared.st_mode) &&
-        (shared.st_mode & S_ISVTX)) {
-        const QByteArray own = base + "/.Trash/" + uid;
-        struct stat info;
-        if (makeFolder(own) && ::lstat(own.constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
-            info.st_uid == ::getuid() && makeTrashFolder(own))
-            return own;
-    }
-    const QByteArray own = base + "/.Trash-" + uid;
-    struct stat info;
-    if (makeFolder(own) && ::lstat(own.constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
-        info.st_uid == ::getuid() && makeTrashFolder(own))
-        return own;
+        (shared.st_mode & S_ISVTX) && ownTrash(base + "/.Trash/" + uid))
+        return base + "/.Trash/" + uid;
+    if (ownTrash(base + "/.Trash-" + uid))
+        return base + "/.Trash-" + uid;
     return QByteArray();
 }
 
