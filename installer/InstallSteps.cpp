@@ -166,12 +166,15 @@ bool checkFolderFields(const QString& sourceField, const QString& installField, 
     return true;
 }
 
-bool CopyOneFile(const QString& source, const QString& destination, SetupProgress& progress)
+bool CopyOneFile(const QString& source, const QString& destination, SetupProgress& progress,
+                 const QString& folder)
 {
     progress.setProgressText(QStringLiteral("Copier ") + source + QStringLiteral("\r vers \r") +
                              destination + QStringLiteral("..."));
     progress.setWaitCursor(true);
-    const bool ok = platform::copyFileBytes(source, destination);
+    platform::CopyOptions options;
+    options.within = folder;
+    const bool ok = platform::copyFileBytes(source, destination, options);
     progress.setWaitCursor(false);
     if (!ok)
         inform(nullptr,
@@ -246,10 +249,11 @@ bool RunInstallation(Installer& installer, const QString& sourceField, const QSt
         // The shared setup folder may not exist yet on this system.
         if (machineUninstaller)
             QDir().mkpath(installer.WindowsFolder);
-        const QString destination =
-            (machineUninstaller ? installer.WindowsFolder : installer.InstallFolder) + fileName;
+        const QString& folder =
+            machineUninstaller ? installer.WindowsFolder : installer.InstallFolder;
+        const QString destination = folder + fileName;
         makeEntryFolder(destination, fileName);
-        copied[size_t(i - 1)] = CopyOneFile(source, destination, progress);
+        copied[size_t(i - 1)] = CopyOneFile(source, destination, progress, folder);
         allCopied = allCopied && copied[size_t(i - 1)];
         if (machineUninstaller && copied[size_t(i - 1)] && !RegisterUninstall(installer, fileName))
             inform(progress.progressWindow(),

@@ -64,8 +64,11 @@ bool RunInstallation(Installer& installer, const QString& sourceField, const QSt
                      SetupProgress& progress);
 
 // Copies one file with its progress text; a failure is shown and reported,
-// and leaves the destination as it was.
-bool CopyOneFile(const QString& source, const QString& destination, SetupProgress& progress);
+// and leaves the destination as it was. `folder`, the installation folder
+// that holds the destination, is where links stop being followed: a folder
+// of an entry's path found there as a link is not gone through.
+bool CopyOneFile(const QString& source, const QString& destination, SetupProgress& progress,
+                 const QString& folder);
 
 // Writes the uninstall key of the product into the machine registry.
 bool RegisterUninstall(const Installer& installer, const QString& uninstallerFileName);

@@ -26,8 +26,12 @@ bool copyEntry(const QString& from, const QString& to, FolderPairs& folders)
     const QFileInfo info(from);
     if (info.isSymLink())
         return platform::copySymbolicLink(from, to);
-    if (!info.isDir())
-        return platform::copyFileBytes(from, to, {false, true});
+    if (!info.isDir()) {
+        platform::CopyOptions asItIs;
+        asItIs.replace = false;
+        asItIs.keepAttributes = true;
+        return platform::copyFileBytes(from, to, asItIs);
+    }
     if (!QDir().mkdir(to))
         return false;
     const QDir source(from);

@@ -17,6 +17,10 @@ struct CopyOptions
     // keeps them; otherwise its permission bits are the source's less the
     // umask and it is dated now.
     bool keepAttributes = false;
+    // When set, a folder that holds the destination: the folders between
+    // it and the destination are taken as they are, never through a
+    // symbolic link that someone who may write there put in their place.
+    QString within;
 };
 
 // Copies the bytes of the regular file `source` to `destination`, as fast as

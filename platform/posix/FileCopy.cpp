@@ -1,6 +1,8 @@
 #include "platform/FileCopy.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -88,14 +90,34 @@ bool copyByBuffer(int in, int out)
     }
 }
 
+// The folder that receives a copy, opened once: every step works inside
+// it, so the folder cannot be swapped while the copy runs. Below `within`
+// every folder is taken as it is, never through a symbolic link.
+int openFolder(const QString& folder, const QString& within)
+{
+    QString start = folder;
+    QString rest;
+    if (!within.isEmpty() && (folder == within || folder.startsWith(within + QLatin1Char('/')))) {
+        start = within;
+        rest = folder.mid(within.size());
+    }
+    int fd = ::open(QFile::encodeName(start).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (const QString& part : rest.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (fd < 0)
+            break;
+        const int next = ::openat(fd, QFile::encodeName(part).constData(),
+                                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        ::close(fd);
+        fd = next;
+    }
+    return fd;
+}
+
 // The bytes go here until they are all there: a hidden name beside the
 // destination, so that the final rename stays within one file system.
 // Created new, never through anything already at that name.
-int createTemporary(const QByteArray& target, mode_t mode, QByteArray& path)
+int createTemporary(int folder, QByteArray name, mode_t mode, QByteArray& temporary)
 {
-    const qsizetype slash = target.lastIndexOf('/');
-    const QByteArray folder = target.left(slash + 1);
-    QByteArray name = target.mid(slash + 1);
     // The dot and the suffix must fit into a name's 255 bytes; the cut
     // never splits a UTF-8 character.
     constexpr qsizetype MaxStem = 255 - 8;
@@ -110,24 +132,27 @@ int createTemporary(const QByteArray& target, mode_t mode, QByteArray& path)
         QByteArray suffix(6, Qt::Uninitialized);
         for (char& c : suffix)
             c = Letters[QRandomGenerator::global()->bounded(int(sizeof Letters - 1))];
-        path = folder + '.' + name + '.' + suffix;
-        const int fd =
-            ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        temporary = '.' + name + '.' + suffix;
+        const int fd = ::openat(folder, temporary.constData(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
     return -1;
 }
 
-// Renames without replacing. Network file systems that know no such rename
-// get a hard link, which fails on a taken name just the same.
-bool renameExclusive(const char* from, const char* to)
+// Renames within `folder`, replacing the name or not. Network file systems
+// that know no exclusive rename get a hard link, which fails on a taken
+// name just the same.
+bool renameIn(int folder, const char* from, const char* to, bool replace)
 {
-    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
+    if (replace)
+        return ::renameat(folder, from, folder, to) == 0;
+    if (::renameat2(folder, from, folder, to, RENAME_NOREPLACE) == 0)
         return true;
-    if (errno != EINVAL || ::link(from, to) != 0)
+    if (errno != EINVAL || ::linkat(folder, from, folder, to, 0) != 0)
         return false;
-    ::unlink(from);
+    ::unlinkat(folder, from, 0);
     return true;
 }
 
@@ -159,9 +184,13 @@ bool copyFileBytes(const QString& source, const QString& destination, const Copy
     struct stat info;
     if (::fstat(in.get(), &info) != 0 || !S_ISREG(info.st_mode))
         return false;
-    const QByteArray target = QFile::encodeName(destination);
+    const QFileInfo target(QDir::cleanPath(destination));
+    const Fd folder(openFolder(target.path(), QDir::cleanPath(options.within)));
+    const QByteArray name = QFile::encodeName(target.fileName());
+    if (folder.get() < 0 || name.isEmpty())
+        return false;
     struct stat existing;
-    if (::lstat(target.constData(), &existing) == 0) {
+    if (::fstatat(folder.get(), name.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
         // Only a file or a link is replaced: a device, a pipe or a folder
         // at that name is nothing a copy may take the place of.
         if (!options.replace || !(S_ISREG(existing.st_mode) || S_ISLNK(existing.st_mode)))
@@ -176,7 +205,7 @@ bool copyFileBytes(const QString& source, const QString& destination, const Copy
     // A new file takes its mode less the umask as it is made; kept
     // attributes are set in full once the bytes are in.
     QByteArray temporary;
-    Fd out(createTemporary(target, options.keepAttributes ? 0600 : mode, temporary));
+    Fd out(createTemporary(folder.get(), name, options.keepAttributes ? 0600 : mode, temporary));
     if (out.get() < 0)
         return false;
     bool ok = copyBytes(in.get(), out.get());
@@ -188,12 +217,9 @@ bool copyFileBytes(const QString& source, const QString& destination, const Copy
         ::futimens(out.get(), times);
     }
     ok = out.close() && ok;
-    if (ok) {
-        ok = options.replace ? ::rename(temporary.constData(), target.constData()) == 0
-                             : renameExclusive(temporary.constData(), target.constData());
-    }
+    ok = ok && renameIn(folder.get(), temporary.constData(), name.constData(), options.replace);
     if (!ok)
-        ::unlink(temporary.constData());
+        ::unlinkat(folder.get(), temporary.constData(), 0);
     return ok;
 }
 

@@ -140,6 +140,8 @@ void TestFileCopy::neverWritesThroughTheDestination_data()
     QTest::newRow("hard link") << "hardlink";
     // Writing into a program that runs fails with "text file busy".
     QTest::newRow("running program") << "running";
+    // A folder of the destination's path replaced by a link to elsewhere.
+    QTest::newRow("linked folder") << "folder";
 }
 
 void TestFileCopy::neverWritesThroughTheDestination()
@@ -156,9 +158,17 @@ void TestFileCopy::neverWritesThroughTheDestination()
     QVERIFY(QFile::setPermissions(source, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                               QFile::ReadOther));
     const QString destination = m_dir.filePath("installed-" + planted);
+    platform::CopyOptions options;
+    options.within = m_dir.path();
 
     QProcess running;
-    if (planted == "symlink") {
+    if (planted == "folder") {
+        QVERIFY(QFile::link(outside.path(), m_dir.filePath("docs")));
+        QVERIFY(!platform::copyFileBytes(source, m_dir.filePath("docs/secret"), options));
+        QCOMPARE(readFile(victim), QByteArray("not yours\n"));
+        QCOMPARE(QDir(outside.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"secret"});
+        return;
+    } else if (planted == "symlink") {
         QVERIFY(QFile::link(victim, destination));
     } else if (planted == "hardlink") {
         QVERIFY(::link(QFile::encodeName(victim).constData(),
@@ -168,7 +178,7 @@ void TestFileCopy::neverWritesThroughTheDestination()
         running.start(destination, {"60"});
         QVERIFY(running.waitForStarted());
     }
-    const bool copied = platform::copyFileBytes(source, destination);
+    const bool copied = platform::copyFileBytes(source, destination, options);
     if (running.state() != QProcess::NotRunning) {
         running.kill();
         running.waitForFinished();
