@@ -1,7 +1,7 @@
 #pragma once
-// The desktop's trash, laid out as the freedesktop.org trash specification
-// says, so that the desktop's own trash view lists and restores what we put
-// there.
+// The desktop's trash in the freedesktop.org layout (files/ and info/ with
+// a .trashinfo per entry), so that the desktop's own trash view lists and
+// restores what we put there.
 
 #include <QString>
 

@@ -25,8 +25,8 @@ struct TrashFolder
     QByteArray relativeTo;
 };
 
-// One folder level, made for the owner alone when missing, as both the
-// trash and the base-directory specifications ask.
+// One folder level, made for the owner alone when missing, as desktops
+// make their data and trash folders.
 bool makeFolder(const QByteArray& path)
 {
     struct stat info;
