@@ -59,6 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     check(log.EntryCount <= MaxEntries);
     check(fromWindows1252(log.ProductName).size() == log.ProductName.size());
+    check(log.ProductName.size() <= MaxShownText && log.FolderName.size() <= MaxShownText);
+    check(log.GroupName.size() <= MaxPathText && log.ExtraFileName.size() <= MaxPathText);
     check(!climbsOut(logPath(log.FolderName)) && !climbsOut(logPath(log.GroupName)));
     check(isSafeRelativePath(log.ExtraFileName));
     for (int i = 1; i <= log.EntryCount; ++i) {

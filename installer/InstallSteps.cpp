@@ -1,14 +1,16 @@
 #include "installer/InstallSteps.h"
 
 #include "platform/FileCopy.h"
+#include "platform/KnownFolders.h"
 #include "platform/MessageBox.h"
 #include "platform/Registry.h"
 #include "platform/ShellOpen.h"
 #include "platform/Shortcut.h"
-#include "platform/KnownFolders.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <array>
 
 namespace installer {
 
@@ -104,8 +106,9 @@ void makeEntryFolder(const QString& destination, const QString& fileName)
 
 } // namespace
 
-void SetupProgress::finish(const QString& text, const QString& caption)
+void SetupProgress::finish(const QString& text, const QString& caption, int exitCode)
 {
+    (void)exitCode;
     inform(progressWindow(), text, caption, platform::MsgIcon::Information, true);
 }
 
@@ -128,7 +131,15 @@ BaseFolder DefaultBaseFolder()
 
 QString proposedInstallFolder(const QString& base, const setupkit::InstallLog& log)
 {
-    return platform::withTrailingSlash(base) + setupkit::logPath(log.FolderName);
+    // The field holds what the windows can use; a cut never splits a
+    // character in two.
+    QString folder = platform::withTrailingSlash(base) + setupkit::logPath(log.FolderName);
+    if (folder.size() > setupkit::MaxShownText) {
+        folder.truncate(setupkit::MaxShownText);
+        if (folder.back().isHighSurrogate())
+            folder.chop(1);
+    }
+    return folder;
 }
 
 bool checkFolderFields(const QString& sourceField, const QString& installField, QWidget* owner)
@@ -155,12 +166,15 @@ bool checkFolderFields(const QString& sourceField, const QString& installField, 
     return true;
 }
 
-bool CopyOneFile(const QString& source, const QString& destination, SetupProgress& progress)
+bool CopyOneFile(const QString& source, const QString& destination, SetupProgress& progress,
+                 const QString& folder)
 {
     progress.setProgressText(QStringLiteral("Copier ") + source + QStringLiteral("\r vers \r") +
                              destination + QStringLiteral("..."));
     progress.setWaitCursor(true);
-    const bool ok = platform::copyFileBytes(source, destination);
+    platform::CopyOptions options;
+    options.within = folder;
+    const bool ok = platform::copyFileBytes(source, destination, options);
     progress.setWaitCursor(false);
     if (!ok)
         inform(nullptr,
@@ -212,7 +226,7 @@ bool RegisterUninstall(const Installer& installer, const QString& uninstallerFil
                                              installer.InstallFolder));
 }
 
-void RunInstallation(Installer& installer, const QString& sourceField, const QString& installField,
+bool RunInstallation(Installer& installer, const QString& sourceField, const QString& installField,
                      SetupProgress& progress)
 {
     const setupkit::InstallLog& log = installer.log;
@@ -223,33 +237,38 @@ void RunInstallation(Installer& installer, const QString& sourceField, const QSt
     QDir().mkdir(installer.InstallFolder.chopped(1));
     progress.showProgressWindow();
 
+    // Entries whose file is in place; the others get no menu entry, are
+    // not opened and are not registered.
+    std::array<bool, setupkit::MaxEntries> copied{};
+    bool allCopied = true;
     for (int i = 1; i <= log.EntryCount; ++i) {
         const setupkit::InstallEntry& entry = log.entry(i);
         const QString fileName = setupkit::logPath(entry.FileName);
         const QString source = installer.SourceFolder + fileName;
-        if (isTag(entry.Tag, "DEINST!") && !installer.PerUserInstall) {
-            // The shared setup folder may not exist yet on this system.
+        const bool machineUninstaller = isTag(entry.Tag, "DEINST!") && !installer.PerUserInstall;
+        // The shared setup folder may not exist yet on this system.
+        if (machineUninstaller)
             QDir().mkpath(installer.WindowsFolder);
-            const QString destination = installer.WindowsFolder + fileName;
-            makeEntryFolder(destination, fileName);
-            CopyOneFile(source, destination, progress);
-            if (!RegisterUninstall(installer, fileName))
-                inform(progress.progressWindow(),
-                       QStringLiteral("La désinstallation de ") +
-                           setupkit::fromWindows1252(log.FolderName) +
-                           QStringLiteral(" ne peut pas être enregistrée!"),
-                       QString(), platform::MsgIcon::Warning, true);
-        } else {
-            const QString destination = installer.InstallFolder + fileName;
-            makeEntryFolder(destination, fileName);
-            CopyOneFile(source, destination, progress);
-        }
+        const QString& folder =
+            machineUninstaller ? installer.WindowsFolder : installer.InstallFolder;
+        const QString destination = folder + fileName;
+        makeEntryFolder(destination, fileName);
+        copied[size_t(i - 1)] = CopyOneFile(source, destination, progress, folder);
+        allCopied = allCopied && copied[size_t(i - 1)];
+        if (machineUninstaller && copied[size_t(i - 1)] && !RegisterUninstall(installer, fileName))
+            inform(progress.progressWindow(),
+                   QStringLiteral("La désinstallation de ") +
+                       setupkit::fromWindows1252(log.FolderName) +
+                       QStringLiteral(" ne peut pas être enregistrée!"),
+                   QString(), platform::MsgIcon::Warning, true);
     }
 
     installer.GroupFolder = makeGroupFolder(log, progress.progressWindow());
     if (!installer.GroupFolder.isEmpty()) {
         for (int i = 1; i <= log.EntryCount; ++i) {
             const setupkit::InstallEntry& entry = log.entry(i);
+            if (!copied[size_t(i - 1)])
+                continue;
             QString name;
             if (isTag(entry.Tag, "DEINST!")) {
                 if (!installer.PerUserInstall)
@@ -272,12 +291,18 @@ void RunInstallation(Installer& installer, const QString& sourceField, const QSt
 
     for (int i = 1; i <= log.EntryCount; ++i) {
         const setupkit::InstallEntry& entry = log.entry(i);
-        if (isTag(entry.Tag, "EXEC!"))
+        if (isTag(entry.Tag, "EXEC!") && copied[size_t(i - 1)])
             platform::shellOpen(installer.InstallFolder + setupkit::logPath(entry.FileName));
     }
 
-    progress.finish(QStringLiteral("L'installation est terminée!"),
-                    QStringLiteral("Installation terminée"));
+    if (allCopied)
+        progress.finish(QStringLiteral("L'installation est terminée!"),
+                        QStringLiteral("Installation terminée"), 0);
+    else
+        progress.finish(
+            QStringLiteral("L'installation est terminée, mais des fichiers n'ont pas été copiés!"),
+            QStringLiteral("Installation terminée"), 1);
+    return allCopied;
 }
 
 } // namespace installer

@@ -23,8 +23,8 @@ public:
     virtual void setWaitCursor(bool wait) { (void)wait; }
     // Owner of the boxes shown during and after the work.
     virtual QWidget* progressWindow() const { return nullptr; }
-    // The final message; the window then ends the program.
-    virtual void finish(const QString& text, const QString& caption);
+    // The final message; the window then ends the program with `exitCode`.
+    virtual void finish(const QString& text, const QString& caption, int exitCode);
 };
 
 struct BaseFolder
@@ -37,7 +37,7 @@ struct BaseFolder
 BaseFolder DefaultBaseFolder();
 
 // The installation folder proposed in the second field, and the one a
-// folder picked in the browser becomes.
+// folder picked in the browser becomes: at most MaxShownText characters.
 QString proposedInstallFolder(const QString& base, const setupkit::InstallLog& log);
 
 struct Installer
@@ -56,12 +56,19 @@ struct Installer
 bool checkFolderFields(const QString& sourceField, const QString& installField, QWidget* owner);
 
 // The whole installation, in order: copy pass, menu folder, shortcut pass,
-// run pass, final message.
-void RunInstallation(Installer& installer, const QString& sourceField, const QString& installField,
+// run pass, final message. A file that could not be copied gets no menu
+// entry and is not opened, an uninstaller that could not be copied is not
+// registered, and the final message and exit code say that the
+// installation is incomplete. Returns false then.
+bool RunInstallation(Installer& installer, const QString& sourceField, const QString& installField,
                      SetupProgress& progress);
 
-// Copies one file with its progress text; a failure is shown and reported.
-bool CopyOneFile(const QString& source, const QString& destination, SetupProgress& progress);
+// Copies one file with its progress text; a failure is shown and reported,
+// and leaves the destination as it was. `folder`, the installation folder
+// that holds the destination, is where links stop being followed: a folder
+// of an entry's path found there as a link is not gone through.
+bool CopyOneFile(const QString& source, const QString& destination, SetupProgress& progress,
+                 const QString& folder);
 
 // Writes the uninstall key of the product into the machine registry.
 bool RegisterUninstall(const Installer& installer, const QString& uninstallerFileName);

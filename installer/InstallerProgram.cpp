@@ -26,9 +26,9 @@ public:
             QGuiApplication::restoreOverrideCursor();
     }
     QWidget* progressWindow() const override { return setupkit::handles().progressWindow; }
-    void finish(const QString& text, const QString& caption) override
+    void finish(const QString& text, const QString& caption, int exitCode) override
     {
-        setupkit::FinishSetup(text, caption);
+        setupkit::FinishSetup(text, caption, exitCode);
     }
 };
 

@@ -1,5 +1,8 @@
 #include "FileActions.h"
 
+#include "platform/FileCopy.h"
+#include "platform/Trash.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -12,24 +15,48 @@ namespace fileactions {
 namespace {
 const char* const CutMarkerFormat = "x-special/gnome-copied-files";
 
-bool copyRecursively(const QString& from, const QString& to)
+using FolderPairs = QList<QPair<QString, QString>>;
+
+// Copies an entry to the free name `to` as it is: a link as a link with the
+// same text, a file with its mode and times. Folders are listed in
+// `folders`, deepest first, to get their own mode and times once all is in
+// place. On failure nothing of this entry's copy is left.
+bool copyEntry(const QString& from, const QString& to, FolderPairs& folders)
 {
     const QFileInfo info(from);
-    if (info.isDir() && !info.isSymLink()) {
-        if (!QDir().mkdir(to))
-            return false;
-        const QDir source(from);
-        const auto entries = source.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot |
-                                                  QDir::Hidden | QDir::System);
-        for (const QFileInfo& entry : entries) {
-            if (!copyRecursively(entry.filePath(), to + QLatin1Char('/') + entry.fileName()))
-                return false;
-        }
-        return true;
-    }
     if (info.isSymLink())
-        return QFile::link(info.symLinkTarget(), to);
-    return QFile::copy(from, to);
+        return platform::copySymbolicLink(from, to);
+    if (!info.isDir()) {
+        platform::CopyOptions asItIs;
+        asItIs.replace = false;
+        asItIs.keepAttributes = true;
+        return platform::copyFileBytes(from, to, asItIs);
+    }
+    if (!QDir().mkdir(to))
+        return false;
+    const QDir source(from);
+    const auto entries =
+        source.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    for (const QFileInfo& entry : entries) {
+        if (!copyEntry(entry.filePath(), to + QLatin1Char('/') + entry.fileName(), folders)) {
+            QDir(to).removeRecursively();
+            return false;
+        }
+    }
+    folders.append({from, to});
+    return true;
+}
+
+bool copyWhole(const QString& from, const QString& to)
+{
+    FolderPairs folders;
+    if (!copyEntry(from, to, folders))
+        return false;
+    // A folder's mode may forbid adding to it, and every entry added
+    // changes its time: both are set last.
+    for (const auto& [source, copy] : folders)
+        platform::copyFolderAttributes(source, copy);
+    return true;
 }
 
 // Where links lead, not how the path spells it: a folder reached through
@@ -116,20 +143,17 @@ QStringList paste(const Clip& clip, const QString& folder)
             continue;
         const QString target = QDir(folder).filePath(freeName(folder, info.fileName()));
         bool ok;
-        if (clip.cut && QFile::rename(path, target)) {
+        if (clip.cut && platform::moveEntry(path, target)) {
             ok = true;
-        } else if (!copyRecursively(path, target)) {
-            // Leave no half copy behind; the source is still whole.
-            if (QFileInfo(target).isDir() && !QFileInfo(target).isSymLink())
-                QDir(target).removeRecursively();
-            else
-                QFile::remove(target);
+        } else if (!copyWhole(path, target)) {
+            // The copy cleaned up after itself; the source is still whole.
             ok = false;
         } else if (clip.cut) {
-            // Another file system: the copy is whole, now drop the source.
-            // Should that fail, both stay: nothing is lost.
-            ok = info.isDir() && !info.isSymLink() ? QDir(path).removeRecursively()
-                                                   : QFile::remove(path);
+            // Another file system: the copy is whole and on its disk, now
+            // drop the source. Should either fail, both stay: nothing is lost.
+            ok = platform::flushFileSystem(folder) &&
+                 (info.isDir() && !info.isSymLink() ? QDir(path).removeRecursively()
+                                                    : QFile::remove(path));
         } else {
             ok = true;
         }
@@ -139,14 +163,22 @@ QStringList paste(const Clip& clip, const QString& folder)
     return failed;
 }
 
-QStringList moveToTrash(const QStringList& paths)
+TrashOutcome moveToTrash(const QStringList& paths)
 {
-    QStringList failed;
+    TrashOutcome outcome;
     for (const QString& path : paths) {
-        if (!QFile::moveToTrash(path))
-            failed.append(path);
+        switch (platform::moveToTrash(path)) {
+        case platform::TrashResult::Moved:
+            break;
+        case platform::TrashResult::NoTrash:
+            outcome.noTrash.append(path);
+            break;
+        case platform::TrashResult::Failed:
+            outcome.failed.append(path);
+            break;
+        }
     }
-    return failed;
+    return outcome;
 }
 
 } // namespace fileactions

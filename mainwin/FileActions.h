@@ -26,11 +26,20 @@ Clip readClipData(const QMimeData* data);
 QString freeName(const QString& folder, const QString& fileName);
 
 // Copies or moves every path into `folder`; a name already taken there gets
-// a free one instead, so nothing is overwritten. A folder is never put into
+// a free one instead, so nothing is overwritten. What arrives is what left:
+// links with the same text, files and folders with their modes and times.
+// A file appears under its name only once it is whole, and a move drops
+// its source only once the copy is on disk. A folder is never put into
 // itself or below itself. Returns the paths that could not be handled.
 QStringList paste(const Clip& clip, const QString& folder);
 
-// Moves every path to the trash; returns those that could not be moved.
-QStringList moveToTrash(const QStringList& paths);
+struct TrashOutcome
+{
+    QStringList noTrash; // no trash could take them; they stay where they are
+    QStringList failed;  // the trash was there but they could not be moved
+};
+
+// Moves every path to the desktop's trash and tells which stayed.
+TrashOutcome moveToTrash(const QStringList& paths);
 
 } // namespace fileactions

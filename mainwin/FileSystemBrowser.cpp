@@ -145,11 +145,17 @@ void ShellListView::trashSelection()
                               .arg(paths.size());
     if (platform::showMessage(question) != platform::MsgAnswer::Yes)
         return;
-    const QStringList failed = fileactions::moveToTrash(paths);
-    if (!failed.isEmpty()) {
+    const fileactions::TrashOutcome outcome = fileactions::moveToTrash(paths);
+    if (!outcome.noTrash.isEmpty()) {
+        showError(this,
+                  QStringLiteral("Aucune corbeille ne peut recevoir %1 : l'élément reste à sa "
+                                 "place.")
+                      .arg(quoted(QFileInfo(outcome.noTrash.first()).fileName())),
+                  platform::MsgIcon::Warning);
+    } else if (!outcome.failed.isEmpty()) {
         showError(this,
                   QStringLiteral("Impossible de placer %1 dans la corbeille.")
-                      .arg(quoted(QFileInfo(failed.first()).fileName())),
+                      .arg(quoted(QFileInfo(outcome.failed.first()).fileName())),
                   platform::MsgIcon::Warning);
     }
 }
@@ -240,6 +246,12 @@ FileSystemBrowser::FileSystemBrowser(QWidget* parent)
       m_listModel(new ShellFileModel(parent)), m_tree(new QTreeView(parent)),
       m_list(new ShellListView(parent)), m_scrollDeadline(new QTimer(this))
 {
+    // The model learns of new and removed entries from their folder, but of
+    // a file that grows or is rewritten only when it watches the file too;
+    // otherwise a file copied in keeps the size it had when it appeared.
+    // Qt reads the switch once, when the first model looks at a file.
+    if (!qEnvironmentVariableIsSet("QT_FILESYSTEMMODEL_WATCH_FILES"))
+        qputenv("QT_FILESYSTEMMODEL_WATCH_FILES", "1");
     // Hidden folders stay reachable in the tree: the program's own folder
     // may lie below one.
     m_treeModel->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot | QDir::Hidden);

@@ -30,18 +30,14 @@ class LineReader
 public:
     explicit LineReader(QIODevice& in) : m_in(in) {}
 
-    // The next line, read whole; only its first `keep` bytes are kept when
-    // `keep` is not negative.
-    QByteArray readLine(qsizetype keep = -1)
+    // Reads the next line whole and hands it to `piece(data, size)` in the
+    // pieces in which it was read, so that no line has to fit in memory.
+    template <typename Piece> void readLineInPieces(Piece&& piece)
     {
-        QByteArray line;
         while (fill()) {
             const qsizetype cr = m_buffer.indexOf(CR, m_pos);
             const qsizetype stop = cr < 0 ? m_buffer.size() : cr;
-            qsizetype take = stop - m_pos;
-            if (keep >= 0)
-                take = qMin(take, qMax<qsizetype>(0, keep - line.size()));
-            line.append(m_buffer.constData() + m_pos, take);
+            piece(m_buffer.constData() + m_pos, stop - m_pos);
             m_pos = stop;
             if (cr >= 0) {
                 ++m_pos;
@@ -50,6 +46,15 @@ public:
                 break;
             }
         }
+    }
+
+    // The first `keep` bytes of the next line; the rest is read and dropped.
+    QByteArray readLine(qsizetype keep)
+    {
+        QByteArray line;
+        readLineInPieces([&line, keep](const char* data, qsizetype size) {
+            line.append(data, qMin(size, keep - line.size()));
+        });
         return line;
     }
 
@@ -103,48 +108,91 @@ int hexDigit(char c)
 // Integer syntax of the count line: leading blanks, an optional sign, then
 // decimal digits, or hexadecimal ones after "$", "x" or "0x". Nothing may
 // follow the digits. A decimal value must fit 32 signed bits and a
-// hexadecimal one 32 bits; larger ones are an overflow.
-bool parseCount(const QByteArray& line, qint64& value)
+// hexadecimal one 32 bits; larger ones are an overflow. The line is taken
+// piece by piece, so a million leading blanks cost nothing.
+class CountParser
 {
-    qsizetype i = 0;
-    const qsizetype n = line.size();
-    while (i < n && line[i] == ' ')
-        ++i;
-    bool negative = false;
-    if (i < n && (line[i] == '+' || line[i] == '-')) {
-        negative = line[i] == '-';
-        ++i;
+public:
+    void operator()(const char* data, qsizetype size)
+    {
+        for (qsizetype i = 0; i < size && m_state != State::Bad; ++i)
+            step(data[i]);
     }
-    bool hex = false;
-    if (i < n && line[i] == '$') {
-        hex = true;
-        ++i;
-    } else if (i < n && (line[i] == 'x' || line[i] == 'X')) {
-        hex = true;
-        ++i;
-    } else if (i + 1 < n && line[i] == '0' && (line[i + 1] == 'x' || line[i + 1] == 'X')) {
-        hex = true;
-        i += 2;
-    }
-    if (i >= n)
-        return false; // no digits at all
 
-    const qint64 limit = hex ? qint64(std::numeric_limits<quint32>::max())
-                             : qint64(std::numeric_limits<qint32>::max()) + (negative ? 1 : 0);
-    qint64 magnitude = 0;
-    for (; i < n; ++i) {
-        const int digit = hex                                  ? hexDigit(line[i])
-                          : (line[i] >= '0' && line[i] <= '9') ? line[i] - '0'
-                                                               : -1;
-        if (digit < 0)
-            return false;
-        magnitude = magnitude * (hex ? 16 : 10) + digit;
-        if (magnitude > limit)
-            return false;
+    bool value(qint64& value) const
+    {
+        const bool complete = m_state == State::LeadingZero ||
+                              ((m_state == State::Decimal || m_state == State::Hex) && m_digits);
+        if (complete)
+            value = m_negative ? -m_magnitude : m_magnitude;
+        return complete;
     }
-    value = negative ? -magnitude : magnitude;
-    return true;
-}
+
+private:
+    enum class State { Blanks, AfterSign, LeadingZero, Decimal, Hex, Bad };
+
+    void step(char c)
+    {
+        switch (m_state) {
+        case State::Blanks:
+            if (c == ' ')
+                return;
+            if (c == '+' || c == '-') {
+                m_negative = c == '-';
+                m_state = State::AfterSign;
+                return;
+            }
+            [[fallthrough]];
+        case State::AfterSign:
+            if (c == '$' || c == 'x' || c == 'X') {
+                m_state = State::Hex;
+            } else if (c == '0') {
+                // Zero so far, or the start of "0x".
+                m_state = State::LeadingZero;
+            } else {
+                m_state = State::Decimal;
+                digit(c);
+            }
+            return;
+        case State::LeadingZero:
+            if (c == 'x' || c == 'X') {
+                m_state = State::Hex;
+                return;
+            }
+            m_state = State::Decimal;
+            digit(c);
+            return;
+        case State::Decimal:
+        case State::Hex:
+            digit(c);
+            return;
+        case State::Bad:
+            return;
+        }
+    }
+
+    void digit(char c)
+    {
+        const bool hex = m_state == State::Hex;
+        const int value = hex ? hexDigit(c) : (c >= '0' && c <= '9') ? c - '0' : -1;
+        const qint64 limit =
+            hex ? qint64(std::numeric_limits<quint32>::max())
+                : qint64(std::numeric_limits<qint32>::max()) + (m_negative ? 1 : 0);
+        if (value < 0) {
+            m_state = State::Bad;
+            return;
+        }
+        m_magnitude = m_magnitude * (hex ? 16 : 10) + value;
+        ++m_digits;
+        if (m_magnitude > limit)
+            m_state = State::Bad;
+    }
+
+    State m_state = State::Blanks;
+    bool m_negative = false;
+    qint64 m_magnitude = 0;
+    int m_digits = 0;
+};
 
 bool startsWithProgramFolder(const QByteArray& line)
 {
@@ -242,15 +290,16 @@ bool parse(QIODevice& device, InstallLog& log)
     if (in.readLine(guard.size() + 1) != guard)
         return false;
 
-    log.ProductName = in.readLine();
+    log.ProductName = in.readLine(MaxShownText);
 
-    QByteArray folder = in.readLine();
+    QByteArray folder = in.readLine(ProgramFolderPrefixLength + MaxShownText);
     if (startsWithProgramFolder(folder))
         folder.remove(0, ProgramFolderPrefixLength);
+    folder.truncate(MaxShownText);
     log.FolderName = folder;
 
-    log.GroupName = in.readLine();
-    log.ExtraFileName = in.readLine();
+    log.GroupName = in.readLine(MaxPathText);
+    log.ExtraFileName = in.readLine(MaxPathText);
 
     // FolderName may name another drive ("D:\Programme\..."), which only
     // makes an odd proposal; but it also names the uninstall key that is
@@ -262,8 +311,10 @@ bool parse(QIODevice& device, InstallLog& log)
     if (!isSafeRelativePath(log.ExtraFileName))
         return false;
 
+    CountParser countLine;
+    in.readLineInPieces(countLine);
     qint64 count = 0;
-    if (!parseCount(in.readLine(), count))
+    if (!countLine.value(count))
         return false;
     // The table holds MaxEntries entries; anything else is not a log we wrote.
     if (count < 0 || count > MaxEntries)

@@ -667,7 +667,7 @@ void SetProgressText(const QString& text)
         label->repaint();
 }
 
-void FinishSetup(const QString& text, const QString& caption)
+void FinishSetup(const QString& text, const QString& caption, int exitCode)
 {
     SetupHandles& h = handles();
     platform::MessageRequest request;
@@ -678,10 +678,12 @@ void FinishSetup(const QString& text, const QString& caption)
     request.buttons = platform::MsgButtons::Ok;
     request.taskModal = true;
     platform::showMessage(request);
+    // The first exit code posted counts: this one, not the 0 that the
+    // window's destruction posts.
+    PostQuitMessage(exitCode);
     if (h.progressWindow)
         h.progressWindow->destroyWindow();
     UnregisterSetupClass(ProgressClassName);
-    PostQuitMessage(0);
 }
 
 void ReleaseSetupWindows()

@@ -236,8 +236,8 @@ void ShowProgressWindow();
 void SetProgressText(const QString& text);
 // Step 7: the final box (`text`, `caption`, information icon, task-modal)
 // owned by the progress window, then the progress window is destroyed, its
-// class unregistered and the quit message posted with exit code 0.
-void FinishSetup(const QString& text, const QString& caption);
+// class unregistered and the quit message posted with `exitCode`.
+void FinishSetup(const QString& text, const QString& caption, int exitCode = 0);
 
 // Deletes both windows, unregisters both classes and forgets handles and
 // drawing objects (start-up step 8). Also lets a test start afresh.

@@ -1,8 +1,12 @@
 #include "platform/FileCopy.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -29,12 +33,6 @@ public:
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return m_fd; }
-    void reset(int fd)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
     bool close()
     {
         const int fd = m_fd;
@@ -92,61 +90,199 @@ bool copyByBuffer(int in, int out)
     }
 }
 
+// The folder that receives a copy, opened once: every step works inside
+// it, so the folder cannot be swapped while the copy runs. Below `within`
+// every folder is taken as it is, never through a symbolic link.
+int openFolder(const QString& folder, const QString& within)
+{
+    QString start = folder;
+    QString rest;
+    if (!within.isEmpty() && (folder == within || folder.startsWith(within + QLatin1Char('/')))) {
+        start = within;
+        rest = folder.mid(within.size());
+    }
+    int fd = ::open(QFile::encodeName(start).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (const QString& part : rest.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (fd < 0)
+            break;
+        const int next = ::openat(fd, QFile::encodeName(part).constData(),
+                                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        ::close(fd);
+        fd = next;
+    }
+    return fd;
+}
+
+// The bytes go here until they are all there: a hidden name beside the
+// destination, so that the final rename stays within one file system.
+// Created new, never through anything already at that name.
+int createTemporary(int folder, QByteArray name, mode_t mode, QByteArray& temporary)
+{
+    // The dot and the suffix must fit into a name's 255 bytes; the cut
+    // never splits a UTF-8 character.
+    constexpr qsizetype MaxStem = 255 - 8;
+    if (name.size() > MaxStem) {
+        qsizetype cut = MaxStem;
+        while (cut > 0 && (uchar(name[cut]) & 0xC0) == 0x80)
+            --cut;
+        name.truncate(cut);
+    }
+    static const char Letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        QByteArray suffix(6, Qt::Uninitialized);
+        for (char& c : suffix)
+            c = Letters[QRandomGenerator::global()->bounded(int(sizeof Letters - 1))];
+        temporary = '.' + name + '.' + suffix;
+        const int fd = ::openat(folder, temporary.constData(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+// Renames within `folder`, replacing the name or not. Network file systems
+// that know no exclusive rename get a hard link, which fails on a taken
+// name just the same.
+bool renameIn(int folder, const char* from, const char* to, bool replace)
+{
+    if (replace)
+        return ::renameat(folder, from, folder, to) == 0;
+    if (::renameat2(folder, from, folder, to, RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL || ::linkat(folder, from, folder, to, 0) != 0)
+        return false;
+    ::unlinkat(folder, from, 0);
+    return true;
+}
+
+bool copyBytes(int in, int out)
+{
+    // Shared extents where the file system has them, as cp does.
+    if (::ioctl(out, FICLONE, in) == 0)
+        return true;
+    switch (copyInKernel(in, out)) {
+    case Outcome::Done:
+        return true;
+    case Outcome::Failed:
+        return false;
+    case Outcome::Unsupported:
+        break;
+    }
+    return copyByBuffer(in, out);
+}
+
 } // namespace
 
-bool copyFileBytes(const QString& source, const QString& destination)
+bool copyFileBytes(const QString& source, const QString& destination, const CopyOptions& options)
 {
-    Fd in(::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC));
+    // Not blocking: a pipe under the source's name must not stall the copy
+    // before it is refused.
+    Fd in(::open(QFile::encodeName(source).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (in.get() < 0)
         return false;
     struct stat info;
-    if (::fstat(in.get(), &info) != 0 || S_ISDIR(info.st_mode))
+    if (::fstat(in.get(), &info) != 0 || !S_ISREG(info.st_mode))
         return false;
-    const mode_t mode = info.st_mode & 0777;
-    const QByteArray target = QFile::encodeName(destination);
-    // Installing into the distribution folder itself names each file twice:
-    // truncating the destination would empty the source. Its bytes are
-    // already in place.
+    const QFileInfo target(QDir::cleanPath(destination));
+    const Fd folder(openFolder(target.path(), QDir::cleanPath(options.within)));
+    const QByteArray name = QFile::encodeName(target.fileName());
+    if (folder.get() < 0 || name.isEmpty())
+        return false;
     struct stat existing;
-    if (::stat(target.constData(), &existing) == 0 && existing.st_dev == info.st_dev &&
-        existing.st_ino == info.st_ino)
-        return true;
-    // A new file takes the source's mode (less the umask) as it is made; a
-    // replaced one keeps its old mode through O_TRUNC and is given the new.
-    bool replaced = false;
-    Fd out(::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
-    if (out.get() < 0 && errno == EEXIST) {
-        replaced = true;
-        out.reset(::open(target.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode));
+    if (::fstatat(folder.get(), name.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+        // Only a file or a link is replaced: a device, a pipe or a folder
+        // at that name is nothing a copy may take the place of.
+        if (!options.replace || !(S_ISREG(existing.st_mode) || S_ISLNK(existing.st_mode)))
+            return false;
+        // Installing into the distribution folder itself names each file
+        // twice: its bytes are already in place.
+        if (existing.st_dev == info.st_dev && existing.st_ino == info.st_ino)
+            return true;
     }
+
+    const mode_t mode = info.st_mode & 0777;
+    // A new file takes its mode less the umask as it is made; kept
+    // attributes are set in full once the bytes are in.
+    QByteArray temporary;
+    Fd out(createTemporary(folder.get(), name, options.keepAttributes ? 0600 : mode, temporary));
     if (out.get() < 0)
         return false;
+    bool ok = copyBytes(in.get(), out.get());
+    if (ok && options.keepAttributes) {
+        // Attributes the file system cannot hold (a FAT stick) are no reason
+        // to lose the copy.
+        ::fchmod(out.get(), mode);
+        const struct timespec times[2] = {info.st_atim, info.st_mtim};
+        ::futimens(out.get(), times);
+    }
+    ok = out.close() && ok;
+    ok = ok && renameIn(folder.get(), temporary.constData(), name.constData(), options.replace);
+    if (!ok)
+        ::unlinkat(folder.get(), temporary.constData(), 0);
+    return ok;
+}
 
-    bool ok = true;
-    struct stat outInfo;
-    if (::fstat(out.get(), &outInfo) == 0 && S_ISREG(outInfo.st_mode)) {
-        if (replaced) {
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
-            ::fchmod(out.get(), mode & ~mask);
+bool copySymbolicLink(const QString& source, const QString& destination)
+{
+    const QByteArray from = QFile::encodeName(source);
+    struct stat info;
+    if (::lstat(from.constData(), &info) != 0 || !S_ISLNK(info.st_mode))
+        return false;
+    // The size a link reports may be short (some file systems say 0): grow
+    // until the text fits with room to spare.
+    QByteArray text(qMax<qsizetype>(info.st_size, 255) + 1, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t n = ::readlink(from.constData(), text.data(), size_t(text.size()));
+        if (n < 0)
+            return false;
+        if (n < text.size()) {
+            text.truncate(n);
+            break;
         }
-        // Shared extents where the file system has them, as cp does.
-        if (S_ISREG(info.st_mode) && ::ioctl(out.get(), FICLONE, in.get()) == 0)
-            return out.close();
+        text.resize(text.size() * 2);
     }
-    switch (copyInKernel(in.get(), out.get())) {
-    case Outcome::Done:
-        break;
-    case Outcome::Failed:
-        ok = false;
-        break;
-    case Outcome::Unsupported:
-        ok = copyByBuffer(in.get(), out.get());
-        break;
+    const QByteArray to = QFile::encodeName(destination);
+    if (::symlink(text.constData(), to.constData()) != 0)
+        return false;
+    const struct timespec times[2] = {info.st_atim, info.st_mtim};
+    ::utimensat(AT_FDCWD, to.constData(), times, AT_SYMLINK_NOFOLLOW);
+    return true;
+}
+
+void copyFolderAttributes(const QString& source, const QString& destination)
+{
+    struct stat info;
+    if (::stat(QFile::encodeName(source).constData(), &info) != 0)
+        return;
+    const QByteArray to = QFile::encodeName(destination);
+    ::chmod(to.constData(), info.st_mode & 0777);
+    const struct timespec times[2] = {info.st_atim, info.st_mtim};
+    ::utimensat(AT_FDCWD, to.constData(), times, 0);
+}
+
+bool moveEntry(const QString& from, const QString& to)
+{
+    const QByteArray a = QFile::encodeName(from);
+    const QByteArray b = QFile::encodeName(to);
+    if (::renameat2(AT_FDCWD, a.constData(), AT_FDCWD, b.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    // A folder cannot be hard-linked: where the file system lacks the
+    // exclusive rename, look first.
+    if (errno != EINVAL)
+        return false;
+    struct stat taken;
+    if (::lstat(b.constData(), &taken) == 0) {
+        errno = EEXIST;
+        return false;
     }
-    const bool outClosed = out.close();
-    const bool inClosed = in.close();
-    return ok && outClosed && inClosed;
+    return ::rename(a.constData(), b.constData()) == 0;
+}
+
+bool flushFileSystem(const QString& folder)
+{
+    const Fd fd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return fd.get() >= 0 && ::syncfs(fd.get()) == 0;
 }
 
 } // namespace platform

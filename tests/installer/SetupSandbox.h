@@ -153,10 +153,16 @@ struct ProgressRecorder : installer::SetupProgress
     void setProgressText(const QString& text) override { texts << text; }
     void setWaitCursor(bool wait) override { events << (wait ? "wait" : "arrow"); }
     QWidget* progressWindow() const override { return owner; }
+    void finish(const QString& text, const QString& caption, int code) override
+    {
+        exitCode = code;
+        installer::SetupProgress::finish(text, caption, code);
+    }
 
     QStringList events;
     QStringList texts;
     QWidget* owner = nullptr;
+    int exitCode = -1;
 };
 
 // A desktop entry's value with the string escapes undone.

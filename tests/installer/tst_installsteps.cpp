@@ -3,15 +3,21 @@
 
 #include "SetupSandbox.h"
 
-#include "platform/Registry.h"
 #include "platform/KnownFolders.h"
+#include "platform/Registry.h"
 
 #include <QFileInfo>
 #include <QWidget>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 using namespace setuptest;
 using testsupport::readFile;
+
+static const QString IncompleteText =
+    "L'installation est terminée, mais des fichiers n'ont pas été copiés!";
 
 class TestInstallSteps : public QObject
 {
@@ -25,6 +31,7 @@ private slots:
     void machineWide();
     void perUser();
     void failedCopiesDoNotStopTheRest();
+    void fullDiskShowsTheFailure();
     void missingParentFailsEveryCopy();
     void zeroEntries();
     void installingOverTheDistribution();
@@ -79,6 +86,10 @@ void TestInstallSteps::proposedFolder()
     // A folder picked in the browser, a root included, gets one separator.
     QCOMPARE(installer::proposedInstallFolder("/", log), QString("/Quorvex/Folivant"));
     QCOMPARE(installer::proposedInstallFolder("/srv/", log), QString("/srv/Quorvex/Folivant"));
+    // Cut to what the field holds.
+    log.FolderName = QByteArray(setupkit::MaxShownText, 'F');
+    QCOMPARE(installer::proposedInstallFolder("/opt/", log),
+             "/opt/" + QString(setupkit::MaxShownText - 5, 'F'));
 }
 
 void TestInstallSteps::folderFieldsAreChecked_data()
@@ -233,13 +244,65 @@ void TestInstallSteps::failedCopiesDoNotStopTheRest()
     QCOMPARE(boxes.texts(),
              (QStringList{copyError(dist + "/gone.txt", target + "/gone.txt"),
                           copyError(dist + "/deep/er/file.txt", target + "/deep/er/file.txt"),
-                          "L'installation est terminée!"}));
+                          IncompleteText}));
     QCOMPARE(boxes.boxes[0].caption, QString()); // the default caption
     QVERIFY(boxes.boxes[0].taskModal);
     QCOMPARE(boxes.boxes[0].owner, nullptr);
     QCOMPARE(readFile(target + "/sub/inner/file.txt"), QByteArray("inner"));
-    // The entry of a failed copy still gets its menu entry, as any other.
-    QVERIFY(QFileInfo::exists(box.menuFolder() + "Essai Groupe/Fichier profond.desktop"));
+    QCOMPARE(progress.exitCode, 1);
+    // A menu entry would lead nowhere.
+    QVERIFY(!QFileInfo::exists(box.menuFolder() + "Essai Groupe/Fichier profond.desktop"));
+}
+
+void TestInstallSteps::fullDiskShowsTheFailure()
+{
+    SetupSandbox box(Scope::Machine);
+    testsupport::RecordingOpener opener;
+    LogFixture fixture;
+    fixture.entries = {
+        {"prog", "Programme", QByteArray(70000, 'p'), true},
+        {"small.txt", "Petit", "s"},
+        {"manual.txt", "EXEC!", QByteArray(70000, 'm')},
+        {"uninst", "DEINST!", QByteArray(70000, 'u'), true},
+    };
+    const QString dist = box.path("dist");
+    QVERIFY(writeDistribution(dist, fixture));
+    const QString target = box.root() + "/opt/Essai";
+    // The older version of one file must survive the failed update.
+    QVERIFY(testsupport::writeFile(target + "/prog", "old version"));
+
+    // No room for more than 20000 bytes in any file: a disk that fills up.
+    struct rlimit old;
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &old) == 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limited = old;
+    limited.rlim_cur = 20000;
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &limited) == 0);
+    MessageRecorder boxes;
+    ProgressRecorder progress;
+    install(dist, target, progress);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    const QString windows = box.root() + "/usr/local/lib/setwell/";
+    QCOMPARE(boxes.texts(),
+             (QStringList{copyError(dist + "/prog", target + "/prog"),
+                          copyError(dist + "/manual.txt", target + "/manual.txt"),
+                          copyError(dist + "/uninst", windows + "uninst"), IncompleteText}));
+    QCOMPARE(progress.exitCode, 1);
+    // No cut file anywhere, and the old version untouched.
+    QCOMPARE(QDir(target).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             (QStringList{"prog", "small.txt"}));
+    QCOMPARE(readFile(target + "/prog"), QByteArray("old version"));
+    QCOMPARE(QDir(windows).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
+    // Only what was copied is offered, opened or registered.
+    QCOMPARE(QDir(box.menuFolder() + "Essai Groupe").entryList(QDir::Files),
+             QStringList{"Petit.desktop"});
+    QCOMPARE(opener.calls(0, 300), QStringList());
+    QVERIFY(!platform::RegistryKey::open(
+        platform::Hive::Machine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Essai",
+        platform::RegistryKey::Access::Read));
 }
 
 void TestInstallSteps::missingParentFailsEveryCopy()

@@ -25,6 +25,7 @@ class TestSetupPrograms : public QObject
 private slots:
     void installThenUninstall();
     void emptyFolderKeepsTheMainWindow();
+    void failedCopyEndsWithAnError();
     void refusedLog();
 
 private:
@@ -130,6 +131,21 @@ void TestSetupPrograms::emptyFolderKeepsTheMainWindow()
              (QStringList{"Veuillez indiquer le chemin complet du répertoire d'installation!",
                           "Voulez-vous vraiment quitter le programme?"}));
     QVERIFY(!QFileInfo::exists(box.path("home/.local/share/Essai")));
+}
+
+void TestSetupPrograms::failedCopyEndsWithAnError()
+{
+    SetupSandbox box(Scope::User);
+    LogFixture fixture = productSpec();
+    fixture.entries[1].inDistribution = false;
+    QVERIFY(writeDistribution(box.path("dist"), fixture));
+    MessageRecorder boxes;
+    whenShown([] { setupkit::handles().nextButton->click(); });
+    // Scripts that run the installer learn of the failure too.
+    QCOMPARE(installer::RunInstallerProgram(box.path("dist/")), 1);
+    QCOMPARE(boxes.texts().size(), 2);
+    QCOMPARE(boxes.texts().last(),
+             QString("L'installation est terminée, mais des fichiers n'ont pas été copiés!"));
 }
 
 void TestSetupPrograms::refusedLog()

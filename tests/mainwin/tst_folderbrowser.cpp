@@ -16,8 +16,39 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using testsupport::readFile;
 using testsupport::writeFile;
+
+namespace {
+
+// The text a link holds, as written, not where it leads.
+QByteArray linkText(const QString& path)
+{
+    QByteArray text(4096, Qt::Uninitialized);
+    const ssize_t n = ::readlink(QFile::encodeName(path).constData(), text.data(), 4096);
+    return n < 0 ? QByteArray() : text.left(n);
+}
+
+struct stat entryInfo(const QString& path)
+{
+    struct stat info = {};
+    ::lstat(QFile::encodeName(path).constData(), &info);
+    return info;
+}
+
+// Dates an entry itself, a link included, back to a day long past.
+bool makeOld(const QString& path, time_t seconds)
+{
+    const struct timespec times[2] = {{seconds, 0}, {seconds, 500}};
+    return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW) ==
+           0;
+}
+
+} // namespace
 
 class TestFolderBrowser : public QObject
 {
@@ -35,6 +66,9 @@ private slots:
     void renameInPlace();
     void enterGoesToHandlerUnlessEditing();
     void copyCutPaste();
+    void movedFolderArrivesUnchanged_data();
+    void movedFolderArrivesUnchanged();
+    void listShowsFinalSizeAndDate();
     void trashAsksFirst();
 
 private:
@@ -313,6 +347,76 @@ void TestFolderBrowser::copyCutPaste()
     QVERIFY(clip.cut);
 }
 
+void TestFolderBrowser::movedFolderArrivesUnchanged_data()
+{
+    QTest::addColumn<QString>("targetBase");
+    QTest::newRow("same file system") << QString();
+    // Another file system is copied entry by entry, then the source deleted.
+    if (QFileInfo("/dev/shm").isDir() && QFileInfo("/dev/shm").isWritable())
+        QTest::newRow("other file system") << "/dev/shm";
+}
+
+void TestFolderBrowser::movedFolderArrivesUnchanged()
+{
+    QFETCH(QString, targetBase);
+    QTemporaryDir target((targetBase.isEmpty() ? m_root : targetBase) + "/paste-XXXXXX");
+    const QString source = m_root + "/projet";
+    QVERIFY(writeFile(source + "/main.ps", QByteArray(300000, 'm')));
+    QVERIFY(QFile::setPermissions(source + "/main.ps", QFile::ReadOwner | QFile::ReadGroup));
+    QVERIFY(writeFile(source + "/pages/page1.ps", "p1"));
+    QVERIFY(::symlink("../main.ps", QFile::encodeName(source + "/pages/main").constData()) == 0);
+    QVERIFY(::symlink("gone/x.ps", QFile::encodeName(source + "/pages/dangling").constData()) == 0);
+    QVERIFY(::symlink("/etc/hostname", QFile::encodeName(source + "/absolute").constData()) == 0);
+    const QStringList entries = {"absolute",   "main.ps",        "pages",
+                                 "pages/main", "pages/dangling", "pages/page1.ps"};
+    time_t day = 981158400; // 3 February 2001
+    for (const QString& entry : entries)
+        QVERIFY2(makeOld(source + "/" + entry, day += 86400), qPrintable(entry));
+    QVERIFY(makeOld(source, day += 86400));
+    QMap<QString, struct stat> before;
+    for (const QString& entry : entries + QStringList{QString()})
+        before[entry] = entryInfo(source + "/" + entry);
+
+    QCOMPARE(fileactions::paste({{source}, true}, target.path()), QStringList());
+    QVERIFY(!QFileInfo::exists(source));
+    const QString moved = target.path() + "/projet";
+    // Links hold the same text, so relative ones still lead inside.
+    QCOMPARE(linkText(moved + "/pages/main"), QByteArray("../main.ps"));
+    QCOMPARE(readFile(moved + "/pages/main"), QByteArray(300000, 'm'));
+    QCOMPARE(linkText(moved + "/pages/dangling"), QByteArray("gone/x.ps"));
+    QCOMPARE(linkText(moved + "/absolute"), QByteArray("/etc/hostname"));
+    QCOMPARE(readFile(moved + "/pages/page1.ps"), QByteArray("p1"));
+    for (const QString& entry : entries + QStringList{QString()}) {
+        const struct stat after = entryInfo(moved + "/" + entry);
+        QCOMPARE(after.st_mode, before[entry].st_mode);
+        QCOMPARE(after.st_mtim.tv_sec, before[entry].st_mtim.tv_sec);
+        QCOMPARE(after.st_mtim.tv_nsec, before[entry].st_mtim.tv_nsec);
+    }
+    // Nothing else arrived: no temporary names left behind.
+    QCOMPARE(QDir(moved).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                   QDir::NoDotAndDotDot),
+             (QStringList{"absolute", "main.ps", "pages"}));
+}
+
+void TestFolderBrowser::listShowsFinalSizeAndDate()
+{
+    // A file that another program is still writing when it appears.
+    QVERIFY(m_browser->selectFolder(m_root + "/docs"));
+    waitForRows(4);
+    QFile file(m_root + "/docs/growing.ps");
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(file.write("%!\n") == 3 && file.flush());
+    auto* model = m_browser->listModel();
+    QTRY_COMPARE(model->size(model->index(file.fileName())), qint64(3));
+    const QDateTime firstSeen = model->lastModified(model->index(file.fileName()));
+    QTest::qWait(1100);
+    for (int i = 0; i < 20; ++i)
+        QVERIFY(file.write(QByteArray(100000, 'x')) == 100000 && file.flush());
+    file.close();
+    QTRY_COMPARE(model->size(model->index(file.fileName())), qint64(2000003));
+    QVERIFY(model->lastModified(model->index(file.fileName())) > firstSeen);
+}
+
 void TestFolderBrowser::trashAsksFirst()
 {
     // Keep the trash inside the sandbox.
@@ -337,6 +441,16 @@ void TestFolderBrowser::trashAsksFirst()
     QVERIFY(QFile::exists(m_root + "/docs/b.PRN"));
     QCOMPARE(QDir(m_root + "/share/Trash/files").entryList(QDir::Files),
              (QStringList{"a.ps", "c.ps"}));
+
+    // Where no trash can be made the file stays, and the user is told.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_root + "/docs/README/share"));
+    selectNames({"b.PRN"});
+    QTest::keyClick(m_browser->list(), Qt::Key_Delete);
+    QCOMPARE(m_boxes.size(), 4);
+    QCOMPARE(m_boxes.last().text,
+             QStringLiteral("Aucune corbeille ne peut recevoir « b.PRN » : l'élément reste à sa "
+                            "place."));
+    QVERIFY(QFile::exists(m_root + "/docs/b.PRN"));
 }
 
 QTEST_MAIN(TestFolderBrowser)

@@ -1,5 +1,6 @@
 // Byte copies: exact content at every size around the buffer edges, modes
-// carried, and every kind of failure reported as one.
+// carried, every kind of failure reported as one, and nothing ever written
+// through a name that someone else placed at the destination.
 
 #include "platform/FileCopy.h"
 
@@ -10,8 +11,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <QDir>
+#include <QProcess>
+
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using testsupport::readFile;
@@ -29,6 +35,8 @@ private slots:
     void failuresAreReported();
     void copiesFromAnotherFileSystem();
     void sourceIsNeverEmptied();
+    void neverWritesThroughTheDestination_data();
+    void neverWritesThroughTheDestination();
     void shortWritesFail_data();
     void shortWritesFail();
 
@@ -87,9 +95,10 @@ void TestFileCopy::failuresAreReported_data()
     QTest::newRow("source is a folder") << dir << dir + "/out2";
     QTest::newRow("parent is a file") << dir + "/plain" << dir + "/plain/out";
     QTest::newRow("destination is a folder") << dir + "/plain" << dir;
-    // Root ignores modes; a full device still refuses every byte.
-    QTest::newRow("write error") << dir + "/plain"
-                                 << "/dev/full";
+    // Neither written into nor replaced.
+    ::mkfifo(QFile::encodeName(dir + "/pipe").constData(), 0600);
+    QTest::newRow("destination is a pipe") << dir + "/plain" << dir + "/pipe";
+    QTest::newRow("source is a pipe") << dir + "/pipe" << dir + "/out3";
 }
 
 void TestFileCopy::failuresAreReported()
@@ -124,36 +133,129 @@ void TestFileCopy::sourceIsNeverEmptied()
     }
 }
 
+void TestFileCopy::neverWritesThroughTheDestination_data()
+{
+    QTest::addColumn<QString>("planted");
+    QTest::newRow("symbolic link") << "symlink";
+    QTest::newRow("hard link") << "hardlink";
+    // Writing into a program that runs fails with "text file busy".
+    QTest::newRow("running program") << "running";
+    // A folder of the destination's path replaced by a link to elsewhere.
+    QTest::newRow("linked folder") << "folder";
+}
+
+void TestFileCopy::neverWritesThroughTheDestination()
+{
+    // Someone who may write into the destination folder planted a name
+    // there that leads to a file outside, which must keep its bytes and mode.
+    QFETCH(QString, planted);
+    QTemporaryDir outside;
+    const QString victim = outside.filePath("secret");
+    QVERIFY(writeFile(victim, "not yours\n"));
+    QVERIFY(QFile::setPermissions(victim, QFile::ReadOwner | QFile::WriteOwner));
+    const QString source = m_dir.filePath("new-" + planted);
+    QVERIFY(writeFile(source, "#!/bin/sh\n"));
+    QVERIFY(QFile::setPermissions(source, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                              QFile::ReadOther));
+    const QString destination = m_dir.filePath("installed-" + planted);
+    platform::CopyOptions options;
+    options.within = m_dir.path();
+
+    QProcess running;
+    if (planted == "folder") {
+        QVERIFY(QFile::link(outside.path(), m_dir.filePath("docs")));
+        QVERIFY(!platform::copyFileBytes(source, m_dir.filePath("docs/secret"), options));
+        QCOMPARE(readFile(victim), QByteArray("not yours\n"));
+        QCOMPARE(QDir(outside.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"secret"});
+        return;
+    } else if (planted == "symlink") {
+        QVERIFY(QFile::link(victim, destination));
+    } else if (planted == "hardlink") {
+        QVERIFY(::link(QFile::encodeName(victim).constData(),
+                       QFile::encodeName(destination).constData()) == 0);
+    } else {
+        QVERIFY(QFile::copy("/bin/sleep", destination));
+        running.start(destination, {"60"});
+        QVERIFY(running.waitForStarted());
+    }
+    const bool copied = platform::copyFileBytes(source, destination, options);
+    if (running.state() != QProcess::NotRunning) {
+        running.kill();
+        running.waitForFinished();
+    }
+    struct stat info;
+    QCOMPARE(readFile(victim), QByteArray("not yours\n"));
+    QVERIFY(::stat(QFile::encodeName(victim).constData(), &info) == 0);
+    QCOMPARE(info.st_mode & 07777, mode_t(0600));
+    // The name now holds a file of its own with the new bytes.
+    QVERIFY(copied);
+    QCOMPARE(readFile(destination), QByteArray("#!/bin/sh\n"));
+    QVERIFY(::lstat(QFile::encodeName(destination).constData(), &info) == 0);
+    QVERIFY(S_ISREG(info.st_mode));
+    QCOMPARE(info.st_nlink, nlink_t(1));
+    QVERIFY(info.st_mode & S_IXUSR);
+}
+
 void TestFileCopy::shortWritesFail_data()
 {
     QTest::addColumn<QString>("sourceFolder");
-    QTest::newRow("same file system") << m_dir.path();
+    QTest::addColumn<bool>("killed");
+    QTest::newRow("same file system") << m_dir.path() << false;
     // Across file systems the bytes go through our own buffer.
     if (QFileInfo("/dev/shm").isDir() && QFileInfo("/dev/shm").isWritable())
-        QTest::newRow("other file system") << "/dev/shm";
+        QTest::newRow("other file system") << "/dev/shm" << false;
+    // By default the write past the limit ends the process in the middle
+    // of the copy, as a crash or a power cut would.
+    QTest::newRow("interrupted") << m_dir.path() << true;
 }
 
 void TestFileCopy::shortWritesFail()
 {
     QFETCH(QString, sourceFolder);
+    QFETCH(bool, killed);
     QTemporaryDir sourceDir(sourceFolder + "/tst_filecopy-XXXXXX");
     const QString source = sourceDir.filePath("big");
     QVERIFY(writeFile(source, randomBytes(10000)));
-    const QString destination = m_dir.filePath("limited");
+    QTemporaryDir targetDir(m_dir.filePath("target-XXXXXX"));
+    const QString destination = targetDir.filePath("limited");
+    QVERIFY(writeFile(destination, "the version before"));
 
     // A file size limit holds for root too: the write stops short at it.
     struct rlimit old;
     QVERIFY(::getrlimit(RLIMIT_FSIZE, &old) == 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     struct rlimit limited = old;
     limited.rlim_cur = 3000;
-    QVERIFY(::setrlimit(RLIMIT_FSIZE, &limited) == 0);
-    const bool copied = platform::copyFileBytes(source, destination);
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    bool copied = false;
+    if (killed) {
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            const struct rlimit noCore = {0, 0};
+            ::setrlimit(RLIMIT_CORE, &noCore);
+            ::setrlimit(RLIMIT_FSIZE, &limited);
+            platform::copyFileBytes(source, destination);
+            ::_exit(0);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ);
+    } else {
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &limited) == 0);
+        copied = platform::copyFileBytes(source, destination);
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+    }
 
     QVERIFY(!copied);
-    QVERIFY(QFileInfo(destination).size() <= 3000);
+    // The name holds the old file whole, never a part of the new one.
+    QCOMPARE(readFile(destination), QByteArray("the version before"));
+    // A failure that is seen cleans up after itself.
+    if (!killed)
+        QCOMPARE(
+            QDir(targetDir.path())
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+            QStringList{"limited"});
 }
 
 QTEST_GUILESS_MAIN(TestFileCopy)

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace setupkit;
@@ -69,7 +70,8 @@ private slots:
     void tagsHandedOverUntouched();
     void unsafeNames_data();
     void unsafeNames();
-    void longTextsKeptWhole();
+    void longLinesAreCutNotHeld_data();
+    void longLinesAreCutNotHeld();
     void readsFromDisk();
     void stopsAfterTheTrailerTest();
     void refusesWhatCannotBeRead();
@@ -342,7 +344,7 @@ void TestInstallLog::sameWhereverTheBytesFall()
             QVERIFY2(!parses(bare), QByteArray::number(length).constData());
             QVERIFY2(!parses(bare + "\x1A\r\n"), QByteArray::number(length).constData());
             QVERIFY2(parses(bare + "\r\n", &log), QByteArray::number(length).constData());
-            QCOMPARE(log.ProductName.size(), length);
+            QCOMPARE(log.ProductName, QByteArray(MaxShownText, 'p'));
             QCOMPARE(log.entry(1).Tag, QByteArray(99, 't'));
             QCOMPARE(log.entry(2).FileName, QByteArray("Install.log"));
             QCOMPARE(log.entry(2).Tag, QByteArray("NEIN!"));
@@ -457,19 +459,63 @@ void TestInstallLog::unsafeNames()
     QCOMPARE(parses(text.bytes()), valid);
 }
 
-void TestInstallLog::longTextsKeptWhole()
+void TestInstallLog::longLinesAreCutNotHeld_data()
 {
-    LogText text;
-    text.product = QByteArray(300, 'P');
-    text.folder = "C:\\Programme\\" + QByteArray(300, 'F');
-    InstallLog log;
-    QVERIFY(parses(text.bytes(), &log));
-    QCOMPARE(log.ProductName.size(), 300);
-    QCOMPARE(log.FolderName, QByteArray(300, 'F'));
+    // Which line is long, what it starts with, and how much of it is kept.
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QByteArray>("start");
+    QTest::addColumn<int>("kept");
+    QTest::newRow("product name") << 3 << QByteArray() << MaxShownText;
+    QTest::newRow("folder name after its prefix")
+        << 4 << QByteArray("C:\\programme\\") << MaxShownText;
+    QTest::newRow("group name") << 5 << QByteArray() << MaxPathText;
+    QTest::newRow("extra file name") << 6 << QByteArray() << MaxPathText;
+    // Blanks before the count are skipped, however many there are.
+    QTest::newRow("count after blanks") << 7 << QByteArray() << 0;
+    QTest::newRow("entry file name") << 8 << QByteArray() << MaxEntryText;
+}
 
-    // A line far longer than any buffer is read whole and the log goes on.
-    text.group = QByteArray(1 << 20, 'G');
-    QVERIFY(parses(text.bytes(), &log));
+void TestInstallLog::longLinesAreCutNotHeld()
+{
+    // One line of 100 MB, written to disk: reading it costs no more memory
+    // than what is kept of it.
+    QFETCH(int, line);
+    QFETCH(QByteArray, start);
+    QFETCH(int, kept);
+    const qint64 length = qint64(100) << 20;
+    const char filler = line == 7 ? ' ' : 'n';
+    const QList<QByteArray> lines = LogText().bytes().split('\n');
+    QTemporaryDir dir;
+    QFile file(dir.filePath("Install.log"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    for (int i = 0; i < lines.size() - 1; ++i) {
+        if (i + 1 != line) {
+            file.write(lines[i] + '\n');
+            continue;
+        }
+        file.write(start);
+        const QByteArray chunk(1 << 20, filler);
+        for (qint64 written = start.size(); written < length; written += chunk.size())
+            file.write(chunk);
+        file.write(line == 7 ? "2\r\n" : "\r\n");
+    }
+    QVERIFY(file.flush());
+    file.close();
+
+    struct rusage before;
+    ::getrusage(RUSAGE_SELF, &before);
+    InstallLog log;
+    QVERIFY(ReadInstallLog(dir.path() + "/", log));
+    struct rusage after;
+    ::getrusage(RUSAGE_SELF, &after);
+    QVERIFY2(after.ru_maxrss - before.ru_maxrss < 16 * 1024,
+             qPrintable(QString("%1 KiB more").arg(after.ru_maxrss - before.ru_maxrss)));
+
+    const QByteArray held[] = {log.ProductName,   log.FolderName, log.GroupName,
+                               log.ExtraFileName, QByteArray(),   log.entry(1).FileName};
+    QCOMPARE(held[line - 3], QByteArray(kept, filler));
+    // The lines after the long one are read as they are.
+    QCOMPARE(log.EntryCount, quint16(2));
     QCOMPARE(log.entry(2).Tag, QByteArray("NEIN!"));
 }
 
