@@ -31,6 +31,15 @@ LogMemo::LogMemo(QWidget* parent) : QPlainTextEdit(parent)
     // The log only grows; an undo history of every line would cost memory
     // and time for nothing.
     setUndoRedoEnabled(false);
+    // The interpreter can fall silent for long after a line: the line shows
+    // all the same (a run keeps the window's events going).
+    m_showLater = new QTimer(this);
+    m_showLater->setSingleShot(true);
+    m_showLater->setInterval(int(ShowEveryMs));
+    connect(m_showLater, &QTimer::timeout, this, [this] {
+        flush();
+        m_sinceShown.restart();
+    });
 }
 
 void LogMemo::appendLine(const QString& line)
@@ -52,6 +61,8 @@ void LogMemo::appendLine(const QString& line)
         viewport()->repaint();
         verticalScrollBar()->repaint();
         m_sinceShown.restart();
+    } else if (!m_showLater->isActive()) {
+        m_showLater->start();
     }
 }
 
@@ -69,6 +80,7 @@ void LogMemo::endBatch()
 
 void LogMemo::flush()
 {
+    m_showLater->stop();
     if (m_pendingLines == 0)
         return;
     // One insertion for the whole batch: a single layout update instead of

@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
+#include <QTimer>
 
 class LogMemo : public QPlainTextEdit
 {
@@ -28,4 +29,6 @@ private:
     int m_linesInParagraph = 0;
     int m_batchDepth = 0;
     QElapsedTimer m_sinceShown;
+    // Shows lines that wait in a batch when no further line comes to show them.
+    QTimer* m_showLater = nullptr;
 };

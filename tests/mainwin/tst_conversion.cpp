@@ -276,6 +276,11 @@ void TestConversion::runIsStoppedOrOutlivesACrash()
         }
     });
     watch.start(30);
+    // Should the document never speak, the run is stopped all the same.
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    connect(&giveUp, &QTimer::timeout, this, [] { gsdll_stop(); });
+    giveUp.start(20000);
     clickGo();
     QVERIFY(acted);
 
