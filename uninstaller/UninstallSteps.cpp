@@ -1,8 +1,8 @@
 #include "uninstaller/UninstallSteps.h"
 
+#include "platform/KnownFolders.h"
 #include "platform/MessageBox.h"
 #include "platform/Shortcut.h"
-#include "platform/KnownFolders.h"
 
 #include <QDir>
 #include <QFile>

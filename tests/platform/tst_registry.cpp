@@ -1,8 +1,8 @@
 // Registry keys as folders, and the special folders built on the
 // environment: every location must follow the sandbox variables.
 
-#include "platform/Registry.h"
 #include "platform/KnownFolders.h"
+#include "platform/Registry.h"
 
 #include "support/TestSupport.h"
 

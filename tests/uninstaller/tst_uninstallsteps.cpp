@@ -6,8 +6,8 @@
 
 #include "SetupSandbox.h"
 
-#include "platform/Registry.h"
 #include "platform/KnownFolders.h"
+#include "platform/Registry.h"
 
 #include <QFileInfo>
 #include <QWidget>
