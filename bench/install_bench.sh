@@ -5,6 +5,6 @@
 set -eu
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFOLIVANT_BENCHMARKS=ON >/dev/null
 cmake --build "$build" -j2 --target install_bench
 exec "$build/bin/install_bench" "$@"

@@ -23,7 +23,7 @@ if [ -z "$page" ]; then
   exit 1
 fi
 
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFOLIVANT_BENCHMARKS=ON >/dev/null
 cmake --build "$build" -j2 --target bench_convert folivant-convert folivant-interpreter
 
 work=$(mktemp -d)

@@ -1,8 +1,9 @@
-// Pictures of the window for the user guide. Runs only when
-// FOLIVANT_SHOTS_DIR names a folder to write them to, on a real display
-// (README gives the command). The window browses a made-up home folder with
-// the usual folders in it, so the pictures show what a user sees rather
-// than whatever lies around on the machine that takes them.
+// Takes the user guide's pictures of the window: `screenshots FOLDER` writes
+// them to FOLDER, on a real display (scripts/screenshots.sh starts one). Not
+// a test: it checks nothing a test does not, and it needs a display. The
+// window browses a made-up home folder with the usual folders in it, so the
+// pictures show what a user sees rather than whatever lies around on the
+// machine that takes them.
 
 #include "mainwin/AboutBoxUnit.h"
 #include "mainwin/BrowsePage.h"
@@ -18,6 +19,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cstdio>
 #include <memory>
 
 using testsupport::writeFile;
@@ -80,6 +82,9 @@ private:
 class TestScreenshots : public QObject
 {
     Q_OBJECT
+public:
+    explicit TestScreenshots(const QString& out) : m_out(out) {}
+
 private slots:
     void initTestCase();
     void pagesAboutBoxAndConversion();
@@ -91,9 +96,6 @@ private:
 
 void TestScreenshots::initTestCase()
 {
-    m_out = qEnvironmentVariable("FOLIVANT_SHOTS_DIR");
-    if (m_out.isEmpty())
-        QSKIP("FOLIVANT_SHOTS_DIR is not set");
     QVERIFY(QDir().mkpath(m_out));
     installQtTranslations(this);
 }
@@ -155,10 +157,15 @@ void TestScreenshots::pagesAboutBoxAndConversion()
 
 int main(int argc, char** argv)
 {
+    if (argc != 2 || argv[1][0] == '-') {
+        std::fputs("usage: screenshots FOLDER   (writes the user guide's pictures there)\n",
+                   stderr);
+        return 2;
+    }
     // Sizes, dates and numbers as a French desktop shows them.
     qputenv("LC_ALL", "fr_FR.UTF-8");
     QApplication app(argc, argv);
-    TestScreenshots test;
-    return QTest::qExec(&test, argc, argv);
+    TestScreenshots shots(QDir(QString::fromLocal8Bit(argv[1])).absolutePath());
+    return QTest::qExec(&shots, 1, argv);
 }
-#include "tst_screenshots.moc"
+#include "screenshots.moc"

@@ -1,0 +1,29 @@
+# The Debian package: `cpack -G DEB` in the build folder makes
+# folivant_VERSION_ARCH.deb from what `cmake --install` installs.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME folivant)
+set(CPACK_PACKAGE_VENDOR Quorvex)
+set(CPACK_PACKAGE_CONTACT "Quorvex <info@quorvex.fr>")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turn PostScript print files into one PDF")
+set(CPACK_PACKAGE_DESCRIPTION
+  "Folivant turns the PostScript files that any program prints to a file into one
+PDF, their pages in the order given. Its window sets the PDF compatibility, the
+optimisation, the image resolution and the page size, and shows the
+interpreter's messages and the progress; folivant-convert runs the same
+conversion from a terminal. Conversions run on Ghostscript's library, in a
+process of their own.")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "http://www.quorvex.fr/")
+# The libraries the programs link (Qt, libgs) become dependencies as
+# dpkg-shlibdeps finds them.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Opening the finished PDF, and Qt's own dialogs in French.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-translations-l10n")
+# Folders as Debian makes them, whatever the umask of the machine that builds.
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+include(CPack)
