@@ -20,7 +20,9 @@ else
   limit=(-max_total_time="$seconds")
 fi
 
-CC=clang-14 CXX=clang++-14 cmake -S fuzz -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# FOLIVANT_WERROR=ON (the test script's default) makes warnings errors here too.
+CC=clang-14 CXX=clang++-14 cmake -S fuzz -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  ${FOLIVANT_WERROR:+"-DCMAKE_COMPILE_WARNING_AS_ERROR=$FOLIVANT_WERROR"} >/dev/null
 cmake --build build-fuzz -j2
 
 work="$(mktemp -d)"

@@ -7,7 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 scripts/check-format.sh
-FOLIVANT_WERROR="${FOLIVANT_WERROR:-ON}" scripts/build.sh
+export FOLIVANT_WERROR="${FOLIVANT_WERROR:-ON}"
+scripts/build.sh
 # A tree that lost its tests must not pass for want of any.
 (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --no-tests=error -j2)
 scripts/package.sh
