@@ -7,6 +7,7 @@
 #include "mainwin/AboutBoxUnit.h"
 #include "mainwin/BrowsePage.h"
 #include "mainwin/ConversionGuard.h"
+#include "mainwin/FileDrop.h"
 #include "mainwin/FileSystemBrowser.h"
 #include "mainwin/FilenameEdit.h"
 #include "mainwin/LogMemo.h"
@@ -178,6 +179,7 @@ void TMainForm::buildCreatePage()
     label(QStringLiteral("Fichiers source:"), area, 8, 8 - 3, "Label1");
     ListBox1 = placed(new QListWidget(area), "ListBox1", 104, 8, 289, 57);
     ListBox1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    acceptFileDrops(ListBox1, [this](const QStringList& files) { ListBox1DragDrop(files); });
 
     AddBtn = placed(new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton),
                                     QStringLiteral("&Ajouter un fichier..."), area),

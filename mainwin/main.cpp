@@ -1,4 +1,5 @@
-// Folivant: PostScript files in, one PDF out. Takes no arguments.
+// Folivant: PostScript files in, one PDF out. Files named on the command
+// line ("Open with" in a file manager) become the sources.
 
 #include "convert/GsDll.h"
 #include "mainwin/MainUnit.h"
@@ -44,6 +45,8 @@ int main(int argc, char** argv)
         MainForm.windowHandle()->installEventFilter(new ExitWhenShown(&MainForm));
     }
     MainForm.show();
+    // After show(): a box about a missing file then stands over the window.
+    MainForm.openCommandLineFiles(app.arguments().mid(1));
     // Conversions then start without waiting for the interpreter to load.
     gsdll_prepare();
     return app.exec();
