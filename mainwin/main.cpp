@@ -5,6 +5,7 @@
 #include "mainwin/MainUnit.h"
 #include "mainwin/Pictures.h"
 #include "mainwin/QtTranslations.h"
+#include "platform/MessageBox.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -34,7 +35,8 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("folivant"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Folivant 2.0"));
+    // Not Qt's display name, which would be appended to every window title.
+    platform::setApplicationTitle(QStringLiteral("Folivant 2.0"));
     QApplication::setWindowIcon(programIcon());
     installQtTranslations(&app);
 
