@@ -37,6 +37,7 @@
 #include <QScreen>
 #include <QSessionManager>
 #include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
 
@@ -100,6 +101,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     PageControl2 = new QTabWidget(client);
     PageControl2->setObjectName(QStringLiteral("PageControl2"));
     PageControl2->setIconSize(QSize(16, 16));
+    lightTabsUnderPointer(PageControl2->tabBar());
     TabSheet1 = new PageSheet(QStringLiteral("TabSheet1"),
                               QStringLiteral("Aide - Comment créer un fichier PostScript à partir "
                                              "de n'importe quel type de document"),

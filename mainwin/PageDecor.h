@@ -8,6 +8,7 @@
 #include <functional>
 
 class QLabel;
+class QTabBar;
 
 // A panel filled with one colour inside an outer and an inner bevel.
 class BevelPanel : public QWidget
@@ -63,6 +64,9 @@ private:
     BevelPanel* m_side = nullptr;
     PlacedArea* m_area;
 };
+
+// Makes the tab under the pointer light up, as the system's tabs do.
+void lightTabsUnderPointer(QTabBar* tabs);
 
 QColor headerColour();
 QColor sidePanelColour();

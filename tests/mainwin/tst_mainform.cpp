@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QtTest>
@@ -38,6 +39,7 @@ private slots:
     void escapeRemovesSelectedSourcesOnlyOnItsPage();
     void altShortcutsWorkOnTheirPage();
     void homePageButtonOpensAddress();
+    void tabsLightUpUnderThePointer();
 
 private:
     void fillSources()
@@ -305,6 +307,29 @@ void TestMainForm::homePageButtonOpensAddress()
     QCOMPARE(calls.size(), 1);
     QVERIFY(calls[0].startsWith(QStringLiteral("http://")));
     QCOMPARE(m_form->wwwBtn->toolTip(), QStringLiteral("Aller à la page d'accueil de Quorvex"));
+}
+
+void TestMainForm::tabsLightUpUnderThePointer()
+{
+    showActive();
+    QTabBar* tabs = m_form->PageControl2->tabBar();
+    const auto look = [tabs](int index) { return tabs->grab(tabs->tabRect(index)).toImage(); };
+    const auto pointAt = [tabs](int index) {
+        QTest::mouseMove(tabs, tabs->tabRect(index).center());
+        QTest::qWait(50);
+    };
+    pointAt(3);
+    const QImage aide = look(0);
+    const QImage chosen = look(1);
+
+    pointAt(0);
+    QVERIFY(look(0) != aide);
+    // The pointer moves on: the tab it left goes back to its own look.
+    pointAt(3);
+    QCOMPARE(look(0), aide);
+    // The chosen tab keeps its look under the pointer.
+    pointAt(1);
+    QCOMPARE(look(1), chosen);
 }
 
 QTEST_MAIN(TestMainForm)
