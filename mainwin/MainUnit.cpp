@@ -86,13 +86,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Quorvex Folivant 2.0"));
     setWindowIcon(programIcon());
-    // The design's 11-pixel face, or the nearest one of Helvetica's width.
-    QFont small = font();
-    small.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Arial"),
-                       QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
-                       QStringLiteral("Helvetica"), small.family()});
-    small.setPixelSize(11);
-    setFont(small);
+    setFont(designFont());
     resize(OuterWidth - FrameWidth, OuterHeight - FrameHeight);
 
     auto* client = new PlacedArea(this);

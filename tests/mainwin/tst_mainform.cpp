@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyleOptionComboBox>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
@@ -111,6 +112,17 @@ void TestMainForm::startUpState()
         QVERIFY(!m_form->findChild<QWidget*>(name)->isHidden());
     for (const char* name : {"GoBtn1Down", "ueberBtn2", "EndeBtnDown"})
         QVERIFY(m_form->findChild<QWidget*>(name)->isHidden());
+
+    // The closed compatibility box shows each entry whole at its designed width.
+    QComboBox* kompat = m_form->KompatBox;
+    QCOMPARE(kompat->width(), 289);
+    QStyleOptionComboBox option;
+    option.initFrom(kompat);
+    const QRect field =
+        kompat->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField);
+    for (int i = 0; i < kompat->count(); ++i)
+        QVERIFY2(kompat->fontMetrics().horizontalAdvance(kompat->itemText(i)) <= field.width() - 2,
+                 qPrintable(kompat->itemText(i)));
 }
 
 void TestMainForm::resizingMovesOnlyWhatFollowsTheWindow()
