@@ -47,9 +47,9 @@ int main(int argc, char** argv)
         MainForm.windowHandle()->installEventFilter(new ExitWhenShown(&MainForm));
     }
     MainForm.show();
-    // After show(): a box about a missing file then stands over the window.
-    MainForm.openCommandLineFiles(app.arguments().mid(1));
     // Conversions then start without waiting for the interpreter to load.
     gsdll_prepare();
+    // After show(): a box about a missing file then stands over the window.
+    MainForm.openCommandLineFiles(app.arguments().mid(1));
     return app.exec();
 }
