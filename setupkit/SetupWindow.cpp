@@ -553,7 +553,14 @@ bool CreateMainWindow(const MainWindowContent& content)
                                           WS_CHILD | WS_TABSTOP, 0, W - 97, 290, 89, 25));
 
     h.TitleFont = makeFont(18, QFont::Bold);
-    h.BodyFont = makeFont(8, QFont::Normal);
+    // A cell 8 pixels high is smaller than any size of the designed face, so
+    // the system gives its smallest, the 8-point one: 11 pixels at 96 dpi.
+    // Condensed, as that face is narrower than DejaVu Sans: the browse
+    // button's caption then fits its 199 pixels.
+    h.BodyFont = makeFont(11, QFont::Normal);
+    h.BodyFont.setStretch(QFont::Condensed);
+    // Set, or the banner would take the window's condensed face.
+    h.TitleFont.setStretch(QFont::Unstretched);
     for (QWidget* control :
          {static_cast<QWidget*>(h.welcomeBanner), firstLabel, secondLabel, note,
           static_cast<QWidget*>(h.firstFolderField), static_cast<QWidget*>(h.secondFolderField),

@@ -301,8 +301,12 @@ void TestSetupWindow::fontsAndBackgrounds()
     QCOMPARE(QFontInfo(h.TitleFont).family(), QStringLiteral("DejaVu Sans"));
     QCOMPARE(h.TitleFont.pixelSize(), 18);
     QCOMPARE(h.TitleFont.weight(), QFont::Bold);
-    QCOMPARE(h.BodyFont.pixelSize(), 8);
+    QCOMPARE(h.BodyFont.pixelSize(), 11);
     QCOMPARE(h.BodyFont.weight(), QFont::Normal);
+    // The longest caption fits its button in that face.
+    auto* browse = qobject_cast<QPushButton*>(control(h.mainWindow, "browseButton"));
+    QVERIFY(browse);
+    QVERIFY(browse->fontMetrics().horizontalAdvance(browse->text()) <= browse->width() - 8);
     QCOMPARE(h.welcomeBanner->font(), h.TitleFont);
     for (const char* name : {"firstFolderLabel", "note", "secondFolderField", "browseButton",
                              "nextButton", "cancelButton"})
