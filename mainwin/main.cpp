@@ -3,7 +3,7 @@
 #include "convert/GsDll.h"
 #include "mainwin/MainUnit.h"
 #include "mainwin/Pictures.h"
-#include "mainwin/QtTranslations.h"
+#include "platform/QtTranslations.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -35,7 +35,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("folivant"));
     QApplication::setApplicationDisplayName(QStringLiteral("Folivant 2.0"));
     QApplication::setWindowIcon(programIcon());
-    installQtTranslations(&app);
+    platform::installQtTranslations(&app);
 
     TMainForm MainForm;
     MainForm.centreOnScreen();
