@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMimeDatabase>
 
 #include <array>
 
@@ -23,6 +24,14 @@ const char* const UninstallKeyBase = "SOFTWARE\\Microsoft\\Windows\\CurrentVersi
 
 // Every menu entry opens its program in a normal window.
 constexpr int ShowCommand = 5;
+
+// The installer knows nothing of the product: its entries go with the
+// utilities, the uninstaller's with the system's tools.
+const char* const ProductCategories = "Utility;";
+const char* const UninstallCategories = "System;";
+// Icon theme names for entries whose distribution ships no icon.
+const char* const ProgramIconName = "application-x-executable";
+const char* const UninstallIconName = "system-software-install";
 
 bool isTag(const QByteArray& tag, const char* marker)
 {
@@ -102,6 +111,32 @@ void makeEntryFolder(const QString& destination, const QString& fileName)
 {
     if (fileName.contains(QLatin1Char('/')))
         QDir().mkdir(QFileInfo(destination).path());
+}
+
+// The icon of entry `index`'s menu entry. A distribution gives a file its
+// own icon by listing a picture named after it with ".svg" or ".png"
+// appended ("prog" and "prog.svg"); once copied, the entry names it by its
+// installed path. Otherwise the icon theme's picture of the file's kind.
+QString menuIcon(const Installer& installer, const std::array<bool, setupkit::MaxEntries>& copied,
+                 int index)
+{
+    const setupkit::InstallLog& log = installer.log;
+    const setupkit::InstallEntry& entry = log.entry(index);
+    // Scalable pictures first.
+    for (const char* suffix : {".svg", ".png"}) {
+        const QByteArray iconName = entry.FileName + suffix;
+        for (int i = 1; i <= log.EntryCount; ++i) {
+            if (log.entry(i).FileName == iconName && copied[size_t(i - 1)])
+                return installer.InstallFolder + setupkit::logPath(iconName);
+        }
+    }
+    if (isTag(entry.Tag, "DEINST!"))
+        return QString::fromLatin1(UninstallIconName);
+    const QFileInfo file(installer.InstallFolder + setupkit::logPath(entry.FileName));
+    if (file.isFile() && file.isExecutable())
+        return QString::fromLatin1(ProgramIconName);
+    // A document: the picture of its type that every icon theme has.
+    return QMimeDatabase().mimeTypeForFile(file).genericIconName();
 }
 
 } // namespace
@@ -186,7 +221,7 @@ bool CopyOneFile(const QString& source, const QString& destination, SetupProgres
 
 bool WriteShortcut(const QString& linkFile, const QString& description, const QString& target,
                    const QString& arguments, const QString& workingFolder, const QString& iconFile,
-                   int iconIndex, int showCommand, int hotKey)
+                   int iconIndex, int showCommand, int hotKey, const QString& categories)
 {
     (void)iconIndex;
     (void)showCommand;
@@ -198,6 +233,7 @@ bool WriteShortcut(const QString& linkFile, const QString& description, const QS
     shortcut.arguments = arguments;
     shortcut.workingFolder = workingFolder;
     shortcut.iconFile = iconFile;
+    shortcut.categories = categories;
     return platform::writeShortcut(shortcut);
 }
 
@@ -270,10 +306,12 @@ bool RunInstallation(Installer& installer, const QString& sourceField, const QSt
             if (!copied[size_t(i - 1)])
                 continue;
             QString name;
+            const char* categories = ProductCategories;
             if (isTag(entry.Tag, "DEINST!")) {
                 if (!installer.PerUserInstall)
                     continue;
                 name = QStringLiteral("Uninstall");
+                categories = UninstallCategories;
             } else if (isTag(entry.Tag, "NEIN!")) {
                 continue;
             } else {
@@ -285,7 +323,8 @@ bool RunInstallation(Installer& installer, const QString& sourceField, const QSt
             if (!linkFile.isEmpty())
                 WriteShortcut(linkFile, QString(),
                               installer.InstallFolder + setupkit::logPath(entry.FileName),
-                              QString(), QString(), QString(), 0, ShowCommand, 0);
+                              QString(), QString(), menuIcon(installer, copied, i), 0, ShowCommand,
+                              0, QString::fromLatin1(categories));
         }
     }
 

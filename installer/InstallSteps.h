@@ -74,10 +74,11 @@ bool CopyOneFile(const QString& source, const QString& destination, SetupProgres
 bool RegisterUninstall(const Installer& installer, const QString& uninstallerFileName);
 
 // Writes one menu entry. Desktop entries have no icon index, show command
-// or hot key: those are accepted and not used.
+// or hot key: those are accepted and not used. `iconFile` is a full path or
+// an icon theme's name; `categories` places the entry in the menus.
 bool WriteShortcut(const QString& linkFile, const QString& description, const QString& target,
                    const QString& arguments, const QString& workingFolder, const QString& iconFile,
-                   int iconIndex, int showCommand, int hotKey);
+                   int iconIndex, int showCommand, int hotKey, const QString& categories);
 
 // Registry key of a product's uninstall registration.
 QString uninstallKeyPath(const setupkit::InstallLog& log);

@@ -4,8 +4,8 @@
 #include "convert/GsDll.h"
 #include "mainwin/MainUnit.h"
 #include "mainwin/Pictures.h"
-#include "mainwin/QtTranslations.h"
 #include "platform/MessageBox.h"
+#include "platform/QtTranslations.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -38,7 +38,7 @@ int main(int argc, char** argv)
     // Not Qt's display name, which would be appended to every window title.
     platform::setApplicationTitle(QStringLiteral("Folivant 2.0"));
     QApplication::setWindowIcon(programIcon());
-    installQtTranslations(&app);
+    platform::installQtTranslations(&app);
 
     TMainForm MainForm;
     MainForm.centreOnScreen();

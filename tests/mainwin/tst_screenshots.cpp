@@ -8,8 +8,8 @@
 #include "mainwin/BrowsePage.h"
 #include "mainwin/FileSystemBrowser.h"
 #include "mainwin/MainUnit.h"
-#include "mainwin/QtTranslations.h"
 #include "platform/MessageBox.h"
+#include "platform/QtTranslations.h"
 #include "support/TestSupport.h"
 
 #include <QCheckBox>
@@ -96,7 +96,7 @@ void TestScreenshots::initTestCase()
     if (m_out.isEmpty())
         QSKIP("FOLIVANT_SHOTS_DIR is not set");
     QVERIFY(QDir().mkpath(m_out));
-    installQtTranslations(this);
+    platform::installQtTranslations(this);
 }
 
 void TestScreenshots::save(QWidget* widget, const QString& name)
