@@ -6,6 +6,7 @@
 #include "convert/InterpreterProtocol.h"
 #include "convert/ProgressProbe.h"
 #include "convert/RunPlan.h"
+#include "platform/ChildProcess.h"
 
 #include <QString>
 #include <QStringList>
@@ -221,6 +222,7 @@ int main(int argc, char** argv)
                    stderr);
         return 2;
     }
+    platform::ChildProcess::endWithParent();
     // The channel moves off the standard descriptors: whatever a library
     // prints directly goes to standard error, not into the frames.
     const int channel = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3);

@@ -44,6 +44,9 @@ public:
 
     // Ends the child at once (SIGKILL). Safe from a signal handler.
     static void kill(pid_t pid);
+    // Called in a child: it ends when its parent does, even while it is
+    // busy, so a killed window leaves no interpreter looping behind.
+    static void endWithParent();
     // Waits for the child's end and tells how it ended.
     Ending wait();
 

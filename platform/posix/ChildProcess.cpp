@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -136,6 +137,14 @@ int ChildProcess::readExactly(void* data, size_t size, int timeoutMs)
         size -= size_t(n);
     }
     return 1;
+}
+
+void ChildProcess::endWithParent()
+{
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // The parent may have gone before the request was made.
+    if (::getppid() == 1)
+        ::_exit(1);
 }
 
 void ChildProcess::kill(pid_t pid)
