@@ -209,7 +209,8 @@ void warmUp()
         void writeOutput(const char*, int) override {}
     } silent;
     Interpreter gs(silent);
-    gs.start({"", "-q", "-dNODISPLAY", "-dNOPAUSE", "-c", "/Helvetica findfont pop", "-f"});
+    gs.start({"", "-q", "-dNOPAUSE", "-dBATCH", "-sDEVICE=pdfwrite", "-sOutputFile=/dev/null",
+              "-c", "/Helvetica findfont 10 scalefont setfont 9 9 moveto (a) show showpage"});
 }
 
 } // namespace

@@ -49,6 +49,8 @@ public:
     static void endWithParent();
     // Waits for the child's end and tells how it ended.
     Ending wait();
+    // True when the child has ended (and is reaped), without waiting.
+    bool hasEnded();
 
 private:
     pid_t m_pid = -1;

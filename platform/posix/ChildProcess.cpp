@@ -153,6 +153,17 @@ void ChildProcess::kill(pid_t pid)
         ::kill(pid, SIGKILL);
 }
 
+bool ChildProcess::hasEnded()
+{
+    if (m_pid <= 0)
+        return true;
+    int status = 0;
+    if (::waitpid(m_pid, &status, WNOHANG) == 0)
+        return false;
+    m_pid = -1;
+    return true;
+}
+
 ChildProcess::Ending ChildProcess::wait()
 {
     Ending ending;
