@@ -99,12 +99,12 @@ bool ChildProcess::start(const QString& program, const QStringList& args,
     return true;
 }
 
-bool ChildProcess::writeAll(const void* data, size_t size)
+bool ChildProcess::sendAll(int channel, const void* data, size_t size)
 {
     const char* p = static_cast<const char*>(data);
     while (size > 0) {
-        // MSG_NOSIGNAL: a child that has gone must not take us with it.
-        const ssize_t n = ::send(m_channel, p, size, MSG_NOSIGNAL);
+        // MSG_NOSIGNAL: a side that has gone must not take the other with it.
+        const ssize_t n = ::send(channel, p, size, MSG_NOSIGNAL);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -113,6 +113,26 @@ bool ChildProcess::writeAll(const void* data, size_t size)
         size -= size_t(n);
     }
     return true;
+}
+
+bool ChildProcess::receiveAll(int channel, void* data, size_t size)
+{
+    char* p = static_cast<char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::recv(channel, p, size, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
+bool ChildProcess::writeAll(const void* data, size_t size)
+{
+    return sendAll(m_channel, data, size);
 }
 
 bool ChildProcess::waitReadable(int timeoutMs) const
