@@ -21,8 +21,9 @@ namespace {
 const QString MainClassName = QStringLiteral("QuorvexClass");
 const QString ProgressClassName = QStringLiteral("SetwellWndclass");
 
-// The layouts give outer window sizes for a caption window with a fixed
-// 3-pixel frame and a 19-pixel caption; Qt places and sizes the client area.
+// Window sizes are outer sizes of a caption window with a fixed 3-pixel
+// frame and a 19-pixel caption; Qt places and sizes the client area, so
+// these turn them into client sizes.
 constexpr int FrameBorder = 3;
 constexpr int CaptionHeight = 19;
 constexpr int WindowWidth = 520;
@@ -42,8 +43,8 @@ struct ProgramState
     std::function<void()> next;
     bool quitPosted = false;
     int exitCode = 0;
-    // The layouts place windows on a desktop whose top-left corner is 0, 0;
-    // here the primary screen may start anywhere in the virtual desktop.
+    // Window positions are computed for a desktop whose top-left corner is
+    // 0, 0; the primary screen may start anywhere in the virtual desktop.
     QPoint desktopOrigin;
 };
 

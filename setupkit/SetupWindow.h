@@ -54,8 +54,8 @@ namespace setupkit {
 
 enum class SetupKind { Installer, Uninstaller };
 
-// Styles of the layout tables, with their classic values so a style word
-// reads the same as in the tables.
+// Window and control styles, with their classic values: a control is
+// described by one style word, and CreateControl reads the bits it knows.
 constexpr quint32 WS_POPUP = 0x80000000;
 constexpr quint32 WS_CHILD = 0x40000000;
 constexpr quint32 WS_DISABLED = 0x08000000;
@@ -213,9 +213,10 @@ QString GetWindowText(const QWidget* control);
 
 // --- The two windows -----------------------------------------------------
 
-// Start-up steps 1 to 6: desktop size, FaceBrush, the main window's class,
-// the main window with its controls for `content.kind`, and the fonts. The
-// window is not shown yet. False when the class could not be registered.
+// Measures the desktop, makes FaceBrush, registers the main window's class
+// and builds the main window with its controls for `content.kind` and its
+// fonts. The window is not shown yet. False when the class could not be
+// registered.
 bool CreateMainWindow(const MainWindowContent& content);
 // Shows the main window, runs the loop, then releases windows and drawing
 // objects; returns the exit code.
@@ -226,29 +227,30 @@ int RunSetupProgram(const MainWindowContent& content);
 // The installer's folder browser sets the second field with this.
 void SetSecondFolderText(const QString& text);
 
-// Progress window steps 1 to 5: hides the main window and builds the
-// progress window with its controls and fonts, not yet shown. False when
-// its class could not be registered (the program is then ending).
+// Hides the main window and builds the progress window with its controls
+// and fonts, not yet shown. False when its class could not be registered
+// (the program is then ending).
 bool CreateProgressWindow();
-// Step 6.
+// Shows the progress window and returns once it can paint.
 void ShowProgressWindow();
 // Replaces the progress text and paints it before returning.
 void SetProgressText(const QString& text);
-// Step 7: the final box (`text`, `caption`, information icon, task-modal)
+// Ends the work: the final box (`text`, `caption`, information icon, task-modal)
 // owned by the progress window, then the progress window is destroyed, its
 // class unregistered and the quit message posted with `exitCode`.
 void FinishSetup(const QString& text, const QString& caption, int exitCode = 0);
 
 // Deletes both windows, unregisters both classes and forgets handles and
-// drawing objects (start-up step 8). Also lets a test start afresh.
+// drawing objects, as the program does when its loop has ended. Also lets
+// a test start afresh.
 void ReleaseSetupWindows();
 
 // Texts of the two programs, for tests and callers that need them.
 QString mainWindowTitle(SetupKind kind);
 QString welcomeText(SetupKind kind, const QString& productName);
 
-// Where the windows go on a desktop of the given size (truncating division,
-// as the layouts say).
+// Where the windows go on a desktop of the given size: centred, with the
+// division truncated, so an odd leftover pixel goes right and down.
 QPoint mainWindowPosition(int desktopWidth, int desktopHeight);
 QPoint progressWindowPosition(int desktopWidth, int desktopHeight);
 
