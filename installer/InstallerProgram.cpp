@@ -12,6 +12,7 @@ namespace installer {
 
 int RunInstallerProgram(const QString& programFolder)
 {
+    setupkit::SetupSession session;
     Installer work;
     work.WindowsFolder = platform::windowsFolder();
     if (!setupkit::ReadInstallLog(programFolder, work.log)) {

@@ -6,6 +6,7 @@
 //
 // A program uses it like this:
 //
+//     setupkit::SetupSession session;   // for as long as windows show
 //     setupkit::MainWindowContent content;
 //     content.kind = setupkit::SetupKind::Installer;
 //     content.productName = setupkit::fromWindows1252(log.ProductName);
@@ -40,8 +41,10 @@
 
 #include <QBrush>
 #include <QFont>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPoint>
 #include <QPointer>
 #include <QPushButton>
 #include <QSize>
@@ -138,8 +141,8 @@ private:
     bool m_destroyed = false;
 };
 
-// The program's one set of handles and drawing objects. Handles are null
-// until their window exists and again after it is gone.
+// The handles and drawing objects of one session. Handles are null until
+// their window exists and again after it is gone.
 struct SetupHandles
 {
     SetupKind kind = SetupKind::Installer;
@@ -159,6 +162,46 @@ struct SetupHandles
     quint16 desktopWidth = 0;
     quint16 desktopHeight = 0;
 };
+
+// Everything the framework keeps between calls: registered window classes,
+// handles and drawing objects, the buttons' actions and the quit message.
+// A program owns one for as long as it shows windows; the functions below
+// act on the one that exists, since window procedures are plain functions
+// that cannot be handed it. There is at most one at a time. Destroying it
+// releases its windows.
+class SetupSession
+{
+public:
+    SetupSession();
+    ~SetupSession();
+    SetupSession(const SetupSession&) = delete;
+    SetupSession& operator=(const SetupSession&) = delete;
+
+    // The session that exists; the framework's functions need one.
+    static SetupSession& current();
+
+    struct WindowClass
+    {
+        WindowProc proc = nullptr;
+        QString menuName;
+        QBrush background;
+    };
+
+    SetupHandles handles;
+    QHash<QString, WindowClass> classes;
+    std::function<void()> browse;
+    std::function<void()> next;
+    bool quitPosted = false;
+    int exitCode = 0;
+    // Window positions are computed for a desktop whose top-left corner is
+    // 0, 0; the primary screen may start anywhere in the virtual desktop.
+    QPoint desktopOrigin;
+
+private:
+    static SetupSession* s_current;
+};
+
+// The current session's handles.
 SetupHandles& handles();
 
 // What a program puts into its main window and what its buttons do.
@@ -241,8 +284,8 @@ void SetProgressText(const QString& text);
 void FinishSetup(const QString& text, const QString& caption, int exitCode = 0);
 
 // Deletes both windows, unregisters both classes and forgets handles and
-// drawing objects, as the program does when its loop has ended. Also lets
-// a test start afresh.
+// drawing objects, as the program does when its loop has ended. The
+// session stays, empty.
 void ReleaseSetupWindows();
 
 // Texts of the two programs, for tests and callers that need them.

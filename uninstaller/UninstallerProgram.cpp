@@ -8,6 +8,7 @@ namespace uninstaller {
 
 int RunUninstallerProgram(const QStringList& arguments, const QString& programFolder)
 {
+    setupkit::SetupSession session;
     Uninstallation work;
     work.InstallFolder = installFolderFromArguments(arguments, programFolder);
     if (!setupkit::ReadInstallLog(work.InstallFolder, work.log)) {
