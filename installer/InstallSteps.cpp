@@ -6,6 +6,7 @@
 #include "platform/Registry.h"
 #include "platform/ShellOpen.h"
 #include "platform/Shortcut.h"
+#include "setupkit/InstallVocabulary.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -20,8 +21,6 @@ const char* const CorruptLogCaption = "Installation annulée!";
 
 namespace {
 
-const char* const UninstallKeyBase = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-
 // Every menu entry opens its program in a normal window.
 constexpr int ShowCommand = 5;
 
@@ -33,10 +32,7 @@ const char* const UninstallCategories = "System;";
 const char* const ProgramIconName = "application-x-executable";
 const char* const UninstallIconName = "system-software-install";
 
-bool isTag(const QByteArray& tag, const char* marker)
-{
-    return tag == QByteArray(marker);
-}
+using setupkit::isTag;
 
 // Everything the shell would otherwise interpret is escaped inside the
 // double quotes, so the quoted text arrives as one argument, unchanged.
@@ -130,7 +126,7 @@ QString menuIcon(const Installer& installer, const std::array<bool, setupkit::Ma
                 return installer.InstallFolder + setupkit::logPath(iconName);
         }
     }
-    if (isTag(entry.Tag, "DEINST!"))
+    if (isTag(entry.Tag, setupkit::DeinstallTag))
         return QString::fromLatin1(UninstallIconName);
     const QFileInfo file(installer.InstallFolder + setupkit::logPath(entry.FileName));
     if (file.isFile() && file.isExecutable())
@@ -140,12 +136,6 @@ QString menuIcon(const Installer& installer, const std::array<bool, setupkit::Ma
 }
 
 } // namespace
-
-void SetupProgress::finish(const QString& text, const QString& caption, int exitCode)
-{
-    (void)exitCode;
-    inform(progressWindow(), text, caption, platform::MsgIcon::Information, true);
-}
 
 BaseFolder DefaultBaseFolder()
 {
@@ -201,8 +191,8 @@ bool checkFolderFields(const QString& sourceField, const QString& installField, 
     return true;
 }
 
-bool CopyOneFile(const QString& source, const QString& destination, SetupProgress& progress,
-                 const QString& folder)
+bool CopyOneFile(const QString& source, const QString& destination,
+                 setupkit::SetupProgress& progress, const QString& folder)
 {
     progress.setProgressText(QStringLiteral("Copier ") + source + QStringLiteral("\r vers \r") +
                              destination + QStringLiteral("..."));
@@ -237,11 +227,6 @@ bool WriteShortcut(const QString& linkFile, const QString& description, const QS
     return platform::writeShortcut(shortcut);
 }
 
-QString uninstallKeyPath(const setupkit::InstallLog& log)
-{
-    return QString::fromLatin1(UninstallKeyBase) + setupkit::fromWindows1252(log.FolderName);
-}
-
 QString uninstallCommand(const QString& uninstallerPath, const QString& installFolder)
 {
     const QString program =
@@ -251,9 +236,9 @@ QString uninstallCommand(const QString& uninstallerPath, const QString& installF
 
 bool RegisterUninstall(const Installer& installer, const QString& uninstallerFileName)
 {
-    const auto key =
-        platform::RegistryKey::open(platform::Hive::Machine, uninstallKeyPath(installer.log),
-                                    platform::RegistryKey::Access::Full, true);
+    const auto key = platform::RegistryKey::open(platform::Hive::Machine,
+                                                 setupkit::uninstallKeyPath(installer.log),
+                                                 platform::RegistryKey::Access::Full, true);
     return key &&
            key->writeString(QStringLiteral("DisplayName"),
                             setupkit::fromWindows1252(installer.log.FolderName)) &&
@@ -263,7 +248,7 @@ bool RegisterUninstall(const Installer& installer, const QString& uninstallerFil
 }
 
 bool RunInstallation(Installer& installer, const QString& sourceField, const QString& installField,
-                     SetupProgress& progress)
+                     setupkit::SetupProgress& progress)
 {
     const setupkit::InstallLog& log = installer.log;
     installer.SourceFolder = platform::withTrailingSlash(sourceField);
@@ -281,7 +266,8 @@ bool RunInstallation(Installer& installer, const QString& sourceField, const QSt
         const setupkit::InstallEntry& entry = log.entry(i);
         const QString fileName = setupkit::logPath(entry.FileName);
         const QString source = installer.SourceFolder + fileName;
-        const bool machineUninstaller = isTag(entry.Tag, "DEINST!") && !installer.PerUserInstall;
+        const bool machineUninstaller =
+            isTag(entry.Tag, setupkit::DeinstallTag) && !installer.PerUserInstall;
         // The shared setup folder may not exist yet on this system.
         if (machineUninstaller)
             QDir().mkpath(installer.WindowsFolder);
@@ -307,12 +293,12 @@ bool RunInstallation(Installer& installer, const QString& sourceField, const QSt
                 continue;
             QString name;
             const char* categories = ProductCategories;
-            if (isTag(entry.Tag, "DEINST!")) {
+            if (isTag(entry.Tag, setupkit::DeinstallTag)) {
                 if (!installer.PerUserInstall)
                     continue;
-                name = QStringLiteral("Uninstall");
+                name = setupkit::uninstallEntryName();
                 categories = UninstallCategories;
-            } else if (isTag(entry.Tag, "NEIN!")) {
+            } else if (isTag(entry.Tag, setupkit::NoEntryTag)) {
                 continue;
             } else {
                 name = setupkit::fromWindows1252(entry.Tag);
@@ -330,7 +316,7 @@ bool RunInstallation(Installer& installer, const QString& sourceField, const QSt
 
     for (int i = 1; i <= log.EntryCount; ++i) {
         const setupkit::InstallEntry& entry = log.entry(i);
-        if (isTag(entry.Tag, "EXEC!") && copied[size_t(i - 1)])
+        if (isTag(entry.Tag, setupkit::ExecTag) && copied[size_t(i - 1)])
             platform::shellOpen(installer.InstallFolder + setupkit::logPath(entry.FileName));
     }
 

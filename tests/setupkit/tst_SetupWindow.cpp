@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <memory>
+
 using namespace setupkit;
 
 namespace {
@@ -98,6 +100,7 @@ class TestSetupWindow : public QObject
     Q_OBJECT
 
 private slots:
+    void init();
     void cleanup();
     void positionsFollowTheDesktop();
     void captionButtons();
@@ -116,11 +119,19 @@ private slots:
     void finishEndsTheProgram();
     void registrationFailure();
     void wholeRunInTheEventLoop();
+
+private:
+    std::unique_ptr<SetupSession> m_session;
 };
+
+void TestSetupWindow::init()
+{
+    m_session = std::make_unique<SetupSession>();
+}
 
 void TestSetupWindow::cleanup()
 {
-    ReleaseSetupWindows();
+    m_session.reset();
 }
 
 void TestSetupWindow::positionsFollowTheDesktop()
