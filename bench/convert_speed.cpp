@@ -10,6 +10,8 @@
 #include "convert/PageSize.h"
 #include "convert/RunPlan.h"
 
+#include "Median.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -117,13 +119,6 @@ double timed(const QString& program, const QStringList& args, double& cpu)
     const double wall = clock.nsecsElapsed() / 1e9;
     cpu += childCpuSeconds() - cpuBefore;
     return wall;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 } // namespace

@@ -174,7 +174,7 @@ int main(int argc, char* argv[])
 
     double cpTotal = 0, installTotal = 0;
     std::vector<double> ratios, uninstallTimes, rmTimes;
-    installer::SetupProgress quiet;
+    setupkit::SetupProgress quiet;
     for (int round = 1; round <= options.rounds; ++round) {
         // Alternate which goes first, so neither always meets a warmer cache.
         double cpTime = 0, installTime = 0, uninstallTime = 0, rmTime = 0;

@@ -11,6 +11,8 @@
 #include "convert/PageSize.h"
 #include "convert/RunPlan.h"
 
+#include "Median.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -60,13 +62,6 @@ double inProcess(const RunPlan& plan)
         }
     }
     return clock.nsecsElapsed() / 1e6;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 } // namespace

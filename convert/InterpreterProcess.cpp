@@ -16,6 +16,7 @@ std::atomic<bool> InterpreterProcess::s_stopRequested{false};
 std::atomic<pid_t> InterpreterProcess::s_running{-1};
 bool InterpreterProcess::s_keepOneReady = false;
 std::unique_ptr<platform::ChildProcess> InterpreterProcess::s_ready;
+std::vector<std::unique_ptr<platform::ChildProcess>> InterpreterProcess::s_leaving;
 
 namespace {
 
@@ -65,11 +66,17 @@ void InterpreterProcess::keepOneReady()
         s_ready = startChild(true, nullptr);
 }
 
-// The child of a run has ended: the next one starts loading.
-void InterpreterProcess::ended()
+// The child of a run is done: the next one starts loading. A child that has
+// finished its work is not waited for; it is reaped later.
+void InterpreterProcess::ended(bool waitForIt)
 {
     s_running = -1;
-    if (m_child) {
+    s_leaving.erase(std::remove_if(s_leaving.begin(), s_leaving.end(),
+                                   [](const auto& child) { return child->hasEnded(); }),
+                    s_leaving.end());
+    if (m_child && !waitForIt && !m_child->hasEnded()) {
+        s_leaving.push_back(std::move(m_child));
+    } else if (m_child) {
         m_child->wait(); // at once when it has already been reaped
         m_child.reset();
     }
@@ -184,8 +191,10 @@ int32_t InterpreterProcess::relay(Until until)
                                              (until == Until::Ended && header[0] == 'E'));
             if (done) {
                 // A failed run, and every shut-down, ends the child.
+                // The shut-down child has completed the output: its own end
+                // need not be waited for.
                 if (m_code != 0 || until == Until::Ended)
-                    ended();
+                    ended(until != Until::Ended);
                 return m_code;
             }
         }

@@ -59,7 +59,7 @@ private:
     int32_t childGone();
     void sendProgress(int percent);
     void pumpEvents();
-    void ended();
+    void ended(bool waitForIt = true);
     static std::unique_ptr<platform::ChildProcess> startChild(bool ahead, QString* error);
 
     GsdllCallback m_callback;
@@ -77,4 +77,6 @@ private:
     static std::atomic<pid_t> s_running;
     static bool s_keepOneReady;
     static std::unique_ptr<platform::ChildProcess> s_ready;
+    // Children that have done their work and are ending on their own.
+    static std::vector<std::unique_ptr<platform::ChildProcess>> s_leaving;
 };

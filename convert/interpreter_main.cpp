@@ -6,6 +6,7 @@
 #include "convert/InterpreterProtocol.h"
 #include "convert/ProgressProbe.h"
 #include "convert/RunPlan.h"
+#include "platform/ChildProcess.h"
 
 #include <QString>
 #include <QStringList>
@@ -81,33 +82,12 @@ public:
 
     bool send(const std::string& frame)
     {
-        const char* p = frame.data();
-        size_t left = frame.size();
-        while (left > 0) {
-            const ssize_t n = ::write(m_channel, p, left);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return false;
-            p += n;
-            left -= size_t(n);
-        }
-        return true;
+        return platform::ChildProcess::sendAll(m_channel, frame.data(), frame.size());
     }
 
     bool readAll(void* data, size_t size)
     {
-        char* p = static_cast<char*>(data);
-        while (size > 0) {
-            const ssize_t n = ::read(m_channel, p, size);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return false;
-            p += n;
-            size -= size_t(n);
-        }
-        return true;
+        return platform::ChildProcess::receiveAll(m_channel, data, size);
     }
 
 private:
@@ -208,7 +188,8 @@ void warmUp()
         void writeOutput(const char*, int) override {}
     } silent;
     Interpreter gs(silent);
-    gs.start({"", "-q", "-dNODISPLAY", "-dNOPAUSE", "-c", "/Helvetica findfont pop", "-f"});
+    gs.start({"", "-q", "-dNOPAUSE", "-dBATCH", "-sDEVICE=pdfwrite", "-sOutputFile=/dev/null", "-c",
+              "/Helvetica findfont 10 scalefont setfont 9 9 moveto (a) show showpage"});
 }
 
 } // namespace
@@ -221,6 +202,7 @@ int main(int argc, char** argv)
                    stderr);
         return 2;
     }
+    platform::ChildProcess::endWithParent();
     // The channel moves off the standard descriptors: whatever a library
     // prints directly goes to standard error, not into the frames.
     const int channel = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3);

@@ -21,8 +21,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "http://www.quorvex.fr/")
 # The libraries the programs link (Qt, libgs) become dependencies as
 # dpkg-shlibdeps finds them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Opening the finished PDF, and Qt's own dialogs in French.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-translations-l10n")
+# Opening the finished PDF, Qt's own dialogs in French, and the face the
+# windows' text is set in (DejaVu Sans Condensed).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-translations-l10n, fonts-dejavu-extra")
 # Folders as Debian makes them, whatever the umask of the machine that builds.
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)

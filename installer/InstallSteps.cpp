@@ -6,9 +6,11 @@
 #include "platform/Registry.h"
 #include "platform/ShellOpen.h"
 #include "platform/Shortcut.h"
+#include "setupkit/InstallVocabulary.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMimeDatabase>
 
 #include <array>
 
@@ -19,15 +21,18 @@ const char* const CorruptLogCaption = "Installation annulée!";
 
 namespace {
 
-const char* const UninstallKeyBase = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-
 // Every menu entry opens its program in a normal window.
 constexpr int ShowCommand = 5;
 
-bool isTag(const QByteArray& tag, const char* marker)
-{
-    return tag == QByteArray(marker);
-}
+// The installer knows nothing of the product: its entries go with the
+// utilities, the uninstaller's with the system's tools.
+const char* const ProductCategories = "Utility;";
+const char* const UninstallCategories = "System;";
+// Icon theme names for entries whose distribution ships no icon.
+const char* const ProgramIconName = "application-x-executable";
+const char* const UninstallIconName = "system-software-install";
+
+using setupkit::isTag;
 
 // Everything the shell would otherwise interpret is escaped inside the
 // double quotes, so the quoted text arrives as one argument, unchanged.
@@ -104,13 +109,33 @@ void makeEntryFolder(const QString& destination, const QString& fileName)
         QDir().mkdir(QFileInfo(destination).path());
 }
 
-} // namespace
-
-void SetupProgress::finish(const QString& text, const QString& caption, int exitCode)
+// The icon of entry `index`'s menu entry. A distribution gives a file its
+// own icon by listing a picture named after it with ".svg" or ".png"
+// appended ("prog" and "prog.svg"); once copied, the entry names it by its
+// installed path. Otherwise the icon theme's picture of the file's kind.
+QString menuIcon(const Installer& installer, const std::array<bool, setupkit::MaxEntries>& copied,
+                 int index)
 {
-    (void)exitCode;
-    inform(progressWindow(), text, caption, platform::MsgIcon::Information, true);
+    const setupkit::InstallLog& log = installer.log;
+    const setupkit::InstallEntry& entry = log.entry(index);
+    // Scalable pictures first.
+    for (const char* suffix : {".svg", ".png"}) {
+        const QByteArray iconName = entry.FileName + suffix;
+        for (int i = 1; i <= log.EntryCount; ++i) {
+            if (log.entry(i).FileName == iconName && copied[size_t(i - 1)])
+                return installer.InstallFolder + setupkit::logPath(iconName);
+        }
+    }
+    if (isTag(entry.Tag, setupkit::DeinstallTag))
+        return QString::fromLatin1(UninstallIconName);
+    const QFileInfo file(installer.InstallFolder + setupkit::logPath(entry.FileName));
+    if (file.isFile() && file.isExecutable())
+        return QString::fromLatin1(ProgramIconName);
+    // A document: the picture of its type that every icon theme has.
+    return QMimeDatabase().mimeTypeForFile(file).genericIconName();
 }
+
+} // namespace
 
 BaseFolder DefaultBaseFolder()
 {
@@ -166,8 +191,8 @@ bool checkFolderFields(const QString& sourceField, const QString& installField, 
     return true;
 }
 
-bool CopyOneFile(const QString& source, const QString& destination, SetupProgress& progress,
-                 const QString& folder)
+bool CopyOneFile(const QString& source, const QString& destination,
+                 setupkit::SetupProgress& progress, const QString& folder)
 {
     progress.setProgressText(QStringLiteral("Copier ") + source + QStringLiteral("\r vers \r") +
                              destination + QStringLiteral("..."));
@@ -186,7 +211,7 @@ bool CopyOneFile(const QString& source, const QString& destination, SetupProgres
 
 bool WriteShortcut(const QString& linkFile, const QString& description, const QString& target,
                    const QString& arguments, const QString& workingFolder, const QString& iconFile,
-                   int iconIndex, int showCommand, int hotKey)
+                   int iconIndex, int showCommand, int hotKey, const QString& categories)
 {
     (void)iconIndex;
     (void)showCommand;
@@ -198,12 +223,8 @@ bool WriteShortcut(const QString& linkFile, const QString& description, const QS
     shortcut.arguments = arguments;
     shortcut.workingFolder = workingFolder;
     shortcut.iconFile = iconFile;
+    shortcut.categories = categories;
     return platform::writeShortcut(shortcut);
-}
-
-QString uninstallKeyPath(const setupkit::InstallLog& log)
-{
-    return QString::fromLatin1(UninstallKeyBase) + setupkit::fromWindows1252(log.FolderName);
 }
 
 QString uninstallCommand(const QString& uninstallerPath, const QString& installFolder)
@@ -215,9 +236,9 @@ QString uninstallCommand(const QString& uninstallerPath, const QString& installF
 
 bool RegisterUninstall(const Installer& installer, const QString& uninstallerFileName)
 {
-    const auto key =
-        platform::RegistryKey::open(platform::Hive::Machine, uninstallKeyPath(installer.log),
-                                    platform::RegistryKey::Access::Full, true);
+    const auto key = platform::RegistryKey::open(platform::Hive::Machine,
+                                                 setupkit::uninstallKeyPath(installer.log),
+                                                 platform::RegistryKey::Access::Full, true);
     return key &&
            key->writeString(QStringLiteral("DisplayName"),
                             setupkit::fromWindows1252(installer.log.FolderName)) &&
@@ -227,7 +248,7 @@ bool RegisterUninstall(const Installer& installer, const QString& uninstallerFil
 }
 
 bool RunInstallation(Installer& installer, const QString& sourceField, const QString& installField,
-                     SetupProgress& progress)
+                     setupkit::SetupProgress& progress)
 {
     const setupkit::InstallLog& log = installer.log;
     installer.SourceFolder = platform::withTrailingSlash(sourceField);
@@ -245,7 +266,8 @@ bool RunInstallation(Installer& installer, const QString& sourceField, const QSt
         const setupkit::InstallEntry& entry = log.entry(i);
         const QString fileName = setupkit::logPath(entry.FileName);
         const QString source = installer.SourceFolder + fileName;
-        const bool machineUninstaller = isTag(entry.Tag, "DEINST!") && !installer.PerUserInstall;
+        const bool machineUninstaller =
+            isTag(entry.Tag, setupkit::DeinstallTag) && !installer.PerUserInstall;
         // The shared setup folder may not exist yet on this system.
         if (machineUninstaller)
             QDir().mkpath(installer.WindowsFolder);
@@ -270,11 +292,13 @@ bool RunInstallation(Installer& installer, const QString& sourceField, const QSt
             if (!copied[size_t(i - 1)])
                 continue;
             QString name;
-            if (isTag(entry.Tag, "DEINST!")) {
+            const char* categories = ProductCategories;
+            if (isTag(entry.Tag, setupkit::DeinstallTag)) {
                 if (!installer.PerUserInstall)
                     continue;
-                name = QStringLiteral("Uninstall");
-            } else if (isTag(entry.Tag, "NEIN!")) {
+                name = setupkit::uninstallEntryName();
+                categories = UninstallCategories;
+            } else if (isTag(entry.Tag, setupkit::NoEntryTag)) {
                 continue;
             } else {
                 name = setupkit::fromWindows1252(entry.Tag);
@@ -285,13 +309,14 @@ bool RunInstallation(Installer& installer, const QString& sourceField, const QSt
             if (!linkFile.isEmpty())
                 WriteShortcut(linkFile, QString(),
                               installer.InstallFolder + setupkit::logPath(entry.FileName),
-                              QString(), QString(), QString(), 0, ShowCommand, 0);
+                              QString(), QString(), menuIcon(installer, copied, i), 0, ShowCommand,
+                              0, QString::fromLatin1(categories));
         }
     }
 
     for (int i = 1; i <= log.EntryCount; ++i) {
         const setupkit::InstallEntry& entry = log.entry(i);
-        if (isTag(entry.Tag, "EXEC!") && copied[size_t(i - 1)])
+        if (isTag(entry.Tag, setupkit::ExecTag) && copied[size_t(i - 1)])
             platform::shellOpen(installer.InstallFolder + setupkit::logPath(entry.FileName));
     }
 

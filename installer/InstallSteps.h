@@ -1,31 +1,16 @@
 #pragma once
 // The installer's work, from the folder fields to the final message. Plain
 // logic: the window hands in what the user typed and receives progress
-// through SetupProgress; message boxes go through platform::showMessage.
+// through setupkit::SetupProgress; message boxes go through platform::showMessage.
 
 #include "setupkit/InstallLog.h"
+#include "setupkit/SetupProgress.h"
 
 #include <QString>
 
 class QWidget;
 
 namespace installer {
-
-// What the work shows while it runs. The window implements it; a test may
-// record it.
-class SetupProgress
-{
-public:
-    virtual ~SetupProgress() = default;
-    // The progress window replaces the main window.
-    virtual void showProgressWindow() {}
-    virtual void setProgressText(const QString& text) { (void)text; }
-    virtual void setWaitCursor(bool wait) { (void)wait; }
-    // Owner of the boxes shown during and after the work.
-    virtual QWidget* progressWindow() const { return nullptr; }
-    // The final message; the window then ends the program with `exitCode`.
-    virtual void finish(const QString& text, const QString& caption, int exitCode);
-};
 
 struct BaseFolder
 {
@@ -61,26 +46,24 @@ bool checkFolderFields(const QString& sourceField, const QString& installField, 
 // registered, and the final message and exit code say that the
 // installation is incomplete. Returns false then.
 bool RunInstallation(Installer& installer, const QString& sourceField, const QString& installField,
-                     SetupProgress& progress);
+                     setupkit::SetupProgress& progress);
 
 // Copies one file with its progress text; a failure is shown and reported,
 // and leaves the destination as it was. `folder`, the installation folder
 // that holds the destination, is where links stop being followed: a folder
 // of an entry's path found there as a link is not gone through.
-bool CopyOneFile(const QString& source, const QString& destination, SetupProgress& progress,
-                 const QString& folder);
+bool CopyOneFile(const QString& source, const QString& destination,
+                 setupkit::SetupProgress& progress, const QString& folder);
 
 // Writes the uninstall key of the product into the machine registry.
 bool RegisterUninstall(const Installer& installer, const QString& uninstallerFileName);
 
 // Writes one menu entry. Desktop entries have no icon index, show command
-// or hot key: those are accepted and not used.
+// or hot key: those are accepted and not used. `iconFile` is a full path or
+// an icon theme's name; `categories` places the entry in the menus.
 bool WriteShortcut(const QString& linkFile, const QString& description, const QString& target,
                    const QString& arguments, const QString& workingFolder, const QString& iconFile,
-                   int iconIndex, int showCommand, int hotKey);
-
-// Registry key of a product's uninstall registration.
-QString uninstallKeyPath(const setupkit::InstallLog& log);
+                   int iconIndex, int showCommand, int hotKey, const QString& categories);
 
 // The command registered to remove the product: the uninstaller followed by
 // the installation folder, both quoted for a POSIX shell.

@@ -3,39 +3,16 @@
 #include "installer/InstallSteps.h"
 #include "platform/FolderBrowser.h"
 #include "platform/KnownFolders.h"
+#include "setupkit/SetupProgress.h"
 #include "setupkit/SetupWindow.h"
 
-#include <QGuiApplication>
 #include <QLineEdit>
 
 namespace installer {
 
-namespace {
-
-// The progress window as the installation steps see it.
-class WindowProgress : public SetupProgress
-{
-public:
-    void showProgressWindow() override { setupkit::ShowProgressWindow(); }
-    void setProgressText(const QString& text) override { setupkit::SetProgressText(text); }
-    void setWaitCursor(bool wait) override
-    {
-        if (wait)
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            QGuiApplication::restoreOverrideCursor();
-    }
-    QWidget* progressWindow() const override { return setupkit::handles().progressWindow; }
-    void finish(const QString& text, const QString& caption, int exitCode) override
-    {
-        setupkit::FinishSetup(text, caption, exitCode);
-    }
-};
-
-} // namespace
-
 int RunInstallerProgram(const QString& programFolder)
 {
+    setupkit::SetupSession session;
     Installer work;
     work.WindowsFolder = platform::windowsFolder();
     if (!setupkit::ReadInstallLog(programFolder, work.log)) {
@@ -66,7 +43,7 @@ int RunInstallerProgram(const QString& programFolder)
             return;
         if (!setupkit::CreateProgressWindow())
             return;
-        WindowProgress progress;
+        setupkit::WindowProgress progress;
         RunInstallation(work, source, target, progress);
     };
     return setupkit::RunSetupProgram(content);

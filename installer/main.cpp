@@ -2,11 +2,13 @@
 
 #include "installer/InstallerProgram.h"
 #include "platform/ProgramPath.h"
+#include "setupkit/SetupApplication.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    setupkit::prepareSetupApplication(app);
     return installer::RunInstallerProgram(platform::programFolder());
 }

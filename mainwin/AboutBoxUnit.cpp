@@ -29,9 +29,7 @@ TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner)
     setFixedSize(ClientWidth, ClientHeight);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    QFont font = this->font();
-    font.setPixelSize(11);
-    setFont(font);
+    setFont(designFont());
 
     Panel1 =
         new BevelPanel(headerColour(), BevelPanel::Bevel::Lowered, BevelPanel::Bevel::Raised, this);

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QMenu>
 #include <QMimeData>
 #include <QTimer>
@@ -32,6 +33,19 @@ QString quoted(const QString& name)
     return QStringLiteral("« %1 »").arg(name);
 }
 } // namespace
+
+QVariant ShellFileModel::data(const QModelIndex& index, int role) const
+{
+    // The model would follow the desktop's language.
+    if (role == Qt::DisplayRole && index.isValid()) {
+        const QLocale french(QLocale::French, QLocale::France);
+        if (index.column() == 1 && !isDir(index))
+            return french.formattedDataSize(size(index));
+        if (index.column() == 3)
+            return french.toString(lastModified(index), QLocale::ShortFormat);
+    }
+    return QFileSystemModel::data(index, role);
+}
 
 bool ShellFileModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {

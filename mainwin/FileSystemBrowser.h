@@ -14,12 +14,14 @@
 class QTimer;
 class QWidget;
 
-// The file model of the list; renaming reports its failures in our boxes.
+// The file model of the list; renaming reports its failures in our boxes,
+// and sizes and dates read as French, as the rest of the window does.
 class ShellFileModel : public QFileSystemModel
 {
     Q_OBJECT
 public:
     using QFileSystemModel::QFileSystemModel;
+    QVariant data(const QModelIndex& index, int role) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 };
 

@@ -101,9 +101,14 @@ QStringList helpTextLines()
 
 void fillHelpBox(QTextEdit* richEdit)
 {
-    QFont font(QStringLiteral("Arial"));
+    // Arial or a face of its widths; not the window's condensed face.
+    QFont font;
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica")});
+    font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(15);
     font.setBold(true);
+    font.setStretch(QFont::Unstretched);
     richEdit->setFont(font);
     richEdit->setLineWrapMode(QTextEdit::WidgetWidth);
     richEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

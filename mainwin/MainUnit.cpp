@@ -7,6 +7,7 @@
 #include "mainwin/AboutBoxUnit.h"
 #include "mainwin/BrowsePage.h"
 #include "mainwin/ConversionGuard.h"
+#include "mainwin/FileDrop.h"
 #include "mainwin/FileSystemBrowser.h"
 #include "mainwin/FilenameEdit.h"
 #include "mainwin/LogMemo.h"
@@ -36,6 +37,7 @@
 #include <QScreen>
 #include <QSessionManager>
 #include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
 
@@ -84,13 +86,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Quorvex Folivant 2.0"));
     setWindowIcon(programIcon());
-    // The design's 11-pixel face, or the nearest one of Helvetica's width.
-    QFont small = font();
-    small.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Arial"),
-                       QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
-                       QStringLiteral("Helvetica"), small.family()});
-    small.setPixelSize(11);
-    setFont(small);
+    setFont(designFont());
     resize(OuterWidth - FrameWidth, OuterHeight - FrameHeight);
 
     auto* client = new PlacedArea(this);
@@ -99,6 +95,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     PageControl2 = new QTabWidget(client);
     PageControl2->setObjectName(QStringLiteral("PageControl2"));
     PageControl2->setIconSize(QSize(16, 16));
+    lightTabsUnderPointer(PageControl2->tabBar());
     TabSheet1 = new PageSheet(QStringLiteral("TabSheet1"),
                               QStringLiteral("Aide - Comment créer un fichier PostScript à partir "
                                              "de n'importe quel type de document"),
@@ -178,6 +175,7 @@ void TMainForm::buildCreatePage()
     label(QStringLiteral("Fichiers source:"), area, 8, 8 - 3, "Label1");
     ListBox1 = placed(new QListWidget(area), "ListBox1", 104, 8, 289, 57);
     ListBox1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    acceptFileDrops(ListBox1, [this](const QStringList& files) { ListBox1DragDrop(files); });
 
     AddBtn = placed(new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton),
                                     QStringLiteral("&Ajouter un fichier..."), area),

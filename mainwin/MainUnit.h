@@ -100,6 +100,13 @@ public:
     // Returns true when the key was consumed.
     bool JamShellList1KeyPress(QChar key);
     void openfilenow(const QString& FileName);
+    // "Open with": the names given when the program starts become the
+    // sources as a picked file does; names of no file are refused in a box.
+    void openCommandLineFiles(const QStringList& names);
+    // Files dragged onto the source list join it; onto the file list, the
+    // first is taken as a picked file and the others join it.
+    void ListBox1DragDrop(const QStringList& files);
+    void JamShellList1DragDrop(const QStringList& files);
     void AddToPrefFolders(const QString& Folder);
     void PrefListBoxDblClick();
     void PrefListBoxKeyPress(QChar key);

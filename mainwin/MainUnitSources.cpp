@@ -2,6 +2,7 @@
 // PostScript" and what taking a file from it does.
 
 #include "mainwin/BrowsePage.h"
+#include "mainwin/FileDrop.h"
 #include "mainwin/FileSystemBrowser.h"
 #include "mainwin/FilenameEdit.h"
 #include "mainwin/HelpText.h"
@@ -9,8 +10,11 @@
 #include "mainwin/PageDecor.h"
 #include "mainwin/SettingsFiles.h"
 #include "mainwin/SourceSelection.h"
+#include "platform/MessageBox.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -43,6 +47,8 @@ void TMainForm::buildBrowsePage()
     connect(PrefListBox, &PrefListWidget::characterKey, this,
             [this](QChar key) { PrefListBoxKeyPress(key); });
     connect(FilterComboBox1, &QComboBox::activated, this, [this] { FilterComboBox1Change(); });
+    acceptFileDrops(JamShellList1,
+                    [this](const QStringList& files) { JamShellList1DragDrop(files); });
 }
 
 void TMainForm::JamShellList1DblClick()
@@ -69,6 +75,42 @@ void TMainForm::openfilenow(const QString& FileName)
     ListBox1->addItem(FileName);
     FilenameEdit2->setFileName(source::outputNameFor(FileName));
     PageControl2->setCurrentIndex(2);
+}
+
+void TMainForm::openCommandLineFiles(const QStringList& names)
+{
+    const source::NamedFiles named = source::namedFiles(names, QDir::currentPath());
+    if (!named.files.isEmpty()) {
+        openfilenow(named.files.constFirst());
+        ListBox1->addItems(named.files.mid(1));
+    }
+    if (named.missing.isEmpty())
+        return;
+    platform::MessageRequest refused;
+    refused.owner = this;
+    refused.text = (named.missing.size() == 1
+                        ? QStringLiteral("Ce fichier est introuvable ; il n'a pas été pris comme "
+                                         "source :\n\n")
+                        : QStringLiteral("Ces fichiers sont introuvables ; ils n'ont pas été pris "
+                                         "comme sources :\n\n")) +
+                   named.missing.join(QLatin1Char('\n'));
+    refused.icon = platform::MsgIcon::Warning;
+    platform::showMessage(refused);
+}
+
+void TMainForm::ListBox1DragDrop(const QStringList& files)
+{
+    ListBox1->addItems(files);
+}
+
+void TMainForm::JamShellList1DragDrop(const QStringList& files)
+{
+    if (files.isEmpty())
+        return;
+    // Its own folder, which need not be the one the tree shows.
+    AddToPrefFolders(source::withTrailingSlash(QFileInfo(files.constFirst()).absolutePath()));
+    openfilenow(files.constFirst());
+    ListBox1->addItems(files.mid(1));
 }
 
 void TMainForm::AddToPrefFolders(const QString& Folder)

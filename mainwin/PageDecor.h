@@ -3,11 +3,13 @@
 // that begins every page, the side panel with its picture and title, and a
 // plain area that places its children itself when it is resized.
 
+#include <QFont>
 #include <QWidget>
 
 #include <functional>
 
 class QLabel;
+class QTabBar;
 
 // A panel filled with one colour inside an outer and an inner bevel.
 class BevelPanel : public QWidget
@@ -63,6 +65,13 @@ private:
     BevelPanel* m_side = nullptr;
     PlacedArea* m_area;
 };
+
+// The window's face for every control that names none of its own: the
+// design's 8-point sans, 11 pixels high, in a face of about its widths.
+QFont designFont();
+
+// Makes the tab under the pointer light up, as the system's tabs do.
+void lightTabsUnderPointer(QTabBar* tabs);
 
 QColor headerColour();
 QColor sidePanelColour();

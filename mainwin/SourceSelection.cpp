@@ -1,5 +1,8 @@
 #include "SourceSelection.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace source {
 
 QString outputNameFor(const QString& fileName)
@@ -27,6 +30,39 @@ void moveToTop(QByteArrayList& folders, const QByteArray& folder)
     if (last >= 0)
         folders.removeAt(last);
     folders.prepend(folder);
+}
+
+NamedFiles namedFiles(const QStringList& names, const QString& workingFolder)
+{
+    NamedFiles result;
+    const QDir base(workingFolder);
+    for (const QString& name : names) {
+        QString path = name;
+        if (name.startsWith(QLatin1String("file:")))
+            path = QUrl(name).toLocalFile();
+        // A conversion runs in the program's folder: a relative source
+        // would be looked for there.
+        if (!path.isEmpty())
+            path = QDir::cleanPath(base.absoluteFilePath(path));
+        if (!path.isEmpty() && QFileInfo(path).isFile())
+            result.files.append(path);
+        else
+            result.missing.append(path.isEmpty() ? name : path);
+    }
+    return result;
+}
+
+QStringList droppedFiles(const QList<QUrl>& urls)
+{
+    QStringList files;
+    for (const QUrl& url : urls) {
+        if (!url.isLocalFile())
+            continue;
+        const QString path = url.toLocalFile();
+        if (QFileInfo(path).isFile())
+            files.append(path);
+    }
+    return files;
 }
 
 QString fileFilterDescription()

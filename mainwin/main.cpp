@@ -1,9 +1,11 @@
-// Folivant: PostScript files in, one PDF out. Takes no arguments.
+// Folivant: PostScript files in, one PDF out. Files named on the command
+// line ("Open with" in a file manager) become the sources.
 
 #include "convert/GsDll.h"
 #include "mainwin/MainUnit.h"
 #include "mainwin/Pictures.h"
-#include "mainwin/QtTranslations.h"
+#include "platform/MessageBox.h"
+#include "platform/QtTranslations.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -33,9 +35,10 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("folivant"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Folivant 2.0"));
+    // Not Qt's display name, which would be appended to every window title.
+    platform::setApplicationTitle(QStringLiteral("Folivant 2.0"));
     QApplication::setWindowIcon(programIcon());
-    installQtTranslations(&app);
+    platform::installQtTranslations(&app);
 
     TMainForm MainForm;
     MainForm.centreOnScreen();
@@ -46,5 +49,7 @@ int main(int argc, char** argv)
     MainForm.show();
     // Conversions then start without waiting for the interpreter to load.
     gsdll_prepare();
+    // After show(): a box about a missing file then stands over the window.
+    MainForm.openCommandLineFiles(app.arguments().mid(1));
     return app.exec();
 }

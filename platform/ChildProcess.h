@@ -44,8 +44,17 @@ public:
 
     // Ends the child at once (SIGKILL). Safe from a signal handler.
     static void kill(pid_t pid);
+    // Called in a child: it ends when its parent does, even while it is
+    // busy, so a killed window leaves no interpreter looping behind.
+    static void endWithParent();
+    // All of the bytes over a channel, either way; false when the other side
+    // has gone. For the child's side of the channel.
+    static bool sendAll(int channel, const void* data, size_t size);
+    static bool receiveAll(int channel, void* data, size_t size);
     // Waits for the child's end and tells how it ended.
     Ending wait();
+    // True when the child has ended (and is reaped), without waiting.
+    bool hasEnded();
 
 private:
     pid_t m_pid = -1;

@@ -17,7 +17,7 @@ struct MessageRequest
 {
     QWidget* owner = nullptr;
     QString text;
-    QString caption; // empty: the application's name stands in, as the system's default title
+    QString caption; // empty: the application's title stands in, as the system's default title
     MsgIcon icon = MsgIcon::None;
     MsgButtons buttons = MsgButtons::Ok;
     bool taskModal = false;
@@ -26,6 +26,12 @@ struct MessageRequest
 // Shows the box (or asks the installed handler) and returns the answer.
 // Closing the box without a button counts as Cancel or No.
 MsgAnswer showMessage(const MessageRequest& request);
+
+// The application's title: the caption of boxes that bring none. Qt's own
+// display name would do, but the platform then appends it to the title of
+// every window, and captions must read exactly as designed.
+void setApplicationTitle(const QString& title);
+QString applicationTitle(); // the application's name until a title is set
 
 // A handler replaces the real box until it is reset with an empty function.
 using MessageHandler = std::function<MsgAnswer(const MessageRequest&)>;

@@ -13,7 +13,9 @@ struct ShortcutEntry
     QString target;        // program or document the entry starts
     QString arguments;     // appended to a program's command line as given
     QString workingFolder; // Path, when not empty
-    QString iconFile;      // Icon, when not empty (desktop entries have no icon index)
+    QString iconFile;      // Icon, when not empty: a full path or an icon theme's name
+                           // (desktop entries have no icon index)
+    QString categories;    // Categories, when not empty: menu categories, each ending in ';'
 };
 
 // Writes the entry: a program (an executable target) is run directly,

@@ -8,14 +8,15 @@ packages=(
   qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n
   libgs-dev ghostscript
   libqpdf-dev qpdf
-  fonts-dejavu-core
+  fonts-dejavu-core fonts-dejavu-extra
   xvfb xauth xdg-utils desktop-file-utils
   clang-14 libclang-rt-14-dev
   groff enscript poppler-utils
   clang-format-14 appstream lintian dpkg-dev file
 )
 [ "${1:-}" = "--runtime" ] && packages=(cmake g++ make pkg-config qt6-base-dev qt6-svg-dev
-  libgl-dev qt6-translations-l10n libgs-dev ghostscript libqpdf-dev xdg-utils fonts-dejavu-core)
+  libgl-dev qt6-translations-l10n libgs-dev ghostscript libqpdf-dev xdg-utils fonts-dejavu-core
+  fonts-dejavu-extra)
 
 missing=()
 for p in "${packages[@]}"; do

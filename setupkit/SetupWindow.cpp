@@ -21,36 +21,17 @@ namespace {
 const QString MainClassName = QStringLiteral("QuorvexClass");
 const QString ProgressClassName = QStringLiteral("SetwellWndclass");
 
-// The layouts give outer window sizes for a caption window with a fixed
-// 3-pixel frame and a 19-pixel caption; Qt places and sizes the client area.
+// Window sizes are outer sizes of a caption window with a fixed 3-pixel
+// frame and a 19-pixel caption; Qt places and sizes the client area, so
+// these turn them into client sizes.
 constexpr int FrameBorder = 3;
 constexpr int CaptionHeight = 19;
 constexpr int WindowWidth = 520;
 constexpr int WindowHeight = 360;
 
-struct WindowClass
+SetupSession& state()
 {
-    WindowProc proc = nullptr;
-    QString menuName;
-    QBrush background;
-};
-
-struct ProgramState
-{
-    QHash<QString, WindowClass> classes;
-    std::function<void()> browse;
-    std::function<void()> next;
-    bool quitPosted = false;
-    int exitCode = 0;
-    // The layouts place windows on a desktop whose top-left corner is 0, 0;
-    // here the primary screen may start anywhere in the virtual desktop.
-    QPoint desktopOrigin;
-};
-
-ProgramState& state()
-{
-    static ProgramState s;
-    return s;
+    return SetupSession::current();
 }
 
 SetupWindow* ownerWindow(const QWidget* control)
@@ -231,10 +212,30 @@ bool SetupWindow::focusNextPrevChild(bool)
 
 // --- Shared operations -------------------------------------------------------
 
+SetupSession* SetupSession::s_current = nullptr;
+
+SetupSession::SetupSession()
+{
+    Q_ASSERT(!s_current);
+    s_current = this;
+}
+
+SetupSession::~SetupSession()
+{
+    ReleaseSetupWindows();
+    s_current = nullptr;
+}
+
+SetupSession& SetupSession::current()
+{
+    if (!s_current)
+        qFatal("setupkit: no SetupSession exists");
+    return *s_current;
+}
+
 SetupHandles& handles()
 {
-    static SetupHandles h;
-    return h;
+    return state().handles;
 }
 
 bool RegisterSetupClass(WindowProc proc, const QString& className, const QString& menuName,
@@ -250,7 +251,7 @@ bool RegisterSetupClass(WindowProc proc, const QString& className, const QString
         PostQuitMessage(1);
         return false;
     }
-    state().classes.insert(className, WindowClass{proc, menuName, background});
+    state().classes.insert(className, SetupSession::WindowClass{proc, menuName, background});
     return true;
 }
 
@@ -553,7 +554,14 @@ bool CreateMainWindow(const MainWindowContent& content)
                                           WS_CHILD | WS_TABSTOP, 0, W - 97, 290, 89, 25));
 
     h.TitleFont = makeFont(18, QFont::Bold);
-    h.BodyFont = makeFont(8, QFont::Normal);
+    // A cell 8 pixels high is smaller than any size of the designed face, so
+    // the system gives its smallest, the 8-point one: 11 pixels at 96 dpi.
+    // Condensed, as that face is narrower than DejaVu Sans: the browse
+    // button's caption then fits its 199 pixels.
+    h.BodyFont = makeFont(11, QFont::Normal);
+    h.BodyFont.setStretch(QFont::Condensed);
+    // Set, or the banner would take the window's condensed face.
+    h.TitleFont.setStretch(QFont::Unstretched);
     for (QWidget* control :
          {static_cast<QWidget*>(h.welcomeBanner), firstLabel, secondLabel, note,
           static_cast<QWidget*>(h.firstFolderField), static_cast<QWidget*>(h.secondFolderField),
@@ -691,8 +699,14 @@ void ReleaseSetupWindows()
     SetupHandles& h = handles();
     delete h.progressWindow.data();
     delete h.mainWindow.data();
-    h = SetupHandles();
-    state() = ProgramState();
+    SetupSession& session = state();
+    session.handles = SetupHandles();
+    session.classes.clear();
+    session.browse = nullptr;
+    session.next = nullptr;
+    session.quitPosted = false;
+    session.exitCode = 0;
+    session.desktopOrigin = QPoint();
 }
 
 } // namespace setupkit

@@ -6,6 +6,7 @@
 //
 // A program uses it like this:
 //
+//     setupkit::SetupSession session;   // for as long as windows show
 //     setupkit::MainWindowContent content;
 //     content.kind = setupkit::SetupKind::Installer;
 //     content.productName = setupkit::fromWindows1252(log.ProductName);
@@ -40,8 +41,10 @@
 
 #include <QBrush>
 #include <QFont>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPoint>
 #include <QPointer>
 #include <QPushButton>
 #include <QSize>
@@ -54,8 +57,8 @@ namespace setupkit {
 
 enum class SetupKind { Installer, Uninstaller };
 
-// Styles of the layout tables, with their classic values so a style word
-// reads the same as in the tables.
+// Window and control styles, with their classic values: a control is
+// described by one style word, and CreateControl reads the bits it knows.
 constexpr quint32 WS_POPUP = 0x80000000;
 constexpr quint32 WS_CHILD = 0x40000000;
 constexpr quint32 WS_DISABLED = 0x08000000;
@@ -138,8 +141,8 @@ private:
     bool m_destroyed = false;
 };
 
-// The program's one set of handles and drawing objects. Handles are null
-// until their window exists and again after it is gone.
+// The handles and drawing objects of one session. Handles are null until
+// their window exists and again after it is gone.
 struct SetupHandles
 {
     SetupKind kind = SetupKind::Installer;
@@ -159,6 +162,46 @@ struct SetupHandles
     quint16 desktopWidth = 0;
     quint16 desktopHeight = 0;
 };
+
+// Everything the framework keeps between calls: registered window classes,
+// handles and drawing objects, the buttons' actions and the quit message.
+// A program owns one for as long as it shows windows; the functions below
+// act on the one that exists, since window procedures are plain functions
+// that cannot be handed it. There is at most one at a time. Destroying it
+// releases its windows.
+class SetupSession
+{
+public:
+    SetupSession();
+    ~SetupSession();
+    SetupSession(const SetupSession&) = delete;
+    SetupSession& operator=(const SetupSession&) = delete;
+
+    // The session that exists; the framework's functions need one.
+    static SetupSession& current();
+
+    struct WindowClass
+    {
+        WindowProc proc = nullptr;
+        QString menuName;
+        QBrush background;
+    };
+
+    SetupHandles handles;
+    QHash<QString, WindowClass> classes;
+    std::function<void()> browse;
+    std::function<void()> next;
+    bool quitPosted = false;
+    int exitCode = 0;
+    // Window positions are computed for a desktop whose top-left corner is
+    // 0, 0; the primary screen may start anywhere in the virtual desktop.
+    QPoint desktopOrigin;
+
+private:
+    static SetupSession* s_current;
+};
+
+// The current session's handles.
 SetupHandles& handles();
 
 // What a program puts into its main window and what its buttons do.
@@ -213,9 +256,10 @@ QString GetWindowText(const QWidget* control);
 
 // --- The two windows -----------------------------------------------------
 
-// Start-up steps 1 to 6: desktop size, FaceBrush, the main window's class,
-// the main window with its controls for `content.kind`, and the fonts. The
-// window is not shown yet. False when the class could not be registered.
+// Measures the desktop, makes FaceBrush, registers the main window's class
+// and builds the main window with its controls for `content.kind` and its
+// fonts. The window is not shown yet. False when the class could not be
+// registered.
 bool CreateMainWindow(const MainWindowContent& content);
 // Shows the main window, runs the loop, then releases windows and drawing
 // objects; returns the exit code.
@@ -226,29 +270,30 @@ int RunSetupProgram(const MainWindowContent& content);
 // The installer's folder browser sets the second field with this.
 void SetSecondFolderText(const QString& text);
 
-// Progress window steps 1 to 5: hides the main window and builds the
-// progress window with its controls and fonts, not yet shown. False when
-// its class could not be registered (the program is then ending).
+// Hides the main window and builds the progress window with its controls
+// and fonts, not yet shown. False when its class could not be registered
+// (the program is then ending).
 bool CreateProgressWindow();
-// Step 6.
+// Shows the progress window and returns once it can paint.
 void ShowProgressWindow();
 // Replaces the progress text and paints it before returning.
 void SetProgressText(const QString& text);
-// Step 7: the final box (`text`, `caption`, information icon, task-modal)
+// Ends the work: the final box (`text`, `caption`, information icon, task-modal)
 // owned by the progress window, then the progress window is destroyed, its
 // class unregistered and the quit message posted with `exitCode`.
 void FinishSetup(const QString& text, const QString& caption, int exitCode = 0);
 
 // Deletes both windows, unregisters both classes and forgets handles and
-// drawing objects (start-up step 8). Also lets a test start afresh.
+// drawing objects, as the program does when its loop has ended. The
+// session stays, empty.
 void ReleaseSetupWindows();
 
 // Texts of the two programs, for tests and callers that need them.
 QString mainWindowTitle(SetupKind kind);
 QString welcomeText(SetupKind kind, const QString& productName);
 
-// Where the windows go on a desktop of the given size (truncating division,
-// as the layouts say).
+// Where the windows go on a desktop of the given size: centred, with the
+// division truncated, so an odd leftover pixel goes right and down.
 QPoint mainWindowPosition(int desktopWidth, int desktopHeight);
 QPoint progressWindowPosition(int desktopWidth, int desktopHeight);
 

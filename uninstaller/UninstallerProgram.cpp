@@ -1,5 +1,6 @@
 #include "uninstaller/UninstallerProgram.h"
 
+#include "setupkit/SetupProgress.h"
 #include "setupkit/SetupWindow.h"
 #include "uninstaller/UninstallSteps.h"
 
@@ -7,6 +8,7 @@ namespace uninstaller {
 
 int RunUninstallerProgram(const QStringList& arguments, const QString& programFolder)
 {
+    setupkit::SetupSession session;
     Uninstallation work;
     work.InstallFolder = installFolderFromArguments(arguments, programFolder);
     if (!setupkit::ReadInstallLog(work.InstallFolder, work.log)) {
@@ -22,13 +24,8 @@ int RunUninstallerProgram(const QStringList& arguments, const QString& programFo
     content.next = [&work] {
         if (!askToStart() || !setupkit::CreateProgressWindow())
             return;
-        UninstallUi ui;
-        ui.showProgressWindow = [] { setupkit::ShowProgressWindow(); };
-        ui.progressWindow = []() -> QWidget* { return setupkit::handles().progressWindow; };
-        ui.finish = [](const QString& text, const QString& caption) {
-            setupkit::FinishSetup(text, caption);
-        };
-        RunUninstallation(work, ui);
+        setupkit::WindowProgress progress;
+        RunUninstallation(work, progress);
     };
     return setupkit::RunSetupProgram(content);
 }

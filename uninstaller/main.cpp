@@ -2,6 +2,7 @@
 // Install.log lists.
 
 #include "platform/ProgramPath.h"
+#include "setupkit/SetupApplication.h"
 #include "uninstaller/UninstallerProgram.h"
 
 #include <QApplication>
@@ -15,5 +16,6 @@ int main(int argc, char* argv[])
     for (int i = 1; i < argc; ++i)
         arguments << QFile::decodeName(argv[i]);
     QApplication app(argc, argv);
+    setupkit::prepareSetupApplication(app);
     return uninstaller::RunUninstallerProgram(arguments, platform::programFolder());
 }

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -98,12 +99,12 @@ bool ChildProcess::start(const QString& program, const QStringList& args,
     return true;
 }
 
-bool ChildProcess::writeAll(const void* data, size_t size)
+bool ChildProcess::sendAll(int channel, const void* data, size_t size)
 {
     const char* p = static_cast<const char*>(data);
     while (size > 0) {
-        // MSG_NOSIGNAL: a child that has gone must not take us with it.
-        const ssize_t n = ::send(m_channel, p, size, MSG_NOSIGNAL);
+        // MSG_NOSIGNAL: a side that has gone must not take the other with it.
+        const ssize_t n = ::send(channel, p, size, MSG_NOSIGNAL);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -112,6 +113,26 @@ bool ChildProcess::writeAll(const void* data, size_t size)
         size -= size_t(n);
     }
     return true;
+}
+
+bool ChildProcess::receiveAll(int channel, void* data, size_t size)
+{
+    char* p = static_cast<char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::recv(channel, p, size, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
+bool ChildProcess::writeAll(const void* data, size_t size)
+{
+    return sendAll(m_channel, data, size);
 }
 
 bool ChildProcess::waitReadable(int timeoutMs) const
@@ -138,10 +159,29 @@ int ChildProcess::readExactly(void* data, size_t size, int timeoutMs)
     return 1;
 }
 
+void ChildProcess::endWithParent()
+{
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // The parent may have gone before the request was made.
+    if (::getppid() == 1)
+        ::_exit(1);
+}
+
 void ChildProcess::kill(pid_t pid)
 {
     if (pid > 0)
         ::kill(pid, SIGKILL);
+}
+
+bool ChildProcess::hasEnded()
+{
+    if (m_pid <= 0)
+        return true;
+    int status = 0;
+    if (::waitpid(m_pid, &status, WNOHANG) == 0)
+        return false;
+    m_pid = -1;
+    return true;
 }
 
 ChildProcess::Ending ChildProcess::wait()

@@ -12,6 +12,12 @@ MessageHandler& handlerSlot()
     return handler;
 }
 
+QString& titleSlot()
+{
+    static QString title;
+    return title;
+}
+
 QMessageBox::Icon toQtIcon(MsgIcon icon)
 {
     switch (icon) {
@@ -30,6 +36,16 @@ QMessageBox::Icon toQtIcon(MsgIcon icon)
 }
 } // namespace
 
+void setApplicationTitle(const QString& title)
+{
+    titleSlot() = title;
+}
+
+QString applicationTitle()
+{
+    return titleSlot().isEmpty() ? QCoreApplication::applicationName() : titleSlot();
+}
+
 void setMessageHandler(MessageHandler handler)
 {
     handlerSlot() = std::move(handler);
@@ -43,8 +59,7 @@ MsgAnswer showMessage(const MessageRequest& request)
     QMessageBox box(request.owner);
     box.setIcon(toQtIcon(request.icon));
     box.setText(request.text);
-    box.setWindowTitle(request.caption.isEmpty() ? QApplication::applicationDisplayName()
-                                                 : request.caption);
+    box.setWindowTitle(request.caption.isEmpty() ? applicationTitle() : request.caption);
     if (request.taskModal)
         box.setWindowModality(Qt::ApplicationModal);
     switch (request.buttons) {

@@ -92,6 +92,9 @@ bool writeShortcut(const ShortcutEntry& shortcut)
         text += QStringLiteral("Path=") + escapeValue(shortcut.workingFolder) + QLatin1Char('\n');
     if (!shortcut.iconFile.isEmpty())
         text += QStringLiteral("Icon=") + escapeValue(shortcut.iconFile) + QLatin1Char('\n');
+    if (!shortcut.categories.isEmpty())
+        text +=
+            QStringLiteral("Categories=") + escapeValue(shortcut.categories) + QLatin1Char('\n');
     text += QStringLiteral("Terminal=false\n");
 
     QSaveFile file(shortcut.linkFile);

@@ -23,6 +23,21 @@ using namespace testsupport;
 
 namespace {
 
+// A colour as 0xRRGGBB.
+using Rgb = uint32_t;
+int red(Rgb c)
+{
+    return int(c >> 16 & 0xff);
+}
+int green(Rgb c)
+{
+    return int(c >> 8 & 0xff);
+}
+int blue(Rgb c)
+{
+    return int(c & 0xff);
+}
+
 QStringList g_lines;
 
 int32_t recordLines(int32_t message, char* str, uint32_t count)
@@ -58,10 +73,10 @@ bool runTool(const QString& program, const QStringList& args, const QByteArray& 
 }
 
 // The colours that cover a fair part of the first page, as pdftoppm draws it.
-std::map<QRgb, int> mainColours(const QString& pdf)
+std::map<Rgb, int> mainColours(const QString& pdf)
 {
     const QString stem = pdf + ".render";
-    std::map<QRgb, int> colours;
+    std::map<Rgb, int> colours;
     if (!runTool(QStringLiteral("pdftoppm"), {"-r", "18", "-singlefile", pdf, stem}))
         return colours;
     const QByteArray ppm = readFile(stem + ".ppm");
@@ -72,25 +87,26 @@ std::map<QRgb, int> mainColours(const QString& pdf)
     const int pixels = header[1].toInt() * header[2].toInt();
     const QByteArray data = ppm.right(pixels * 3);
     for (int i = 0; i + 2 < data.size(); i += 3)
-        ++colours[qRgb(uchar(data[i]), uchar(data[i + 1]), uchar(data[i + 2]))];
+        ++colours[Rgb(uchar(data[i])) << 16 | Rgb(uchar(data[i + 1])) << 8 |
+                  Rgb(uchar(data[i + 2]))];
     for (auto it = colours.begin(); it != colours.end();)
         it = it->second < 12 ? colours.erase(it) : std::next(it);
     return colours;
 }
 
-bool sameColours(const std::map<QRgb, int>& a, const std::map<QRgb, int>& b, QString& why)
+bool sameColours(const std::map<Rgb, int>& a, const std::map<Rgb, int>& b, QString& why)
 {
-    const auto near = [](QRgb x, QRgb y) {
-        return std::abs(qRed(x) - qRed(y)) <= 6 && std::abs(qGreen(x) - qGreen(y)) <= 6 &&
-               std::abs(qBlue(x) - qBlue(y)) <= 6;
+    const auto near = [](Rgb x, Rgb y) {
+        return std::abs(red(x) - red(y)) <= 6 && std::abs(green(x) - green(y)) <= 6 &&
+               std::abs(blue(x) - blue(y)) <= 6;
     };
     for (const auto& [colour, count] : a) {
         if (std::none_of(b.begin(), b.end(), [&](const auto& c) { return near(c.first, colour); }))
-            why += QString::asprintf(" #%06x (%d px) only at PDF 1.2;", colour & 0xffffff, count);
+            why += QString::asprintf(" #%06x (%d px) only at PDF 1.2;", colour, count);
     }
     for (const auto& [colour, count] : b) {
         if (std::none_of(a.begin(), a.end(), [&](const auto& c) { return near(c.first, colour); }))
-            why += QString::asprintf(" #%06x (%d px) only at PDF 1.4;", colour & 0xffffff, count);
+            why += QString::asprintf(" #%06x (%d px) only at PDF 1.4;", colour, count);
     }
     return why.isEmpty();
 }
@@ -241,7 +257,7 @@ void TestRealDocuments::cieColourAtPdf12()
     QCOMPARE(readPdf(at12).pageCount, 1);
     QCOMPARE(convert({source}, at14, 2), 0);
     // The same colours on the page at both levels.
-    const std::map<QRgb, int> colours12 = mainColours(at12);
+    const std::map<Rgb, int> colours12 = mainColours(at12);
     QVERIFY(colours12.size() >= 2);
     QString why;
     QVERIFY2(sameColours(colours12, mainColours(at14), why), qPrintable(why));

@@ -147,7 +147,7 @@ public:
     QList<platform::MessageRequest> boxes;
 };
 
-struct ProgressRecorder : installer::SetupProgress
+struct ProgressRecorder : setupkit::SetupProgress
 {
     void showProgressWindow() override { events << "show"; }
     void setProgressText(const QString& text) override { texts << text; }
@@ -156,7 +156,7 @@ struct ProgressRecorder : installer::SetupProgress
     void finish(const QString& text, const QString& caption, int code) override
     {
         exitCode = code;
-        installer::SetupProgress::finish(text, caption, code);
+        setupkit::SetupProgress::finish(text, caption, code);
     }
 
     QStringList events;

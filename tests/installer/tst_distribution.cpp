@@ -40,9 +40,10 @@ void TestDistribution::logDescribesTheProduct()
     QStringList entries;
     for (int i = 1; i <= log.EntryCount; ++i)
         entries << QString(log.entry(i).FileName + " " + log.entry(i).Tag);
-    QCOMPARE(entries, (QStringList{"folivant Folivant", "folivant-convert NEIN!",
-                                   "folivant-interpreter NEIN!", "setwell-install NEIN!",
-                                   "setwell-uninstall DEINST!", "Install.log NEIN!"}));
+    QCOMPARE(entries,
+             (QStringList{"folivant Folivant", "folivant.svg NEIN!", "folivant-convert NEIN!",
+                          "folivant-interpreter NEIN!", "setwell-install NEIN!",
+                          "setwell-uninstall DEINST!", "Install.log NEIN!"}));
 }
 
 void TestDistribution::installAndUninstall_data()
@@ -100,6 +101,8 @@ void TestDistribution::installAndUninstall()
     }
     QCOMPARE(testsupport::readFile(target + "/Install.log"),
              testsupport::readFile(Dist + "/Install.log"));
+    QCOMPARE(testsupport::readFile(target + "/folivant.svg"),
+             testsupport::readFile(Dist + "/folivant.svg"));
 
     const QString group = box.menuFolder() + "Folivant/";
     QStringList menu{"Folivant.desktop"};
@@ -108,8 +111,10 @@ void TestDistribution::installAndUninstall()
     QCOMPARE(QDir(group).entryList(QDir::Files), menu);
     for (const QString& entry : menu)
         QCOMPARE(validationErrors(group + entry), QString());
-    if (present.contains("folivant"))
+    if (present.contains("folivant")) {
         QCOMPARE(execArguments(group + "Folivant.desktop"), QStringList{target + "/folivant"});
+        QCOMPARE(desktopValue(group + "Folivant.desktop", "Icon"), target + "/folivant.svg");
+    }
     if (!machineWide)
         QCOMPARE(execArguments(group + "Uninstall.desktop"), QStringList{uninstallerPlace});
     const auto key = platform::RegistryKey::open(

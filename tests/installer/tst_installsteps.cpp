@@ -180,6 +180,11 @@ void TestInstallSteps::machineWide()
     QCOMPARE(execArguments(group + "EXEC!.desktop"),
              (QStringList{"xdg-open", target + "/docs/readme.txt"}));
     QCOMPARE(desktopValue(group + "Mon programme é.desktop", "Name"), QString("Mon programme é"));
+    // No pictures of their own: the theme's pictures of a program and a text.
+    QCOMPARE(desktopValue(group + "Mon programme é.desktop", "Icon"),
+             QString("application-x-executable"));
+    QCOMPARE(desktopValue(group + "EXEC!.desktop", "Icon"), QString("text-x-generic"));
+    QCOMPARE(desktopValue(group + "EXEC!.desktop", "Categories"), QString("Utility;"));
     for (const QString& entry : QDir(group).entryList(QDir::Files))
         QCOMPARE(validationErrors(group + entry), QString());
 
@@ -218,6 +223,8 @@ void TestInstallSteps::perUser()
     QCOMPARE(QDir(group).entryList(QDir::Files),
              (QStringList{"EXEC!.desktop", "Mon programme é.desktop", "Uninstall.desktop"}));
     QCOMPARE(execArguments(group + "Uninstall.desktop"), QStringList{target + "/uninst"});
+    QCOMPARE(desktopValue(group + "Uninstall.desktop", "Icon"), QString("system-software-install"));
+    QCOMPARE(desktopValue(group + "Uninstall.desktop", "Categories"), QString("System;"));
     QCOMPARE(validationErrors(group + "Uninstall.desktop"), QString());
     QCOMPARE(opener.calls(1), QStringList{target + "/docs/readme.txt"});
     QCOMPARE(boxes.texts(), QStringList{"L'installation est terminée!"});

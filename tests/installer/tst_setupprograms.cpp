@@ -1,6 +1,6 @@
 // Both programs with their real windows: fields, "Suivant >", the checks
-// before the work, the refused log, and the registered command reaching
-// the uninstaller with its folder whole.
+// before the work, the refused log, the registered command reaching the
+// uninstaller with its folder whole, and their icon and French boxes.
 
 #include "installer/InstallerProgram.h"
 #include "uninstaller/UninstallerProgram.h"
@@ -8,10 +8,12 @@
 #include "SetupSandbox.h"
 
 #include "platform/Registry.h"
+#include "setupkit/SetupApplication.h"
 #include "setupkit/SetupWindow.h"
 
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -23,10 +25,13 @@ class TestSetupPrograms : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void installThenUninstall();
     void emptyFolderKeepsTheMainWindow();
     void failedCopyEndsWithAnError();
     void refusedLog();
+    void boxesSpeakFrench_data();
+    void boxesSpeakFrench();
 
 private:
     static LogFixture productSpec();
@@ -36,6 +41,12 @@ private:
 static void whenShown(std::function<void()> steps)
 {
     QTimer::singleShot(0, [steps] { steps(); });
+}
+
+void TestSetupPrograms::initTestCase()
+{
+    // What both programs' main does before anything shows.
+    setupkit::prepareSetupApplication(*qApp);
 }
 
 LogFixture TestSetupPrograms::productSpec()
@@ -61,13 +72,16 @@ void TestSetupPrograms::installThenUninstall()
 
     MessageRecorder boxes;
     QStringList fields;
+    QIcon icon;
     whenShown([&] {
         const setupkit::SetupHandles& h = setupkit::handles();
+        icon = h.mainWindow->windowIcon();
         fields << h.firstFolderField->text() << h.secondFolderField->text();
         h.secondFolderField->setText(target); // typed without a separator
         h.nextButton->click();
     });
     QCOMPARE(installer::RunInstallerProgram(dist + "/"), 0);
+    QVERIFY(!icon.pixmap(32).isNull()); // Setwell's own
     QCOMPARE(fields, (QStringList{dist + "/", box.root() + "/opt/Essai"}));
     QCOMPARE(boxes.texts(), QStringList{"L'installation est terminée!"});
     QCOMPARE(testsupport::readFile(target + "/sub/doc.txt"), QByteArray("doc"));
@@ -153,6 +167,13 @@ void TestSetupPrograms::refusedLog()
     SetupSandbox box(Scope::User);
     QVERIFY(testsupport::writeFile(box.path("dist/Install.log"), "not a log\r\n"));
     MessageRecorder boxes;
+    const auto setupWindows = [] {
+        int count = 0;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            count += qobject_cast<setupkit::SetupWindow*>(widget) ? 1 : 0;
+        return count;
+    };
+    const int windowsBefore = setupWindows();
     QCOMPARE(installer::RunInstallerProgram(box.path("dist/")), 0);
     QCOMPARE(uninstaller::RunUninstallerProgram({box.path("dist")}, "/"), 0);
     QCOMPARE(boxes.texts(),
@@ -160,7 +181,40 @@ void TestSetupPrograms::refusedLog()
                           "Le fichier Install.log est corrompu! Impossible de désinstaller!"}));
     QCOMPARE(boxes.boxes[0].caption, QString("Installation annulée!"));
     QCOMPARE(boxes.boxes[1].caption, QString("Désinstallation annulée!"));
-    QVERIFY(!setupkit::handles().mainWindow);
+    QCOMPARE(setupWindows(), windowsBefore);
+}
+
+void TestSetupPrograms::boxesSpeakFrench_data()
+{
+    QTest::addColumn<platform::MsgButtons>("buttons");
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("final message") << platform::MsgButtons::Ok << QStringList{"OK"};
+    QTest::newRow("quit question") << platform::MsgButtons::YesNo << QStringList{"Non", "Oui"};
+}
+
+void TestSetupPrograms::boxesSpeakFrench()
+{
+    QFETCH(platform::MsgButtons, buttons);
+    QFETCH(QStringList, texts);
+    // The real box, read and then closed once it shows.
+    QStringList shown;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        poll.stop();
+        for (QAbstractButton* button : box->buttons())
+            shown << button->text().remove('&');
+        box->reject();
+    });
+    poll.start(10);
+    platform::MessageRequest request;
+    request.text = "Voulez-vous vraiment quitter le programme?";
+    request.buttons = buttons;
+    platform::showMessage(request);
+    shown.sort();
+    QCOMPARE(shown, texts);
 }
 
 QTEST_MAIN(TestSetupPrograms)

@@ -60,6 +60,7 @@ private slots:
     void selectFolderMovesTreeAndList();
     void missingFolderKeepsSelection();
     void maskShowsFoldersAndMatchingFiles();
+    void sizesAndDatesInFrench();
     void firstSelectedIsInListOrder();
     void chooseFolderOpensIt();
     void chooseFileGivesFolderAndPath();
@@ -196,6 +197,26 @@ void TestFolderBrowser::maskShowsFoldersAndMatchingFiles()
     waitForRows(6);
     QVERIFY(rowNames().contains("README"));
     QVERIFY(rowNames().contains("notes.txt"));
+}
+
+void TestFolderBrowser::sizesAndDatesInFrench()
+{
+    // Whatever the language of the desktop that runs the test.
+    const QString name = m_root + "/docs/a.ps";
+    QVERIFY(writeFile(name, QByteArray(2140, '%')));
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(QDateTime(QDate(2003, 12, 5), QTime(14, 7)),
+                             QFileDevice::FileModificationTime));
+    file.close();
+    QVERIFY(m_browser->selectFolder(m_root + "/docs"));
+    waitForNames({"sub dir é", "a.ps", "b.PRN", "c.ps"});
+    const QModelIndex row = m_browser->listModel()->index(name);
+    QTRY_COMPARE(row.siblingAtColumn(1).data().toString(), QStringLiteral("2,09 Kio"));
+    QCOMPARE(row.siblingAtColumn(3).data().toString(), QStringLiteral("05/12/2003 14:07"));
+    // A folder has no size.
+    const QModelIndex folder = m_browser->listModel()->index(m_root + "/docs/sub dir é");
+    QVERIFY(folder.siblingAtColumn(1).data().toString().isEmpty());
 }
 
 void TestFolderBrowser::firstSelectedIsInListOrder()

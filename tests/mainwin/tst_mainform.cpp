@@ -15,6 +15,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyleOptionComboBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QtTest>
@@ -38,6 +40,7 @@ private slots:
     void escapeRemovesSelectedSourcesOnlyOnItsPage();
     void altShortcutsWorkOnTheirPage();
     void homePageButtonOpensAddress();
+    void tabsLightUpUnderThePointer();
 
 private:
     void fillSources()
@@ -109,6 +112,17 @@ void TestMainForm::startUpState()
         QVERIFY(!m_form->findChild<QWidget*>(name)->isHidden());
     for (const char* name : {"GoBtn1Down", "ueberBtn2", "EndeBtnDown"})
         QVERIFY(m_form->findChild<QWidget*>(name)->isHidden());
+
+    // The closed compatibility box shows each entry whole at its designed width.
+    QComboBox* kompat = m_form->KompatBox;
+    QCOMPARE(kompat->width(), 289);
+    QStyleOptionComboBox option;
+    option.initFrom(kompat);
+    const QRect field =
+        kompat->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField);
+    for (int i = 0; i < kompat->count(); ++i)
+        QVERIFY2(kompat->fontMetrics().horizontalAdvance(kompat->itemText(i)) <= field.width() - 2,
+                 qPrintable(kompat->itemText(i)));
 }
 
 void TestMainForm::resizingMovesOnlyWhatFollowsTheWindow()
@@ -305,6 +319,29 @@ void TestMainForm::homePageButtonOpensAddress()
     QCOMPARE(calls.size(), 1);
     QVERIFY(calls[0].startsWith(QStringLiteral("http://")));
     QCOMPARE(m_form->wwwBtn->toolTip(), QStringLiteral("Aller à la page d'accueil de Quorvex"));
+}
+
+void TestMainForm::tabsLightUpUnderThePointer()
+{
+    showActive();
+    QTabBar* tabs = m_form->PageControl2->tabBar();
+    const auto look = [tabs](int index) { return tabs->grab(tabs->tabRect(index)).toImage(); };
+    const auto pointAt = [tabs](int index) {
+        QTest::mouseMove(tabs, tabs->tabRect(index).center());
+        QTest::qWait(50);
+    };
+    pointAt(3);
+    const QImage aide = look(0);
+    const QImage chosen = look(1);
+
+    pointAt(0);
+    QVERIFY(look(0) != aide);
+    // The pointer moves on: the tab it left goes back to its own look.
+    pointAt(3);
+    QCOMPARE(look(0), aide);
+    // The chosen tab keeps its look under the pointer.
+    pointAt(1);
+    QCOMPARE(look(1), chosen);
 }
 
 QTEST_MAIN(TestMainForm)

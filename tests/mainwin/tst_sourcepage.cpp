@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QListWidget>
+#include <QMimeData>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -38,6 +39,7 @@ private slots:
     void anyFileWithTheAllFilesFilter();
     void noWritableFolderStillUpdatesList();
     void helpTextIsBuiltIn();
+    void filesDroppedOnTheLists();
 
 private:
     void showFolder(const QString& folder, int rows);
@@ -341,6 +343,69 @@ void TestSourcePage::helpTextIsBuiltIn()
     delete m_form;
     m_form = new TMainForm;
     QCOMPARE(m_form->RichEdit1->toPlainText(), builtIn);
+}
+
+namespace {
+// Drags `paths` (local files unless they are addresses) over `target` and
+// drops them there; false when the target refuses the drag.
+bool dropOn(QWidget* target, const QStringList& paths)
+{
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls << (path.contains("://") ? QUrl(path) : QUrl::fromLocalFile(path));
+    data.setUrls(urls);
+    // Qt hands drags only to widgets that take drops.
+    if (!target->acceptDrops())
+        return false;
+    const QPoint at = target->rect().center();
+    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+    QDragEnterEvent enter(at, actions, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(at, actions, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &drop);
+    return drop.isAccepted() && drop.dropAction() == Qt::CopyAction;
+}
+} // namespace
+
+void TestSourcePage::filesDroppedOnTheLists()
+{
+    const QString docs = m_root + "/Mes docs/";
+    const QString page = m_root + "/Print/page.ps";
+    QListWidget* sources = m_form->ListBox1;
+    auto sourceList = [sources] {
+        QStringList entries;
+        for (int i = 0; i < sources->count(); ++i)
+            entries << sources->item(i)->text();
+        return entries;
+    };
+
+    // On the source list: appended in the order of the drag, without what
+    // is no local file; the output name and the page stay.
+    m_form->PageControl2->setCurrentIndex(2);
+    sources->addItem("/x/1.ps");
+    m_form->FilenameEdit2->setFileName("/x/1.PDF");
+    QVERIFY(dropOn(sources->viewport(),
+                   {docs + "report.ps", docs + "sub", "ftp://localhost/a.ps", page}));
+    QCOMPARE(sourceList(), (QStringList{"/x/1.ps", docs + "report.ps", page}));
+    QCOMPARE(m_form->FilenameEdit2->fileName(), QStringLiteral("/x/1.PDF"));
+    QCOMPARE(m_form->PageControl2->currentIndex(), 2);
+    QVERIFY(!dropOn(sources->viewport(), {docs + "sub"}));
+    QCOMPARE(sources->count(), 3);
+
+    // On the file list: the first is taken as a picked file, from its own
+    // folder rather than the one the list shows; the others follow it.
+    m_form->PageControl2->setCurrentIndex(1);
+    showFolder(docs, 3);
+    QVERIFY(dropOn(m_browser->list()->viewport(), {page, docs + "notes.txt"}));
+    QCOMPARE(sourceList(), (QStringList{page, docs + "notes.txt"}));
+    QCOMPARE(m_form->FilenameEdit2->fileName(), m_root + "/Print/page.PDF");
+    QCOMPARE(m_form->PageControl2->currentIndex(), 2);
+    QCOMPARE(prefEntries(), QStringList{m_root + "/Print/"});
+    QCOMPARE(readFile(m_program + "folders.dat"), (m_root + "/Print/\r\n").toUtf8());
+    QVERIFY(m_boxes.isEmpty());
 }
 
 QTEST_MAIN(TestSourcePage)

@@ -4,6 +4,7 @@
 
 #include "mainwin/BrowsePage.h"
 #include "mainwin/FileSystemBrowser.h"
+#include "mainwin/FilenameEdit.h"
 #include "mainwin/MainUnit.h"
 #include "mainwin/NumericSpinEdit.h"
 #include "mainwin/SettingsFiles.h"
@@ -15,6 +16,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QListWidget>
 #include <QProcess>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -27,11 +29,15 @@ using testsupport::writeFile;
 namespace {
 // The child: start the window, optionally take a file from a folder, set a
 // page size and close it with the given answer, and report what the window
-// showed.
+// showed. Names after "--" are the program's command line.
 int runChild(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(2);
+    QStringList args = app.arguments().mid(2);
+    const qsizetype dashes = args.indexOf("--");
+    const QStringList names = dashes < 0 ? QStringList() : args.mid(dashes + 1);
+    if (dashes >= 0)
+        args = args.mid(0, dashes);
     platform::MsgAnswer answer = platform::MsgAnswer::Cancel;
     if (args.contains("close-ok"))
         answer = platform::MsgAnswer::Ok;
@@ -42,7 +48,14 @@ int runChild(int argc, char** argv)
     });
 
     auto* form = new TMainForm;
+    if (dashes >= 0)
+        form->openCommandLineFiles(names);
     QJsonObject report;
+    QStringList sources;
+    for (int i = 0; i < form->ListBox1->count(); ++i)
+        sources << form->ListBox1->item(i)->text();
+    report["sources"] = QJsonArray::fromStringList(sources);
+    report["output"] = form->FilenameEdit2->fileName();
     report["programFolder"] = form->ProgramFolder;
     report["prefFolders"] = QJsonArray::fromStringList(form->browsePage()->prefFolders());
     report["prefCurrent"] = form->PrefListBox->currentRow();
@@ -87,6 +100,7 @@ private slots:
     void cancelWritesNothingOkWritesPageSize();
     void savedPageSizeComesBack();
     void readOnlyProgramFolderSavesForTheUser();
+    void openWithFiles();
 
 private:
     QJsonObject run(const QStringList& args = {});
@@ -98,11 +112,13 @@ private:
     QTemporaryDir* m_dir = nullptr;
     QString m_program;
     QString m_exeName;
+    QString m_workingFolder;
 };
 
 void TestStartup::init()
 {
     m_dir = new QTemporaryDir;
+    m_workingFolder.clear();
     m_program = m_dir->path() + "/Folivant dossier é/";
     QVERIFY(QDir().mkpath(m_program));
     m_exeName = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
@@ -124,6 +140,8 @@ QJsonObject TestStartup::run(const QStringList& args)
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("XDG_CONFIG_HOME", m_dir->path() + "/config");
     child.setProcessEnvironment(env);
+    if (!m_workingFolder.isEmpty())
+        child.setWorkingDirectory(m_workingFolder);
     child.start(m_program + m_exeName, QStringList{"--child"} + args);
     if (!child.waitForFinished(60000))
         return {};
@@ -264,6 +282,35 @@ void TestStartup::readOnlyProgramFolderSavesForTheUser()
     QCOMPARE(r["breit"].toString(), QStringLiteral("148.00"));
     QCOMPARE(readFile(m_program + "options.dat"), settings::formatPageSize(250, 350));
     QCOMPARE(readFile(user + "options.dat"), settings::formatPageSize(300, 400));
+}
+
+void TestStartup::openWithFiles()
+{
+    // As a file manager or a shell starts the program: names relative to
+    // where it starts, addresses, a folder and a file that has gone.
+    const QString docs = m_dir->path() + "/Mes docs/";
+    QVERIFY(writeFile(docs + "b.ps", "%!\n"));
+    QVERIFY(writeFile(docs + "a.prn", "%!\n"));
+    QVERIFY(QDir().mkpath(docs + "sub"));
+    m_workingFolder = docs;
+    QJsonObject r = run({"--", "b.ps", docs + "gone.ps", "sub", "file://" + docs + "a.prn"});
+    QCOMPARE(r["sources"].toArray().toVariantList(), (QVariantList{docs + "b.ps", docs + "a.prn"}));
+    QCOMPARE(r["output"].toString(), docs + "b.PDF");
+    QCOMPARE(r["page"].toInt(), 2);
+    const QJsonArray boxes = r["boxes"].toArray();
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY(boxes.at(0).toString().endsWith("\n" + docs + "gone.ps\n" + docs + "sub"));
+    // The rest of the start-up is as without names, and nothing is written.
+    QCOMPARE(r["tree"].toString() + '/', m_program);
+    QCOMPARE(r["prefFolders"].toArray().size(), 0);
+    QCOMPARE(sandboxFiles(), QStringList{m_exeName});
+
+    // Nothing usable: the window starts on its usual page.
+    r = run({"--", "gone.ps"});
+    QCOMPARE(r["sources"].toArray().size(), 0);
+    QCOMPARE(r["output"].toString(), QString());
+    QCOMPARE(r["page"].toInt(), 1);
+    QCOMPARE(r["boxes"].toArray().size(), 1);
 }
 
 int main(int argc, char** argv)

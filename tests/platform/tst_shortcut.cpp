@@ -96,15 +96,18 @@ void TestShortcut::optionalKeys()
     QVERIFY(!entry.contains("Comment="));
     QVERIFY(!entry.contains("Path="));
     QVERIFY(!entry.contains("Icon="));
+    QVERIFY(!entry.contains("Categories="));
 
     shortcut.description = "Convertir";
     shortcut.workingFolder = m_dir.path();
     shortcut.iconFile = m_dir.filePath("icon.png");
+    shortcut.categories = "Utility;";
     QVERIFY(platform::writeShortcut(shortcut)); // replaces the first one
     entry = readFile(shortcut.linkFile);
     QCOMPARE(entryValue(entry, "Comment"), QString("Convertir"));
     QCOMPARE(entryValue(entry, "Path"), m_dir.path());
     QCOMPARE(entryValue(entry, "Icon"), m_dir.filePath("icon.png"));
+    QCOMPARE(entryValue(entry, "Categories"), QString("Utility;"));
     const QString output = testsupport::desktopEntryErrors(shortcut.linkFile);
     QVERIFY2(output.isEmpty(), qPrintable(output));
 }

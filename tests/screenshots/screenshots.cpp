@@ -9,12 +9,13 @@
 #include "mainwin/BrowsePage.h"
 #include "mainwin/FileSystemBrowser.h"
 #include "mainwin/MainUnit.h"
-#include "mainwin/QtTranslations.h"
 #include "platform/MessageBox.h"
+#include "platform/QtTranslations.h"
 #include "support/TestSupport.h"
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFileSystemModel>
 #include <QListWidget>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -97,7 +98,7 @@ private:
 void TestScreenshots::initTestCase()
 {
     QVERIFY(QDir().mkpath(m_out));
-    installQtTranslations(this);
+    platform::installQtTranslations(this);
 }
 
 void TestScreenshots::save(QWidget* widget, const QString& name)
@@ -136,6 +137,11 @@ void TestScreenshots::pagesAboutBoxAndConversion()
     form.PageControl2->setCurrentIndex(0);
     save(&form, "page-aide.png");
     form.PageControl2->setCurrentIndex(1);
+    // The tree ends with the home folder's last folder, rather than with
+    // whatever else lies in the machine's temporary folder.
+    auto* tree = static_cast<QFileSystemModel*>(browser->tree()->model());
+    browser->tree()->scrollTo(tree->index(home.user() + "Vidéos"),
+                              QAbstractItemView::PositionAtBottom);
     save(&form, "page-choisir.png");
     form.PageControl2->setCurrentIndex(3);
     save(&form, "page-taille.png");

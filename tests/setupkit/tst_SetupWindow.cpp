@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <memory>
+
 using namespace setupkit;
 
 namespace {
@@ -98,6 +100,7 @@ class TestSetupWindow : public QObject
     Q_OBJECT
 
 private slots:
+    void init();
     void cleanup();
     void positionsFollowTheDesktop();
     void captionButtons();
@@ -116,11 +119,19 @@ private slots:
     void finishEndsTheProgram();
     void registrationFailure();
     void wholeRunInTheEventLoop();
+
+private:
+    std::unique_ptr<SetupSession> m_session;
 };
+
+void TestSetupWindow::init()
+{
+    m_session = std::make_unique<SetupSession>();
+}
 
 void TestSetupWindow::cleanup()
 {
-    ReleaseSetupWindows();
+    m_session.reset();
 }
 
 void TestSetupWindow::positionsFollowTheDesktop()
@@ -301,8 +312,12 @@ void TestSetupWindow::fontsAndBackgrounds()
     QCOMPARE(QFontInfo(h.TitleFont).family(), QStringLiteral("DejaVu Sans"));
     QCOMPARE(h.TitleFont.pixelSize(), 18);
     QCOMPARE(h.TitleFont.weight(), QFont::Bold);
-    QCOMPARE(h.BodyFont.pixelSize(), 8);
+    QCOMPARE(h.BodyFont.pixelSize(), 11);
     QCOMPARE(h.BodyFont.weight(), QFont::Normal);
+    // The longest caption fits its button in that face.
+    auto* browse = qobject_cast<QPushButton*>(control(h.mainWindow, "browseButton"));
+    QVERIFY(browse);
+    QVERIFY(browse->fontMetrics().horizontalAdvance(browse->text()) <= browse->width() - 8);
     QCOMPARE(h.welcomeBanner->font(), h.TitleFont);
     for (const char* name : {"firstFolderLabel", "note", "secondFolderField", "browseButton",
                              "nextButton", "cancelButton"})

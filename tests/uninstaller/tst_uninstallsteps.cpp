@@ -8,6 +8,7 @@
 
 #include "platform/KnownFolders.h"
 #include "platform/Registry.h"
+#include "setupkit/InstallVocabulary.h"
 
 #include <QFileInfo>
 #include <QWidget>
@@ -120,10 +121,15 @@ void TestUninstallSteps::afterMachineWideInstallation()
     MessageRecorder boxes;
     QWidget progressWindow;
     int shown = 0;
-    uninstaller::UninstallUi ui;
-    ui.showProgressWindow = [&] { ++shown; };
-    ui.progressWindow = [&]() -> QWidget* { return &progressWindow; };
-    uninstaller::RunUninstallation(fromFolder(target), ui);
+    struct Progress : setupkit::SetupProgress
+    {
+        int& shown;
+        QWidget* owner;
+        Progress(int& s, QWidget* o) : shown(s), owner(o) {}
+        void showProgressWindow() override { ++shown; }
+        QWidget* progressWindow() const override { return owner; }
+    } progress(shown, &progressWindow);
+    uninstaller::RunUninstallation(fromFolder(target), progress);
     QCOMPARE(shown, 1);
     // Nothing reported on the way: only the final message.
     QCOMPARE(boxes.texts(), QStringList{"La désinstallation est terminée!"});
@@ -306,10 +312,10 @@ void TestUninstallSteps::nothingOutsideTheProductFolders()
     QVERIFY(!QFileInfo(target + "alias").isSymLink());
     QVERIFY(!QFileInfo::exists(target + "real.txt"));
 
-    QVERIFY(uninstaller::isInsideFolder(target + "a/../b", target));
-    QVERIFY(!uninstaller::isInsideFolder(target + "../target2/x", target));
-    QVERIFY(!uninstaller::isInsideFolder(target + "..", target));
-    QVERIFY(!uninstaller::isInsideFolder("relative", target));
+    QVERIFY(setupkit::isInsideFolder(target + "a/../b", target));
+    QVERIFY(!setupkit::isInsideFolder(target + "../target2/x", target));
+    QVERIFY(!setupkit::isInsideFolder(target + "..", target));
+    QVERIFY(!setupkit::isInsideFolder("relative", target));
 }
 
 QTEST_MAIN(TestUninstallSteps)

@@ -1,9 +1,11 @@
-#include "QtTranslations.h"
+#include "platform/QtTranslations.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+
+namespace platform {
 
 void installQtTranslations(QObject* owner)
 {
@@ -15,3 +17,5 @@ void installQtTranslations(QObject* owner)
         delete translator;
     }
 }
+
+} // namespace platform
