@@ -8,9 +8,10 @@
 //
 //   child -> parent
 //     'O' bytes         the interpreter wrote these (stdout or stderr)
-//     'I' max, percent  the interpreter wants at most `max` bytes of input;
-//                       percent >= 0 is the progress at that moment
-//     'G' percent       progress, 0 to 99
+//     'I' max, percent  the document wants at most `max` bytes of input;
+//                       percent >= 0 is the progress at that moment. (The
+//                       page prompt's read is answered by the child itself.)
+//     'G' percent       progress, 0 to 99, at every page and while output comes
 //     'P' index, pages  the source of that index made that many pages
 //     'R' code          the run is over: 0, or the interpreter's error code
 //     'E' code          the interpreter has shut down (after 'X')

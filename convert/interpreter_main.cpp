@@ -46,10 +46,17 @@ public:
 
     int readInput(char* buf, int size) override
     {
-        const int percent = look(true);
+        if (m_prompted && size > 0) {
+            // The page prompt's read is ours: answered here, at once, so a
+            // page costs no trip to the caller and back.
+            m_prompted = false;
+            look(true);
+            buf[0] = '\n';
+            return 1;
+        }
         if (size <= 0 || ++m_readsWithoutOutput > MaxReadsWithoutOutput)
             return 0;
-        if (!send(interpreter::intFrame(interpreter::Input, size, percent)))
+        if (!send(interpreter::intFrame(interpreter::Input, size, -1)))
             return -1;
         char header[interpreter::HeaderSize];
         int32_t n = -1;
@@ -73,6 +80,7 @@ public:
         int shown = size;
         if (size >= promptLength &&
             std::memcmp(str + size - promptLength, PagePrompt, size_t(promptLength)) == 0) {
+            m_prompted = true;
             shown = size - promptLength;
             if (shown == 0)
                 return;
@@ -91,28 +99,26 @@ public:
     }
 
 private:
-    // The progress now, when it is time to look (always at a page), else -1.
-    // 100 is kept for the end: the last bytes are read before the last page
-    // is written.
-    int look(bool page)
+    // Reports the progress when it is time to look: at every page, and
+    // while output comes. 100 is kept for the end: the last bytes are read
+    // before the last page is written.
+    void look(bool page)
     {
         const auto now = std::chrono::steady_clock::now();
         if (!page && now - m_lastLook < LookInterval)
-            return -1;
+            return;
         m_lastLook = now;
         const int percent = std::min(m_probe.percent(), 99);
-        if (page)
-            return percent;
         if (percent != m_sent)
             send(interpreter::intFrame(interpreter::Progress, percent));
         m_sent = percent;
-        return -1;
     }
 
     int m_channel;
     ProgressProbe m_probe;
     int m_sent = -1;
     int m_readsWithoutOutput = 0;
+    bool m_prompted = false; // the page prompt came: the next read is its
     std::chrono::steady_clock::time_point m_lastLook;
 };
 

@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 
@@ -313,10 +314,23 @@ void TestGsDll::outputAndErrorReachTheCallback()
 
 void TestGsDll::inputRequestsAreAnswered()
 {
-    // Each page asks for a line of input; the buffer is left as it was given.
+    // The pages' own prompts are the component's business: they do not
+    // reach the callback.
     const QString pages = write("pages.ps", psfiles::document(3));
     QCOMPARE(convert({pages}, m_dir.filePath("pages.pdf")), 0);
     QCOMPARE(testsupport::readPdf(m_dir.filePath("pages.pdf")).pageCount, 3);
+    QVERIFY(std::none_of(g_messages.begin(), g_messages.end(),
+                         [](const Message& m) { return m.message == 1; }));
+
+    // A document that reads its input asks the callback, which leaves the
+    // buffer as it was given (line feeds) and answers 1; reading to the end
+    // finishes all the same.
+    g_messages.clear();
+    const QString reader = write("reader.ps", "%!PS\n/f (%stdin) (r) file def\n"
+                                              "{ f read { pop } { exit } ifelse } loop\n"
+                                              "72 72 moveto (read) show showpage\n");
+    QCOMPARE(convert({reader}, m_dir.filePath("reader.pdf")), 0);
+    QCOMPARE(testsupport::readPdf(m_dir.filePath("reader.pdf")).pageCount, 1);
     int requests = 0;
     for (const Message& m : g_messages) {
         if (m.message != 1)
@@ -324,15 +338,9 @@ void TestGsDll::inputRequestsAreAnswered()
         ++requests;
         QCOMPARE(m.answer, 1);
         QCOMPARE(m.after, m.before);
+        QVERIFY(!m.before.isEmpty() && m.before.count('\n') == m.before.size());
     }
     QVERIFY(requests >= 3);
-
-    // A document that reads its input to the end finishes all the same.
-    const QString reader = write("reader.ps", "%!PS\n/f (%stdin) (r) file def\n"
-                                              "{ f read { pop } { exit } ifelse } loop\n"
-                                              "72 72 moveto (read) show showpage\n");
-    QCOMPARE(convert({reader}, m_dir.filePath("reader.pdf")), 0);
-    QCOMPARE(testsupport::readPdf(m_dir.filePath("reader.pdf")).pageCount, 1);
 }
 
 void TestGsDll::answersOfTheCallback()
