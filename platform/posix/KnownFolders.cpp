@@ -13,7 +13,7 @@ namespace platform {
 namespace {
 
 // An XDG base folder: the variable when it holds an absolute path (the
-// specification says to ignore a relative one), else its default below HOME.
+// base-directory rules say to ignore a relative one), else its default below HOME.
 QString xdgHome(const char* variable, const QString& belowHome)
 {
     const QString xdg = QFile::decodeName(qgetenv(variable));
