@@ -99,12 +99,14 @@ bool ChildProcess::start(const QString& program, const QStringList& args,
     return true;
 }
 
-bool ChildProcess::sendAll(int channel, const void* data, size_t size)
+namespace {
+
+// Moves all of size bytes with `step` (send or receive), piece by piece;
+// false when the other side has gone.
+template <typename Byte, typename Step> bool transferAll(Byte* p, size_t size, Step step)
 {
-    const char* p = static_cast<const char*>(data);
     while (size > 0) {
-        // MSG_NOSIGNAL: a side that has gone must not take the other with it.
-        const ssize_t n = ::send(channel, p, size, MSG_NOSIGNAL);
+        const ssize_t n = step(p, size);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -115,19 +117,20 @@ bool ChildProcess::sendAll(int channel, const void* data, size_t size)
     return true;
 }
 
+} // namespace
+
+bool ChildProcess::sendAll(int channel, const void* data, size_t size)
+{
+    // MSG_NOSIGNAL: a side that has gone must not take the other with it.
+    return transferAll(static_cast<const char*>(data), size, [channel](const char* p, size_t n) {
+        return ::send(channel, p, n, MSG_NOSIGNAL);
+    });
+}
+
 bool ChildProcess::receiveAll(int channel, void* data, size_t size)
 {
-    char* p = static_cast<char*>(data);
-    while (size > 0) {
-        const ssize_t n = ::recv(channel, p, size, 0);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        size -= size_t(n);
-    }
-    return true;
+    return transferAll(static_cast<char*>(data), size,
+                       [channel](char* p, size_t n) { return ::recv(channel, p, n, 0); });
 }
 
 bool ChildProcess::writeAll(const void* data, size_t size)
