@@ -26,6 +26,8 @@
 #include <random>
 #include <sys/resource.h>
 
+using namespace convert;
+
 namespace {
 
 // One page: text, strokes and a small colour image, about 70 KB of source.

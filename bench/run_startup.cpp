@@ -24,6 +24,8 @@
 #include <cstdio>
 #include <vector>
 
+using namespace convert;
+
 namespace {
 
 class Quiet : public InterpreterIo

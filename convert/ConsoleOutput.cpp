@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+namespace convert {
+
 QString consoleLine(const char* str, uint32_t count)
 {
     QByteArray bytes;
@@ -24,3 +26,5 @@ int32_t consoleAnswer(int32_t message, char* str, uint32_t count,
         addLine(consoleLine(str, count));
     return int32_t(count);
 }
+
+} // namespace convert

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <memory>
 
+namespace convert {
+
 QString compatibilityArgument(int index)
 {
     if (index == 2)
@@ -194,3 +196,5 @@ int32_t RunConversion(const JobInput& job, GsdllCallback callback, QObject* wind
     QDir::setCurrent(previous);
     return result;
 }
+
+} // namespace convert

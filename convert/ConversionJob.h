@@ -12,6 +12,8 @@
 
 class QObject;
 
+namespace convert {
+
 // KompatBox index to the compatibility switch; any other index gives 1.2.
 QString compatibilityArgument(int index);
 // OptiBox index to the optimisation switch; any other index gives /default.
@@ -61,3 +63,5 @@ int32_t RunConversion(const JobInput& job, GsdllCallback callback, QObject* wind
 // The log's line for a failed run's result, or "" where none is due (success,
 // or a failure that the component or the job has reported already).
 QString failureLine(int32_t result);
+
+} // namespace convert

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+namespace convert {
+
 static_assert(GsdllStopped == interpreter::Stopped);
 static_assert(GsdllCrashed == interpreter::Crashed);
 
@@ -87,3 +89,5 @@ std::vector<int> gsdll_sourcepages()
 {
     return g_lastPages;
 }
+
+} // namespace convert

@@ -17,6 +17,8 @@
 
 class QObject;
 
+namespace convert {
+
 using GsdllCallback = int32_t (*)(int32_t message, char* str, uint32_t count);
 
 // Fixes the page size of every page of the next run to (x0,y0)-(x1,y1) in
@@ -53,3 +55,5 @@ constexpr int32_t GsdllCrashed = -1002;
 // The pages that each source of the last gsdll_init made, in order; -1 where
 // the run did not get that far.
 std::vector<int> gsdll_sourcepages();
+
+} // namespace convert

@@ -3,6 +3,8 @@
 #include <ghostscript/iapi.h>
 #include <ghostscript/ierrors.h>
 
+namespace convert {
+
 static_assert(Interpreter::Quit == gs_error_Quit);
 static_assert(Interpreter::Info == gs_error_Info);
 
@@ -82,3 +84,5 @@ int GSDLLCALL Interpreter::writeHandler(void* self, const char* str, int len)
     // The interpreter stops writing when told less was taken; it always all is.
     return len;
 }
+
+} // namespace convert

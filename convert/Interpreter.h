@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace convert {
+
 class InterpreterIo
 {
 public:
@@ -49,3 +51,5 @@ private:
     void* m_instance = nullptr;
     bool m_started = false;
 };
+
+} // namespace convert

@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace convert {
+
 std::atomic<bool> InterpreterProcess::s_stopRequested{false};
 std::atomic<pid_t> InterpreterProcess::s_running{-1};
 bool InterpreterProcess::s_keepOneReady = false;
@@ -276,3 +278,5 @@ int32_t InterpreterProcess::childGone()
         m_callback(2, m_scratch.data(), uint32_t(bytes.size()));
     return interpreter::Crashed;
 }
+
+} // namespace convert

@@ -24,6 +24,8 @@ namespace platform {
 class ChildProcess;
 }
 
+namespace convert {
+
 class InterpreterProcess
 {
 public:
@@ -80,3 +82,5 @@ private:
     // Children that have done their work and are ending on their own.
     static std::vector<std::unique_ptr<platform::ChildProcess>> s_leaving;
 };
+
+} // namespace convert

@@ -34,6 +34,8 @@
 #include <cstring>
 #include <string>
 
+namespace convert {
+
 namespace interpreter {
 
 enum Frame : char {
@@ -80,3 +82,5 @@ constexpr int32_t Stopped = -1001; // ended on request
 constexpr int32_t Crashed = -1002; // the child died or could not start
 
 } // namespace interpreter
+
+} // namespace convert

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace convert {
+
 namespace {
 
 QLocale withoutGroups(QLocale locale)
@@ -48,3 +50,5 @@ double settledNumericValue(double value, const NumericBounds& b)
 {
     return QLocale::c().toDouble(formatNumericValue(value, b, QLocale::c()));
 }
+
+} // namespace convert

@@ -4,6 +4,8 @@
 #include <QLocale>
 #include <QString>
 
+namespace convert {
+
 struct NumericBounds
 {
     double min;
@@ -25,3 +27,5 @@ QString formatNumericValue(double value, const NumericBounds& b, const QLocale& 
 // What a field holding `value` shows, as a number: clamped, then rounded to
 // b.decimals as its text rounds it.
 double settledNumericValue(double value, const NumericBounds& b);
+
+} // namespace convert

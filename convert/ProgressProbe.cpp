@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace convert {
+
 ProgressProbe::ProgressProbe(const QStringList& sources)
 {
     for (const QString& name : sources) {
@@ -133,3 +135,5 @@ int ProgressProbe::percent()
     }
     return m_percent;
 }
+
+} // namespace convert

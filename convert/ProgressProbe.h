@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace convert {
+
 class ProgressProbe
 {
 public:
@@ -41,3 +43,5 @@ private:
     int m_fd = -1;          // last descriptor seen on the current source
     int m_percent = 0;
 };
+
+} // namespace convert

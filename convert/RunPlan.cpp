@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+namespace convert {
+
 namespace {
 
 bool startsWith(const std::string& s, const char* prefix)
@@ -163,3 +165,5 @@ bool RunPlan::fromStrings(const std::vector<std::string>& strings, RunPlan& plan
     }
     return true;
 }
+
+} // namespace convert

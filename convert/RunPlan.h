@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace convert {
+
 struct RunStep
 {
     bool isFile = true;
@@ -34,3 +36,5 @@ RunPlan planRun(const std::vector<std::string>& args, int32_t width = 0, int32_t
 // before the first code or file.
 std::vector<std::string> withMediaArguments(std::vector<std::string> args, int32_t width,
                                             int32_t height);
+
+} // namespace convert

@@ -3,6 +3,8 @@
 
 #include <QEvent>
 
+namespace convert {
+
 constexpr int WM_USER = 1024;
 
 // Sent synchronously (QCoreApplication::sendEvent), so it is handled while a
@@ -21,3 +23,5 @@ private:
     qintptr m_wParam;
     qintptr m_lParam;
 };
+
+} // namespace convert

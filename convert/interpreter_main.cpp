@@ -19,6 +19,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+namespace convert {
 namespace {
 
 // A run of the interpreter reads stdin once per page (the showpage prompt).
@@ -199,9 +200,11 @@ void warmUp()
 }
 
 } // namespace
+} // namespace convert
 
 int main(int argc, char** argv)
 {
+    using namespace convert;
     const bool ahead = argc == 2 && std::strcmp(argv[1], "--ahead") == 0;
     if ((argc != 1 && !ahead) || ::isatty(STDIN_FILENO)) {
         std::fputs("folivant-interpreter: runs conversions for Folivant; not for use by hand.\n",

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <unistd.h>
 
+namespace convert {
 namespace {
 
 std::atomic<int> g_stopSignal{0}; // SIGINT or SIGTERM came
@@ -69,28 +70,11 @@ private:
 
 bool parsePage(const QString& text, double& width, double& height)
 {
-    static const struct
-    {
-        const char* name;
-        const char* button;
-    } names[] = {{"a4", "FormatA4Btn"},
-                 {"letter", "FormatLetterBtn"},
-                 {"legal", "FormatLegalBtn"},
-                 {"executive", "FormatExecutiveBtn"},
-                 {"tabloid", "FormatTabloidBtn"},
-                 {"a5", "FormatA5Btn"},
-                 {"a3", "FormatA3Btn"}};
     const QString key = text.trimmed().toLower();
-    for (const auto& n : names) {
-        if (key != QLatin1String(n.name))
-            continue;
-        for (const PagePreset& preset : pagePresets()) {
-            if (qstrcmp(preset.buttonName, n.button) == 0) {
-                width = preset.widthMm;
-                height = preset.heightMm;
-                return true;
-            }
-        }
+    if (const PagePreset* preset = findPagePreset(key)) {
+        width = preset->widthMm;
+        height = preset->heightMm;
+        return true;
     }
     const QStringList parts = key.split(QLatin1Char('x'));
     if (parts.size() != 2)
@@ -120,9 +104,11 @@ int fail(const QString& message)
 }
 
 } // namespace
+} // namespace convert
 
 int main(int argc, char** argv)
 {
+    using namespace convert;
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("folivant-convert"));
 

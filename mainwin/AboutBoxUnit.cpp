@@ -10,6 +10,8 @@
 #include <QScreen>
 #include <QStyle>
 
+namespace mainwin {
+
 namespace {
 QLabel* placeLabel(const QString& name, const QString& text, QWidget* parent, int x, int y)
 {
@@ -89,3 +91,5 @@ void TAboutBox::keyPressEvent(QKeyEvent* event)
     }
     QDialog::keyPressEvent(event);
 }
+
+} // namespace mainwin

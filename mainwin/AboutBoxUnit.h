@@ -4,9 +4,12 @@
 
 #include <QDialog>
 
-class BevelPanel;
 class QLabel;
 class QPushButton;
+
+namespace mainwin {
+
+class BevelPanel;
 
 class TAboutBox : public QDialog
 {
@@ -29,3 +32,5 @@ protected:
     // The box has no cancel button: Escape does not close it.
     void keyPressEvent(QKeyEvent* event) override;
 };
+
+} // namespace mainwin

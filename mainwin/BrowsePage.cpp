@@ -1,11 +1,16 @@
-#include "BrowsePage.h"
+#include "mainwin/BrowsePage.h"
 
-#include "FileSystemBrowser.h"
-#include "PageDecor.h"
-#include "SettingsFiles.h"
-#include "SourceSelection.h"
+#include "mainwin/FileDrop.h"
+#include "mainwin/FileSystemBrowser.h"
+#include "mainwin/FolderBrowser.h"
+#include "mainwin/PageDecor.h"
+#include "mainwin/SettingsFiles.h"
+#include "mainwin/SourceSelection.h"
+
+#include "platform/KnownFolders.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,6 +18,8 @@
 #include <QSplitter>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
+
+namespace mainwin {
 
 namespace {
 // Entries of the preferred folders are 13 pixels high, so the row shows
@@ -101,17 +108,94 @@ BrowsePage::BrowsePage(QWidget* parent) : QWidget(parent)
     m_filterComboBox = new QComboBox(footRow);
     m_filterComboBox->setObjectName(QStringLiteral("FilterComboBox1"));
     m_filterComboBox->setGeometry(248, 8, 145, m_filterComboBox->sizeHint().height());
-    for (const source::FilterEntry& entry : source::filterEntries())
+    for (const FilterEntry& entry : filterEntries())
         m_filterComboBox->addItem(entry.text, entry.mask);
     m_filterComboBox->setCurrentIndex(0);
     column->addWidget(footRow);
+
+    ShellListView* list = m_browser->list();
+    connect(list, &QAbstractItemView::doubleClicked, this, [this] { JamShellList1DblClick(); });
+    list->setCharacterKeyHandler([this](QChar key) { return JamShellList1KeyPress(key); });
+    connect(m_prefListBox, &PrefListWidget::doubleClickedAnywhere, this,
+            [this] { PrefListBoxDblClick(); });
+    connect(m_prefListBox, &PrefListWidget::characterKey, this,
+            [this](QChar key) { PrefListBoxKeyPress(key); });
+    connect(m_filterComboBox, &QComboBox::activated, this, [this] { FilterComboBox1Change(); });
+    acceptFileDrops(list, [this](const QStringList& files) { JamShellList1DragDrop(files); });
+}
+
+void BrowsePage::showProgramFolder()
+{
+    m_browser->selectFolder(m_programFolder);
+}
+
+void BrowsePage::loadPreferredFolders()
+{
+    if (const auto folders = loadPrefFolders(m_programFolder))
+        setPrefFolderLines(*folders);
+}
+
+void BrowsePage::JamShellList1DblClick()
+{
+    const std::optional<TakenFile> taken = chooseFromList(*m_browser);
+    if (!taken)
+        return;
+    AddToPrefFolders(taken->folder);
+    emit filesTaken({taken->path});
+}
+
+bool BrowsePage::JamShellList1KeyPress(QChar key)
+{
+    // Enter while a name is edited belongs to the edit.
+    if (key != QChar(13) || m_browser->isEditing())
+        return false;
+    JamShellList1DblClick();
+    return true;
+}
+
+void BrowsePage::JamShellList1DragDrop(const QStringList& files)
+{
+    if (files.isEmpty())
+        return;
+    // Its own folder, which need not be the one the tree shows.
+    AddToPrefFolders(platform::withTrailingSlash(QFileInfo(files.constFirst()).absolutePath()));
+    emit filesTaken(files);
+}
+
+void BrowsePage::AddToPrefFolders(const QString& Folder)
+{
+    // The other entries keep their lines as read, whatever their encoding.
+    QByteArrayList folders = prefFolderLines();
+    moveToTop(folders, folderLine(Folder));
+    setPrefFolderLines(folders);
+    // The list shows the new order even when the file cannot be written.
+    savePrefFolders(m_programFolder, folders);
+}
+
+void BrowsePage::PrefListBoxDblClick()
+{
+    const int current = m_prefListBox->currentRow();
+    if (current < 0 || current >= m_prefListBox->count())
+        return;
+    m_browser->selectFolder(m_prefListBox->item(current)->text());
+}
+
+void BrowsePage::PrefListBoxKeyPress(QChar key)
+{
+    if (key == QChar(13))
+        PrefListBoxDblClick();
+}
+
+void BrowsePage::FilterComboBox1Change()
+{
+    m_browser->setMask(m_filterComboBox->currentData().toString());
 }
 
 void BrowsePage::setPrefFolderLines(const QByteArrayList& lines)
 {
     m_prefListBox->clear();
     for (const QByteArray& line : lines) {
-        auto* item = new QListWidgetItem(settings::folderText(line), m_prefListBox);
+        auto* item = new QListWidgetItem(folderText(line), m_prefListBox);
         item->setData(LineRole, line);
     }
     m_prefListBox->setCurrentRow(-1);
@@ -130,7 +214,7 @@ void BrowsePage::setPrefFolders(const QStringList& folders)
 {
     QByteArrayList lines;
     for (const QString& folder : folders)
-        lines.append(settings::folderLine(folder));
+        lines.append(folderLine(folder));
     setPrefFolderLines(lines);
 }
 
@@ -141,3 +225,5 @@ QStringList BrowsePage::prefFolders() const
         folders.append(m_prefListBox->item(row)->text());
     return folders;
 }
+
+} // namespace mainwin

@@ -7,9 +7,12 @@
 #include <QListWidget>
 #include <QWidget>
 
-class FileSystemBrowser;
 class QComboBox;
 class QSplitter;
+
+namespace mainwin {
+
+class FileSystemBrowser;
 
 // The preferred folders: reports a double-click anywhere in it and every
 // character key typed there, which it then handles itself as well.
@@ -34,6 +37,20 @@ class BrowsePage : public QWidget
 public:
     explicit BrowsePage(QWidget* parent = nullptr);
 
+    // Where folders.dat is read and written.
+    void setProgramFolder(const QString& folder) { m_programFolder = folder; }
+    // Start-up: the tree opens at the program's folder and the preferred
+    // folders are read.
+    void showProgramFolder();
+    void loadPreferredFolders();
+
+    // Takes the file selected in the list, or opens the selected folder.
+    void JamShellList1DblClick();
+    // Moves `Folder` to the top of the preferred folders and stores them.
+    void AddToPrefFolders(const QString& Folder);
+    // Opens the preferred folder under the cursor in the tree.
+    void PrefListBoxDblClick();
+
     FileSystemBrowser* browser() const { return m_browser; }
     PrefListWidget* prefListBox() const { return m_prefListBox; }
     QComboBox* filterComboBox() const { return m_filterComboBox; }
@@ -46,9 +63,22 @@ public:
     void setPrefFolders(const QStringList& folders);
     QStringList prefFolders() const;
 
+signals:
+    // Files taken from the page: the first is the one picked, the others
+    // join it as sources.
+    void filesTaken(const QStringList& files);
+
 private:
+    bool JamShellList1KeyPress(QChar key);
+    void PrefListBoxKeyPress(QChar key);
+    void FilterComboBox1Change();
+    void JamShellList1DragDrop(const QStringList& files);
+
+    QString m_programFolder;
     FileSystemBrowser* m_browser;
     PrefListWidget* m_prefListBox;
     QComboBox* m_filterComboBox;
     QSplitter* m_splitter;
 };
+
+} // namespace mainwin

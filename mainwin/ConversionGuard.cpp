@@ -9,6 +9,8 @@
 #include <QWidget>
 #include <QWindow>
 
+namespace mainwin {
+
 ConversionGuard::ConversionGuard(QWidget* window, QWidget* startPicture)
     : m_window(window), m_startPicture(startPicture)
 {
@@ -31,7 +33,7 @@ void ConversionGuard::askToStop()
     question.icon = platform::MsgIcon::Question;
     question.buttons = platform::MsgButtons::OkCancel;
     if (platform::showMessage(question) == platform::MsgAnswer::Ok)
-        gsdll_stop();
+        convert::gsdll_stop();
     m_asking = false;
 }
 
@@ -85,3 +87,5 @@ bool ConversionGuard::eventFilter(QObject* watched, QEvent* event)
         return false;
     }
 }
+
+} // namespace mainwin

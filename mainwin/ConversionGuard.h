@@ -8,6 +8,8 @@
 
 class QWidget;
 
+namespace mainwin {
+
 class ConversionGuard : public QObject
 {
 public:
@@ -29,3 +31,5 @@ private:
     QWidget* m_startPicture;
     bool m_asking = false;
 };
+
+} // namespace mainwin

@@ -1,4 +1,4 @@
-#include "FileActions.h"
+#include "mainwin/FileActions.h"
 
 #include "platform/FileCopy.h"
 #include "platform/Trash.h"
@@ -10,7 +10,7 @@
 #include <QMimeData>
 #include <QUrl>
 
-namespace fileactions {
+namespace mainwin {
 
 namespace {
 const char* const CutMarkerFormat = "x-special/gnome-copied-files";
@@ -181,4 +181,4 @@ TrashOutcome moveToTrash(const QStringList& paths)
     return outcome;
 }
 
-} // namespace fileactions
+} // namespace mainwin

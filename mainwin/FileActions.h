@@ -8,7 +8,7 @@
 
 class QMimeData;
 
-namespace fileactions {
+namespace mainwin {
 
 struct Clip
 {
@@ -42,4 +42,4 @@ struct TrashOutcome
 // Moves every path to the desktop's trash and tells which stayed.
 TrashOutcome moveToTrash(const QStringList& paths);
 
-} // namespace fileactions
+} // namespace mainwin

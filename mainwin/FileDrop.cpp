@@ -6,6 +6,8 @@
 #include <QDropEvent>
 #include <QMimeData>
 
+namespace mainwin {
+
 namespace {
 
 class FileDropFilter : public QObject
@@ -54,7 +56,7 @@ private:
         const QMimeData* data = event->mimeData();
         if (!data || !data->hasUrls())
             return {};
-        return source::droppedFiles(data->urls());
+        return droppedFiles(data->urls());
     }
 
     std::function<void(const QStringList&)> m_take;
@@ -69,3 +71,5 @@ void acceptFileDrops(QAbstractScrollArea* view, std::function<void(const QString
     view->viewport()->setAcceptDrops(true);
     view->viewport()->installEventFilter(new FileDropFilter(std::move(take), view));
 }
+
+} // namespace mainwin

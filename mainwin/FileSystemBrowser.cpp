@@ -1,7 +1,7 @@
-#include "FileSystemBrowser.h"
+#include "mainwin/FileSystemBrowser.h"
 
-#include "FileActions.h"
-#include "SourceSelection.h"
+#include "mainwin/FileActions.h"
+#include "mainwin/SourceSelection.h"
 #include "platform/MessageBox.h"
 #include "platform/ShellOpen.h"
 
@@ -16,6 +16,8 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QTimer>
+
+namespace mainwin {
 
 namespace {
 void showError(QWidget* owner, const QString& text, platform::MsgIcon icon)
@@ -159,7 +161,7 @@ void ShellListView::trashSelection()
                               .arg(paths.size());
     if (platform::showMessage(question) != platform::MsgAnswer::Yes)
         return;
-    const fileactions::TrashOutcome outcome = fileactions::moveToTrash(paths);
+    const TrashOutcome outcome = moveToTrash(paths);
     if (!outcome.noTrash.isEmpty()) {
         showError(this,
                   QStringLiteral("Aucune corbeille ne peut recevoir %1 : l'élément reste à sa "
@@ -179,7 +181,7 @@ void ShellListView::copySelection(bool cut)
     const QStringList paths = selectedPaths();
     if (paths.isEmpty())
         return;
-    QApplication::clipboard()->setMimeData(fileactions::makeClipData({paths, cut}));
+    QApplication::clipboard()->setMimeData(makeClipData({paths, cut}));
 }
 
 void ShellListView::pasteHere()
@@ -189,10 +191,10 @@ void ShellListView::pasteHere()
 
 void ShellListView::pasteInto(const QString& folder)
 {
-    const fileactions::Clip clip = fileactions::readClipData(QApplication::clipboard()->mimeData());
+    const Clip clip = readClipData(QApplication::clipboard()->mimeData());
     if (folder.isEmpty() || clip.paths.isEmpty())
         return;
-    const QStringList failed = fileactions::paste(clip, folder);
+    const QStringList failed = paste(clip, folder);
     // A cut is used up once pasted; pasting it again would find nothing.
     if (clip.cut)
         QApplication::clipboard()->clear();
@@ -293,7 +295,7 @@ FileSystemBrowser::FileSystemBrowser(QWidget* parent)
     m_list->hideColumn(2);
     m_list->header()->resizeSection(0, 190);
     m_list->header()->resizeSection(1, 70);
-    setMask(source::filterEntries().value(0).mask);
+    setMask(filterEntries().value(0).mask);
 
     connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
@@ -378,7 +380,7 @@ bool FileSystemBrowser::selectFolder(const QString& path)
 void FileSystemBrowser::setMask(const QString& mask)
 {
     m_mask = mask;
-    m_listModel->setNameFilters(source::splitMask(mask));
+    m_listModel->setNameFilters(splitMask(mask));
 }
 
 int FileSystemBrowser::selectedCount() const
@@ -408,3 +410,5 @@ void FileSystemBrowser::defaultAction()
     if (entry && entry->isFolder)
         selectFolder(entry->path);
 }
+
+} // namespace mainwin

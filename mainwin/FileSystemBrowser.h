@@ -4,7 +4,7 @@
 // The list has its own context menu and keys for open, rename (F2),
 // delete to the trash, copy, cut and paste.
 
-#include "FolderBrowser.h"
+#include "mainwin/FolderBrowser.h"
 
 #include <QFileSystemModel>
 #include <QObject>
@@ -13,6 +13,8 @@
 
 class QTimer;
 class QWidget;
+
+namespace mainwin {
 
 // The file model of the list; renaming reports its failures in our boxes,
 // and sizes and dates read as French, as the rest of the window does.
@@ -97,3 +99,5 @@ private:
     QString m_scrollPending;
     QTimer* m_scrollDeadline;
 };
+
+} // namespace mainwin

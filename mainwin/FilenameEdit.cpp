@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QToolButton>
 
+namespace mainwin {
+
 FilenameEdit::FilenameEdit(QWidget* parent)
     : QWidget(parent), m_edit(new QLineEdit(this)), m_button(new QToolButton(this))
 {
@@ -51,3 +53,5 @@ void FilenameEdit::browse()
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
         setFileName(dialog.selectedFiles().constFirst());
 }
+
+} // namespace mainwin

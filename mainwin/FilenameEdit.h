@@ -7,6 +7,8 @@
 class QLineEdit;
 class QToolButton;
 
+namespace mainwin {
+
 class FilenameEdit : public QWidget
 {
     Q_OBJECT
@@ -26,3 +28,5 @@ private:
     QToolButton* m_button;
     QStringList m_filters;
 };
+
+} // namespace mainwin

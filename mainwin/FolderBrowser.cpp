@@ -1,8 +1,10 @@
-#include "FolderBrowser.h"
+#include "mainwin/FolderBrowser.h"
 
-#include "SourceSelection.h"
+#include "platform/KnownFolders.h"
 
 #include <QFileInfo>
+
+namespace mainwin {
 
 std::optional<TakenFile> chooseFromList(FolderBrowser& browser)
 {
@@ -18,6 +20,8 @@ std::optional<TakenFile> chooseFromList(FolderBrowser& browser)
     QString folder = browser.selectedFolder();
     if (folder.isEmpty())
         folder = QFileInfo(entry->path).absolutePath();
-    folder = source::withTrailingSlash(folder);
+    folder = platform::withTrailingSlash(folder);
     return TakenFile{folder, folder + entry->fileName};
 }
+
+} // namespace mainwin

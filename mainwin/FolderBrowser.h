@@ -5,6 +5,8 @@
 #include <QString>
 #include <optional>
 
+namespace mainwin {
+
 struct BrowserEntry
 {
     QString fileName; // the name within its folder, extension included
@@ -50,3 +52,5 @@ struct TakenFile
 // with the tree's folder (the entry's own folder should the tree have
 // none).
 std::optional<TakenFile> chooseFromList(FolderBrowser& browser);
+
+} // namespace mainwin

@@ -1,6 +1,8 @@
-#include "HelpText.h"
+#include "mainwin/HelpText.h"
 
 #include <QTextEdit>
+
+namespace mainwin {
 
 QStringList helpTextLines()
 {
@@ -117,3 +119,5 @@ void fillHelpBox(QTextEdit* richEdit)
     // Every stored line is a paragraph of its own, so the breaks stay put.
     richEdit->setPlainText(helpTextLines().join(QLatin1Char('\n')));
 }
+
+} // namespace mainwin

@@ -7,9 +7,13 @@
 
 class QTextEdit;
 
+namespace mainwin {
+
 // The 66 stored lines, each shown as a line of its own.
 QStringList helpTextLines();
 
 // Gives the help box its font (Arial, bold, 15 pixels), wrapping at its
 // width, a vertical scroll bar, and the built-in text.
 void fillHelpBox(QTextEdit* richEdit);
+
+} // namespace mainwin

@@ -4,6 +4,8 @@
 #include <QTextBlock>
 #include <QTextCursor>
 
+namespace mainwin {
+
 namespace {
 // How often a long run brings the view up to date.
 constexpr qint64 ShowEveryMs = 100;
@@ -107,3 +109,5 @@ int LogMemo::lineCount() const
     // Forced line breaks count as the lines they are.
     return int(toPlainText().count(QLatin1Char('\n'))) + 1;
 }
+
+} // namespace mainwin

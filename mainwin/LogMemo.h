@@ -7,6 +7,8 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 
+namespace mainwin {
+
 class LogMemo : public QPlainTextEdit
 {
     Q_OBJECT
@@ -32,3 +34,5 @@ private:
     // Shows lines that wait in a batch when no further line comes to show them.
     QTimer* m_showLater = nullptr;
 };
+
+} // namespace mainwin

@@ -2,7 +2,9 @@
 
 #include <QLineEdit>
 
-NumericSpinEdit::NumericSpinEdit(const NumericBounds& bounds, double step, QWidget* parent)
+namespace mainwin {
+
+NumericSpinEdit::NumericSpinEdit(const convert::NumericBounds& bounds, double step, QWidget* parent)
     : QAbstractSpinBox(parent), m_bounds(bounds), m_step(step)
 {
     setKeyboardTracking(true);
@@ -12,17 +14,17 @@ NumericSpinEdit::NumericSpinEdit(const NumericBounds& bounds, double step, QWidg
 
 double NumericSpinEdit::value() const
 {
-    return readNumericText(text(), m_bounds, locale());
+    return convert::readNumericText(text(), m_bounds, locale());
 }
 
 double NumericSpinEdit::settledValue() const
 {
-    return settledNumericValue(value(), m_bounds);
+    return convert::settledNumericValue(value(), m_bounds);
 }
 
 void NumericSpinEdit::setValue(double value)
 {
-    setText(formatNumericValue(value, m_bounds, locale()));
+    setText(convert::formatNumericValue(value, m_bounds, locale()));
 }
 
 void NumericSpinEdit::setText(const QString& text)
@@ -62,5 +64,7 @@ void NumericSpinEdit::focusOutEvent(QFocusEvent* event)
     QAbstractSpinBox::focusOutEvent(event);
     const double typed = value();
     if (typed < m_bounds.min || typed > m_bounds.max)
-        setValue(clampToBounds(typed, m_bounds));
+        setValue(convert::clampToBounds(typed, m_bounds));
 }
+
+} // namespace mainwin

@@ -7,11 +7,13 @@
 
 #include <QAbstractSpinBox>
 
+namespace mainwin {
+
 class NumericSpinEdit : public QAbstractSpinBox
 {
     Q_OBJECT
 public:
-    NumericSpinEdit(const NumericBounds& bounds, double step, QWidget* parent);
+    NumericSpinEdit(const convert::NumericBounds& bounds, double step, QWidget* parent);
 
     double value() const;
     // The value as the field shows it once the edit is over: clamped and to
@@ -19,7 +21,7 @@ public:
     double settledValue() const;
     void setValue(double value);
     void setText(const QString& text);
-    const NumericBounds& bounds() const { return m_bounds; }
+    const convert::NumericBounds& bounds() const { return m_bounds; }
 
     void stepBy(int steps) override;
     QValidator::State validate(QString& input, int& pos) const override;
@@ -33,6 +35,8 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    NumericBounds m_bounds;
+    convert::NumericBounds m_bounds;
     double m_step;
 };
+
+} // namespace mainwin

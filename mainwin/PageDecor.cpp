@@ -11,6 +11,8 @@
 #include <QTabBar>
 #include <qdrawutil.h>
 
+namespace mainwin {
+
 QColor headerColour()
 {
     return QColor(240, 202, 166);
@@ -160,3 +162,14 @@ PageSheet::PageSheet(const QString& name, const QString& headerText, const QStri
         }
     });
 }
+
+QLabel* placedLabel(const QString& text, QWidget* parent, int x, int y, const char* name)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->move(x, y + 3);
+    label->adjustSize();
+    return label;
+}
+
+} // namespace mainwin

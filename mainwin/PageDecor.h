@@ -11,6 +11,8 @@
 class QLabel;
 class QTabBar;
 
+namespace mainwin {
+
 // A panel filled with one colour inside an outer and an inner bevel.
 class BevelPanel : public QWidget
 {
@@ -66,6 +68,18 @@ private:
     PlacedArea* m_area;
 };
 
+// A label at (x, y + 3), sized to its text: beside a field at y, the two
+// texts then share their baseline.
+QLabel* placedLabel(const QString& text, QWidget* parent, int x, int y, const char* name);
+
+// Names `widget` and gives it its place.
+template <typename W> W* placed(W* widget, const char* name, int x, int y, int w, int h)
+{
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(x, y, w, h);
+    return widget;
+}
+
 // The window's face for every control that names none of its own: the
 // design's 8-point sans, 11 pixels high, in a face of about its widths.
 QFont designFont();
@@ -75,3 +89,5 @@ void lightTabsUnderPointer(QTabBar* tabs);
 
 QColor headerColour();
 QColor sidePanelColour();
+
+} // namespace mainwin

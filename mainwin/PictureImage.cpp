@@ -3,6 +3,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+namespace mainwin {
+
 PictureImage::PictureImage(const QPixmap& pixmap, bool reportsMouse, QWidget* parent)
     : QWidget(parent), m_pixmap(pixmap), m_reportsMouse(reportsMouse)
 {
@@ -69,3 +71,5 @@ void PictureImage::mouseDoubleClickEvent(QMouseEvent* event)
     mousePressEvent(event);
     m_clickOnRelease = false;
 }
+
+} // namespace mainwin

@@ -7,6 +7,8 @@
 #include <QPixmap>
 #include <QWidget>
 
+namespace mainwin {
+
 class PictureImage : public QWidget
 {
     Q_OBJECT
@@ -40,3 +42,5 @@ private:
     // click of its own.
     bool m_clickOnRelease = false;
 };
+
+} // namespace mainwin

@@ -5,7 +5,7 @@
 #include <QSvgRenderer>
 
 // The resources live in this static library; they have to be registered
-// by hand before the first use.
+// by hand before the first use, from outside any namespace.
 static void registerResources()
 {
     static const bool done = [] {
@@ -14,6 +14,8 @@ static void registerResources()
     }();
     Q_UNUSED(done);
 }
+
+namespace mainwin {
 
 QPixmap picture(const QString& name, const QSize& size)
 {
@@ -50,3 +52,5 @@ QIcon programIcon()
         icon.addPixmap(picture(QStringLiteral("icon"), QSize(side, side)));
     return icon;
 }
+
+} // namespace mainwin

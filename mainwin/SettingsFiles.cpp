@@ -1,4 +1,4 @@
-#include "SettingsFiles.h"
+#include "mainwin/SettingsFiles.h"
 
 #include "platform/KnownFolders.h"
 #include "platform/SafeFiles.h"
@@ -9,7 +9,7 @@
 #include <cmath>
 #include <cstring>
 
-namespace settings {
+namespace mainwin {
 
 namespace {
 constexpr char Cr = 13;
@@ -165,4 +165,4 @@ bool savePageSize(const QString& programFolder, double widthMm, double heightMm)
     return save(programFolder, OptionsName, formatPageSize(widthMm, heightMm));
 }
 
-} // namespace settings
+} // namespace mainwin

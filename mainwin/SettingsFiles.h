@@ -11,7 +11,7 @@
 #include <QString>
 #include <optional>
 
-namespace settings {
+namespace mainwin {
 
 // The user's folder for the settings: <config home>/folivant/. Empty when
 // no home folder is known.
@@ -56,4 +56,4 @@ QByteArray formatPageSize(double widthMm, double heightMm);
 std::optional<StoredPageSize> loadPageSize(const QString& programFolder);
 bool savePageSize(const QString& programFolder, double widthMm, double heightMm);
 
-} // namespace settings
+} // namespace mainwin

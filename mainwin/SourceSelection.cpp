@@ -1,9 +1,9 @@
-#include "SourceSelection.h"
+#include "mainwin/SourceSelection.h"
 
 #include <QDir>
 #include <QFileInfo>
 
-namespace source {
+namespace mainwin {
 
 QString outputNameFor(const QString& fileName)
 {
@@ -13,13 +13,6 @@ QString outputNameFor(const QString& fileName)
     if (dot >= 0 && dot > slash)
         name.truncate(dot);
     return name + QStringLiteral(".PDF");
-}
-
-QString withTrailingSlash(const QString& folder)
-{
-    if (folder.endsWith(QLatin1Char('/')))
-        return folder;
-    return folder + QLatin1Char('/');
 }
 
 void moveToTop(QByteArrayList& folders, const QByteArray& folder)
@@ -93,4 +86,4 @@ QStringList splitMask(const QString& mask)
     return patterns;
 }
 
-} // namespace source
+} // namespace mainwin

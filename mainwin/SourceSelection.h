@@ -7,15 +7,12 @@
 #include <QStringList>
 #include <QUrl>
 
-namespace source {
+namespace mainwin {
 
 // The output name proposed for a source: its extension (from the last '.'
 // that follows every '/', a lone trailing '.' included) replaced by ".PDF";
 // a name without extension just gets ".PDF" appended.
 QString outputNameFor(const QString& fileName);
-
-// `folder` with a '/' appended unless it already ends with one.
-QString withTrailingSlash(const QString& folder);
 
 // Moves `folder` to the top of the preferred folders: the last entry equal
 // to it byte for byte goes, and it is inserted at index 0. No upper bound.
@@ -46,4 +43,4 @@ QString fileFilterDescription();    // "text|mask|text|mask"
 // "*.ps;*.prn" -> {"*.ps", "*.prn"}; "*.*" stands for every file and gives "*".
 QStringList splitMask(const QString& mask);
 
-} // namespace source
+} // namespace mainwin

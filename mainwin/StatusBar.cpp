@@ -6,6 +6,8 @@
 #include <QStyle>
 #include <qdrawutil.h>
 
+namespace mainwin {
+
 namespace {
 constexpr int GripWidth = 18;
 constexpr int PanelGap = 2;
@@ -57,3 +59,5 @@ void StatusBar::resizeEvent(QResizeEvent*)
 {
     m_grip->setGeometry(width() - GripWidth, 0, GripWidth, height());
 }
+
+} // namespace mainwin

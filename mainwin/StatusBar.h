@@ -9,6 +9,8 @@
 class QPainter;
 class QSizeGrip;
 
+namespace mainwin {
+
 class StatusBar : public QWidget
 {
     Q_OBJECT
@@ -36,3 +38,5 @@ private:
     QPainter* m_canvas = nullptr;
     std::function<void(QPainter&)> m_paintNow;
 };
+
+} // namespace mainwin

@@ -37,10 +37,10 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("folivant"));
     // Not Qt's display name, which would be appended to every window title.
     platform::setApplicationTitle(QStringLiteral("Folivant 2.0"));
-    QApplication::setWindowIcon(programIcon());
+    QApplication::setWindowIcon(mainwin::programIcon());
     platform::installQtTranslations(&app);
 
-    TMainForm MainForm;
+    mainwin::TMainForm MainForm;
     MainForm.centreOnScreen();
     if (qEnvironmentVariableIsSet("FOLIVANT_EXIT_WHEN_SHOWN")) {
         MainForm.winId(); // makes the window handle to watch
@@ -48,7 +48,7 @@ int main(int argc, char** argv)
     }
     MainForm.show();
     // Conversions then start without waiting for the interpreter to load.
-    gsdll_prepare();
+    convert::gsdll_prepare();
     // After show(): a box about a missing file then stands over the window.
     MainForm.openCommandLineFiles(app.arguments().mid(1));
     return app.exec();

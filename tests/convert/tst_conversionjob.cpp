@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace convert;
+
 namespace {
 
 QStringList g_lines;

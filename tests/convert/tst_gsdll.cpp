@@ -21,6 +21,8 @@
 #include <csignal>
 #include <cstring>
 
+using namespace convert;
+
 namespace {
 
 struct Message
@@ -58,8 +60,8 @@ public:
 };
 
 // A run as the job makes it, with the closing line the window appends.
-int32_t convert(const QStringList& sources, const QString& output, double widthMm = 215.90,
-                double heightMm = 279.40, int compat = 0, QObject* window = nullptr)
+int32_t runJob(const QStringList& sources, const QString& output, double widthMm = 215.90,
+               double heightMm = 279.40, int compat = 0, QObject* window = nullptr)
 {
     JobInput job;
     job.sources = sources;
@@ -159,7 +161,7 @@ void TestGsDll::sourcesBecomeOnePdfInOrder()
 
     // The same three through the job, in another order, as one fixed-size PDF.
     const QString job = m_dir.filePath("job.pdf");
-    QCOMPARE(convert({c, a, b}, job), 0);
+    QCOMPARE(runJob({c, a, b}, job), 0);
     pdf = testsupport::readPdf(job);
     QVERIFY2(pdf.ok, qPrintable(pdf.error));
     QCOMPARE(pdf.pageCount, 6);
@@ -189,7 +191,7 @@ void TestGsDll::mediaRectangleFixesEveryPage()
     const QString square = write("square.ps", psfiles::document(2, 300, 300));
     const QString plain = write("plain.ps", "%!PS\n72 72 moveto 100 100 lineto stroke showpage\n");
     const QString out = m_dir.filePath("media.pdf");
-    QCOMPARE(convert({square, plain}, out, widthMm, heightMm), 0);
+    QCOMPARE(runJob({square, plain}, out, widthMm, heightMm), 0);
     const testsupport::PdfInfo pdf = testsupport::readPdf(out);
     QVERIFY2(pdf.ok, qPrintable(pdf.error));
     QCOMPARE(pdf.mediaBoxes, (QList<QList<double>>{box(w, h), box(w, h), box(w, h)}));
@@ -201,7 +203,7 @@ void TestGsDll::otherSizesAreScaledAndCentred()
     // width and centred in height, not cut at the page's corner.
     const QString square = write("diagonal.ps", psfiles::document(1, 300, 300));
     const QString out = m_dir.filePath("fitted.pdf");
-    QCOMPARE(convert({square}, out, 210.0, 297.0), 0);
+    QCOMPARE(runJob({square}, out, 210.0, 297.0), 0);
 
     QCOMPARE(runVector({"-q", "-dNOPAUSE", "-sDEVICE=bbox", "-dBATCH", out}), 0);
     const QRegularExpression re("%%HiResBoundingBox: ([-0-9.]+) ([-0-9.]+) ([-0-9.]+) ([-0-9.]+)");
@@ -249,7 +251,7 @@ void TestGsDll::compatibilityShowsInHeader()
     QFETCH(QString, version);
     const QString src = write("compat.ps", psfiles::document(1));
     const QString out = m_dir.filePath("compat.pdf");
-    QCOMPARE(convert({src}, out, 210, 297, index), 0);
+    QCOMPARE(runJob({src}, out, 210, 297, index), 0);
     QVERIFY(testsupport::readFile(out).startsWith("%PDF-" + version.toLatin1()));
     QCOMPARE(testsupport::readPdf(out).version, version);
 }
@@ -267,7 +269,7 @@ void TestGsDll::progressRisesToHundred()
         sources << write(QString("progress%1.ps").arg(s), ps);
     }
     ProgressRecorder window;
-    QCOMPARE(convert(sources, m_dir.filePath("progress.pdf"), 210, 297, 0, &window), 0);
+    QCOMPARE(runJob(sources, m_dir.filePath("progress.pdf"), 210, 297, 0, &window), 0);
 
     const QList<int>& v = window.values;
     QVERIFY(v.size() >= pages + 1);
@@ -282,7 +284,7 @@ void TestGsDll::progressRisesToHundred()
     // A failed run ends without 100.
     ProgressRecorder failed;
     const QString bad = write("bad.ps", "%!PS\nshowpage\nno-such-operator\n");
-    QVERIFY(convert({bad}, m_dir.filePath("bad.pdf"), 210, 297, 0, &failed) != 0);
+    QVERIFY(runJob({bad}, m_dir.filePath("bad.pdf"), 210, 297, 0, &failed) != 0);
     QVERIFY(!failed.values.contains(100));
 }
 
@@ -291,7 +293,7 @@ void TestGsDll::outputAndErrorReachTheCallback()
     const QString src = write("talk.ps", "%!PS\n(abc\\r\\n) print flush\n"
                                          "(%stderr) (w) file dup (on stderr\\n) writestring "
                                          "flushfile\n() print flush showpage\n");
-    QCOMPARE(convert({src}, m_dir.filePath("talk.pdf")), 0);
+    QCOMPARE(runJob({src}, m_dir.filePath("talk.pdf")), 0);
     QVERIFY2(g_lines.contains("abc\r"), qPrintable(g_lines.join('|')));
     QVERIFY(g_lines.contains("on stderr"));
     QCOMPARE(g_lines.last(), QString("terminé..."));
@@ -308,7 +310,7 @@ void TestGsDll::outputAndErrorReachTheCallback()
     g_lines.clear();
     const QString unflushed = write("unflushed.ps", "%!PS\n(first) print showpage\n"
                                                     "(second) print showpage\n");
-    QCOMPARE(convert({unflushed}, m_dir.filePath("unflushed.pdf")), 0);
+    QCOMPARE(runJob({unflushed}, m_dir.filePath("unflushed.pdf")), 0);
     QCOMPARE(g_lines, (QStringList{"first", "second", "terminé..."}));
 }
 
@@ -317,7 +319,7 @@ void TestGsDll::inputRequestsAreAnswered()
     // The pages' own prompts are the component's business: they do not
     // reach the callback.
     const QString pages = write("pages.ps", psfiles::document(3));
-    QCOMPARE(convert({pages}, m_dir.filePath("pages.pdf")), 0);
+    QCOMPARE(runJob({pages}, m_dir.filePath("pages.pdf")), 0);
     QCOMPARE(testsupport::readPdf(m_dir.filePath("pages.pdf")).pageCount, 3);
     QVERIFY(std::none_of(g_messages.begin(), g_messages.end(),
                          [](const Message& m) { return m.message == 1; }));
@@ -329,7 +331,7 @@ void TestGsDll::inputRequestsAreAnswered()
     const QString reader = write("reader.ps", "%!PS\n/f (%stdin) (r) file def\n"
                                               "{ f read { pop } { exit } ifelse } loop\n"
                                               "72 72 moveto (read) show showpage\n");
-    QCOMPARE(convert({reader}, m_dir.filePath("reader.pdf")), 0);
+    QCOMPARE(runJob({reader}, m_dir.filePath("reader.pdf")), 0);
     QCOMPARE(testsupport::readPdf(m_dir.filePath("reader.pdf")).pageCount, 1);
     int requests = 0;
     for (const Message& m : g_messages) {
@@ -403,7 +405,7 @@ void TestGsDll::badInputThenNextRunWorks()
     const QString good = write("good.ps", psfiles::document(2));
     const QString goodPdf = m_dir.filePath("good.pdf");
 
-    const int32_t result = convert({source}, output);
+    const int32_t result = runJob({source}, output);
     QCOMPARE(result != 0, fails);
     QCOMPARE(g_lines.last(), QString("terminé..."));
     if (fails)
@@ -412,12 +414,12 @@ void TestGsDll::badInputThenNextRunWorks()
         QVERIFY(QFileInfo(output).isFile()); // left behind, possibly empty
 
     g_lines.clear();
-    QCOMPARE(convert({good}, goodPdf), 0);
+    QCOMPARE(runJob({good}, goodPdf), 0);
     QCOMPARE(testsupport::readPdf(goodPdf).pageCount, 2);
 
     // And a PDF as a source works too.
     const QString again = m_dir.filePath("again.pdf");
-    QCOMPARE(convert({goodPdf}, again), 0);
+    QCOMPARE(runJob({goodPdf}, again), 0);
     QCOMPARE(testsupport::readPdf(again).pageCount, 2);
 }
 
@@ -442,7 +444,7 @@ void TestGsDll::outputNameMeansOneFile()
     g_lines.clear();
 
     const QString src = write("one.ps", psfiles::document(1));
-    QCOMPARE(convert({src}, name), 0);
+    QCOMPARE(runJob({src}, name), 0);
     const testsupport::PdfInfo pdf = testsupport::readPdf(folder + name);
     QFile::remove(folder + name);
     QVERIFY2(pdf.ok, qPrintable(pdf.error));
@@ -469,7 +471,7 @@ void TestGsDll::sourceNameMeansOneFile()
     QVERIFY(testsupport::writeFile(folder + name, psfiles::document(2)));
     const QString out = m_dir.filePath("named.pdf");
 
-    const int32_t result = convert({name}, out);
+    const int32_t result = runJob({name}, out);
     QFile::remove(folder + name);
     QVERIFY(!QFileInfo::exists(marker));
     QCOMPARE(g_lines.last(), QString("terminé..."));
@@ -487,7 +489,7 @@ void TestGsDll::unfinishedRunIsShutDownByTheNext()
              0);
     // No gsdll_exit: the next run closes the first one, which completes its PDF.
     const QString second = m_dir.filePath("second.pdf");
-    QCOMPARE(convert({src}, second), 0);
+    QCOMPARE(runJob({src}, second), 0);
     QCOMPARE(testsupport::readPdf(first).pageCount, 2);
     QCOMPARE(testsupport::readPdf(second).pageCount, 2);
     QCOMPARE(gsdll_exit(), 0); // nothing left to shut down
@@ -527,7 +529,7 @@ void TestGsDll::runEndingBadlyLeavesNextRunWorking()
     QObject::connect(&giveUp, &QTimer::timeout, [] { gsdll_stop(); });
     giveUp.start(20000);
     ProgressRecorder window;
-    const int32_t result = convert({loop}, out, 210, 297, 0, &window);
+    const int32_t result = runJob({loop}, out, 210, 297, 0, &window);
     QVERIFY(acted);
     QCOMPARE(result, crash ? GsdllCrashed : GsdllStopped);
     // One line says how the run ended, just before the closing line.
@@ -540,7 +542,7 @@ void TestGsDll::runEndingBadlyLeavesNextRunWorking()
     QCOMPARE(QFileInfo::exists(out), crash);
 
     const QString good = write("bon.ps", psfiles::document(2));
-    QCOMPARE(convert({good}, m_dir.filePath("bon.pdf")), 0);
+    QCOMPARE(runJob({good}, m_dir.filePath("bon.pdf")), 0);
     QCOMPARE(testsupport::readPdf(m_dir.filePath("bon.pdf")).pageCount, 2);
 }
 

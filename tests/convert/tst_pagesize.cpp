@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+using namespace convert;
+
 class TestPageSize : public QObject
 {
     Q_OBJECT
@@ -49,37 +51,37 @@ void TestPageSize::points()
 void TestPageSize::presets_data()
 {
     QTest::addColumn<int>("row"); // the order of the buttons on the page
-    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("id");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("mmShown");
     QTest::addColumn<QString>("inchesShown");
     QTest::addColumn<int>("widthPt");
     QTest::addColumn<int>("heightPt");
-    QTest::newRow("A4") << 0 << "FormatA4Btn"
+    QTest::newRow("A4") << 0 << "a4"
                         << "Format A4"
                         << "210.00x297.00"
                         << "8.27x11.69" << 595 << 842;
-    QTest::newRow("Letter") << 1 << "FormatLetterBtn"
+    QTest::newRow("Letter") << 1 << "letter"
                             << "Format lettre US"
                             << "215.90x279.40"
                             << "8.50x11.00" << 612 << 792;
-    QTest::newRow("Legal") << 2 << "FormatLegalBtn"
+    QTest::newRow("Legal") << 2 << "legal"
                            << "Format légal US"
                            << "215.90x355.60"
                            << "8.50x14.00" << 612 << 1008;
-    QTest::newRow("Executive") << 3 << "FormatExecutiveBtn"
+    QTest::newRow("Executive") << 3 << "executive"
                                << "Format executive US"
                                << "184.15x266.70"
                                << "7.25x10.50" << 522 << 756;
-    QTest::newRow("Tabloid") << 4 << "FormatTabloidBtn"
+    QTest::newRow("Tabloid") << 4 << "tabloid"
                              << "Format tabloïd"
                              << "279.40x431.80"
                              << "11.00x17.00" << 792 << 1224;
-    QTest::newRow("A5") << 5 << "FormatA5Btn"
+    QTest::newRow("A5") << 5 << "a5"
                         << "Format A5"
                         << "148.50x210.00"
                         << "5.85x8.27" << 421 << 595;
-    QTest::newRow("A3") << 6 << "FormatA3Btn"
+    QTest::newRow("A3") << 6 << "a3"
                         << "Format A3"
                         << "297.00x420.00"
                         << "11.69x16.54" << 842 << 1191;
@@ -88,7 +90,7 @@ void TestPageSize::presets_data()
 void TestPageSize::presets()
 {
     QFETCH(int, row);
-    QFETCH(QString, button);
+    QFETCH(QString, id);
     QFETCH(QString, caption);
     QFETCH(QString, mmShown);
     QFETCH(QString, inchesShown);
@@ -98,7 +100,8 @@ void TestPageSize::presets()
     const auto& all = pagePresets();
     QCOMPARE(all.size(), size_t(7));
     const PagePreset& p = all[size_t(row)];
-    QCOMPARE(QString::fromLatin1(p.buttonName), button);
+    QCOMPARE(QString::fromLatin1(p.id), id);
+    QCOMPARE(findPagePreset(id), &p);
     QCOMPARE(p.caption, caption);
 
     // What the fields show: millimetres through the field's two decimals,

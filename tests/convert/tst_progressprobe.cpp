@@ -11,6 +11,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+using namespace convert;
+
 class TestProgressProbe : public QObject
 {
     Q_OBJECT

@@ -19,6 +19,8 @@
 #include <algorithm>
 #include <map>
 
+using namespace convert;
+
 using namespace testsupport;
 
 namespace {
@@ -45,8 +47,8 @@ int32_t recordLines(int32_t message, char* str, uint32_t count)
     return consoleAnswer(message, str, count, [](const QString& line) { g_lines << line; });
 }
 
-int32_t convert(const QStringList& sources, const QString& output, int compat = 0,
-                double widthMm = 215.90, double heightMm = 279.40)
+int32_t runJob(const QStringList& sources, const QString& output, int compat = 0,
+               double widthMm = 215.90, double heightMm = 279.40)
 {
     JobInput job;
     job.sources = sources;
@@ -209,7 +211,7 @@ void TestRealDocuments::initTestCase()
     QVERIFY(runTool("enscript", {"-q", "-M", "A4", "-p", m_made["enscript"], text}));
     // A PDF printed again by pdftops: it sets its own page device policies.
     const QString pdf = m_dir.filePath("manuel.pdf");
-    QCOMPARE(convert({m_made["groff"]}, pdf, 2, 210, 297), 0);
+    QCOMPARE(runJob({m_made["groff"]}, pdf, 2, 210, 297), 0);
     m_made["pdftops"] = m_dir.filePath("pdftops.ps");
     QVERIFY(runTool("pdftops", {pdf, m_made["pdftops"]}));
     for (const QString& made : m_made)
@@ -252,10 +254,10 @@ void TestRealDocuments::cieColourAtPdf12()
     QFETCH(QString, source);
     const QString at12 = source + "-1.2.pdf";
     const QString at14 = source + "-1.4.pdf";
-    QCOMPARE(convert({source}, at12, 0), 0);
+    QCOMPARE(runJob({source}, at12, 0), 0);
     QVERIFY(readFile(at12).startsWith("%PDF-1.2"));
     QCOMPARE(readPdf(at12).pageCount, 1);
-    QCOMPARE(convert({source}, at14, 2), 0);
+    QCOMPARE(runJob({source}, at14, 2), 0);
     // The same colours on the page at both levels.
     const std::map<Rgb, int> colours12 = mainColours(at12);
     QVERIFY(colours12.size() >= 2);
@@ -279,7 +281,7 @@ void TestRealDocuments::everySourceStartsAsTheFirst()
     QFETCH(QString, second);
     const QString out = m_dir.filePath(first + "-" + second + ".pdf");
     // Letter: neither document's own A4, so the fixed size is asked of both.
-    QCOMPARE(convert({m_made[first], m_made[second]}, out), 0);
+    QCOMPARE(runJob({m_made[first], m_made[second]}, out), 0);
     const PdfInfo pdf = readPdf(out);
     QVERIFY2(pdf.ok, qPrintable(pdf.error));
     QCOMPARE(pdf.pageCount, pageComments(m_made[first]) + pageComments(m_made[second]));
@@ -308,7 +310,7 @@ void TestRealDocuments::quittingSourceEndsOnlyItself()
     const QString second = write("second.ps", "%!PS\n0 0 moveto 100 100 lineto stroke showpage\n"
                                               "0 0 moveto 100 50 lineto stroke showpage\n");
     const QString out = m_dir.filePath("quit.pdf");
-    QCOMPARE(convert({first, second}, out), 0);
+    QCOMPARE(runJob({first, second}, out), 0);
     QCOMPARE(readPdf(out).pageCount, pages);
     const QString emptyLine = QStringLiteral("Le fichier source %1 ne contient aucune page.");
     QCOMPARE(g_lines.contains(emptyLine.arg(first)), firstIsEmpty);
@@ -334,7 +336,7 @@ void TestRealDocuments::temporaryFolderIsClosedToDocuments()
                                 "{ (" +
                                 secret.toUtf8() + ") deletefile } try\n";
     const QString doc = write("curieux.ps", "%!PS\n" + attempts + "showpage\n");
-    QCOMPARE(convert({doc}, m_dir.filePath("curieux.pdf")), 0);
+    QCOMPARE(runJob({doc}, m_dir.filePath("curieux.pdf")), 0);
     // Output calls may hold several lines.
     const QString said = g_lines.join(QLatin1Char('|'));
     QVERIFY2(said.count("refusé") == 4 && !said.contains("PERMIS"), qPrintable(said));

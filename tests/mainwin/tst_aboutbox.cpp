@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <QtTest>
 
+using namespace mainwin;
+
 class TestAboutBox : public QObject
 {
     Q_OBJECT

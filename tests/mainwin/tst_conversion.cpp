@@ -8,6 +8,7 @@
 #include "mainwin/NumericSpinEdit.h"
 #include "mainwin/PictureImage.h"
 #include "platform/MessageBox.h"
+#include "support/FormParts.h"
 #include "support/TestSupport.h"
 
 #include <QCheckBox>
@@ -23,6 +24,9 @@
 #include <QtTest>
 
 #include <csignal>
+
+using namespace convert;
+using namespace mainwin;
 
 using namespace testsupport;
 
@@ -61,7 +65,10 @@ private slots:
 
 private:
     void clickGo();
-    QStringList memoLines() const { return m_form->Memo1->toPlainText().split(QLatin1Char('\n')); }
+    QStringList memoLines() const
+    {
+        return part<mainwin::LogMemo>(m_form, "Memo1")->toPlainText().split(QLatin1Char('\n'));
+    }
 
     QTemporaryDir m_dir;
     TMainForm* m_form = nullptr;
@@ -78,7 +85,7 @@ void TestConversion::init()
     });
     gsdll_prepare(); // as the program does: each run's interpreter starts ahead
     m_form = new TMainForm;
-    m_form->PageControl2->setCurrentIndex(2);
+    part<QTabWidget>(m_form, "PageControl2")->setCurrentIndex(2);
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
 }
@@ -91,7 +98,8 @@ void TestConversion::cleanup()
 
 void TestConversion::clickGo()
 {
-    const QPoint centre = m_form->GoBtn1->mapTo(m_form, QPoint(50, 15));
+    const QPoint centre =
+        part<mainwin::PictureImage>(m_form, "GoBtn1")->mapTo(m_form, QPoint(50, 15));
     QTest::mouseClick(m_form->windowHandle(), Qt::LeftButton, {}, centre);
 }
 
@@ -111,9 +119,11 @@ void TestConversion::missingInputIsReportedAndTouchesNothing()
     QFETCH(QString, output);
     RecordingOpener opener;
     if (withSource)
-        m_form->ListBox1->addItem(m_dir.filePath("missing.ps"));
+        part<QListWidget>(m_form, "ListBox1")->addItem(m_dir.filePath("missing.ps"));
     const bool named = output.endsWith(QLatin1String(".pdf"));
-    m_form->FilenameEdit2->lineEdit()->setText(named ? m_dir.filePath(output) : output);
+    part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")
+        ->lineEdit()
+        ->setText(named ? m_dir.filePath(output) : output);
     clickGo();
 
     QCOMPARE(m_boxes.size(), 1);
@@ -123,7 +133,7 @@ void TestConversion::missingInputIsReportedAndTouchesNothing()
     QCOMPARE(m_boxes[0].icon, platform::MsgIcon::Information);
     QCOMPARE(m_boxes[0].buttons, platform::MsgButtons::Ok);
     QVERIFY(QDir(m_dir.path()).entryList(QDir::Files).isEmpty());
-    QVERIFY(m_form->Memo1->toPlainText().isEmpty());
+    QVERIFY(part<mainwin::LogMemo>(m_form, "Memo1")->toPlainText().isEmpty());
     QVERIFY(opener.calls().isEmpty());
 }
 
@@ -141,8 +151,8 @@ void TestConversion::outputNameReadsBackAsWritten()
 {
     // What the source page writes into the field is what the job reads.
     QFETCH(QString, name);
-    m_form->FilenameEdit2->setFileName(name);
-    QCOMPARE(m_form->FilenameEdit2->fileName(), name);
+    part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->setFileName(name);
+    QCOMPARE(part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->fileName(), name);
 }
 
 void TestConversion::outputNameAsTyped_data()
@@ -165,8 +175,8 @@ void TestConversion::outputNameAsTyped()
 {
     QFETCH(QString, typed);
     QFETCH(QString, read);
-    m_form->FilenameEdit2->lineEdit()->setText(typed);
-    QCOMPARE(m_form->FilenameEdit2->fileName(), read);
+    part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->lineEdit()->setText(typed);
+    QCOMPARE(part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->fileName(), read);
 }
 
 void TestConversion::startButtonConvertsSourcesIntoOnePdf()
@@ -178,13 +188,14 @@ void TestConversion::startButtonConvertsSourcesIntoOnePdf()
                                  folder + "/trois.prn"};
     for (int i = 0; i < sources.size(); ++i)
         QVERIFY(writeFile(sources[i], page("page " + QByteArray::number(i + 1))));
-    m_form->ListBox1->addItems(sources);
+    part<QListWidget>(m_form, "ListBox1")->addItems(sources);
     const QString output = folder + QStringLiteral("/résultat final.pdf");
-    m_form->FilenameEdit2->setFileName(output);
-    QCOMPARE(m_form->FilenameEdit2->lineEdit()->text(), '"' + output + '"');
-    m_form->KompatBox->setCurrentIndex(2);
-    m_form->SetToQuerCheck->setChecked(true);
-    m_form->FormatA4BtnClick();
+    part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->setFileName(output);
+    QCOMPARE(part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->lineEdit()->text(),
+             '"' + output + '"');
+    part<QComboBox>(m_form, "KompatBox")->setCurrentIndex(2);
+    part<QRadioButton>(m_form, "SetToQuerCheck")->setChecked(true);
+    part<QPushButton>(m_form, "FormatA4Btn")->click();
     const QString before = QDir::currentPath();
 
     clickGo();
@@ -200,8 +211,8 @@ void TestConversion::startButtonConvertsSourcesIntoOnePdf()
     QCOMPARE(QDir::currentPath(), before);
     QCOMPARE(opener.calls(1), QStringList{output});
     // The progress went all the way and the bar fills its panel.
-    QCOMPARE(m_form->progressValue(), 100);
-    QVERIFY(m_form->GoBtn1->isVisible());
+    QCOMPARE(part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->progressValue(), 100);
+    QVERIFY(part<mainwin::PictureImage>(m_form, "GoBtn1")->isVisible());
 }
 
 void TestConversion::failedRunLeavesFileAndNextRunWorks()
@@ -211,22 +222,22 @@ void TestConversion::failedRunLeavesFileAndNextRunWorks()
     QVERIFY(
         writeFile(junk, QByteArray("%!PS\n/notdefined_at_all_here\n") + QByteArray(3000, '\x01')));
     const QString output = m_dir.filePath("failed.pdf");
-    m_form->ListBox1->addItem(junk);
-    m_form->FilenameEdit2->setFileName(output);
+    part<QListWidget>(m_form, "ListBox1")->addItem(junk);
+    part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->setFileName(output);
     clickGo();
     QCOMPARE(memoLines().constLast(), QStringLiteral("terminé..."));
     QVERIFY(memoLines().size() > 2); // the interpreter's complaint
     QVERIFY(memoLines().at(memoLines().size() - 2).startsWith("La conversion a échoué (code -"));
     QVERIFY(QFileInfo::exists(output));
     // A failed run has no PDF to show, even with the box ticked.
-    QVERIFY(m_form->showcheck->isChecked());
+    QVERIFY(part<QCheckBox>(m_form, "showcheck")->isChecked());
     QCOMPARE(opener.calls(1), QStringList());
 
     const int linesAfterFirst = int(memoLines().size());
-    m_form->ListBox1->clear();
+    part<QListWidget>(m_form, "ListBox1")->clear();
     const QString good = m_dir.filePath("good.ps");
     QVERIFY(writeFile(good, page("fine")));
-    m_form->ListBox1->addItem(good);
+    part<QListWidget>(m_form, "ListBox1")->addItem(good);
     clickGo();
     QCOMPARE(readPdf(output).pageCount, 1);
     // The log is never cleared: the second run comes below the first.
@@ -251,24 +262,26 @@ void TestConversion::runIsStoppedOrOutlivesACrash()
     QVERIFY(writeFile(loop, "%!PS\n72 72 moveto 9 9 lineto stroke showpage\n"
                             "(la boucle commence) = flush {} loop\n"));
     const QString output = m_dir.filePath("boucle.pdf");
-    m_form->ListBox1->addItem(loop);
-    m_form->FilenameEdit2->setFileName(output);
-    QVERIFY(m_form->showcheck->isChecked());
+    part<QListWidget>(m_form, "ListBox1")->addItem(loop);
+    part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->setFileName(output);
+    QVERIFY(part<QCheckBox>(m_form, "showcheck")->isChecked());
 
     // While the interpreter loops, the log shows what it said and the window
     // takes the way out it is offered.
     bool acted = false;
     QTimer watch;
     connect(&watch, &QTimer::timeout, this, [&] {
-        if (acted || !m_form->Memo1->toPlainText().contains("la boucle commence"))
+        if (acted ||
+            !part<mainwin::LogMemo>(m_form, "Memo1")->toPlainText().contains("la boucle commence"))
             return;
         acted = true;
         if (how == "escape") {
-            QTest::keyClick(m_form->Memo1, Qt::Key_Escape);
+            QTest::keyClick(part<mainwin::LogMemo>(m_form, "Memo1"), Qt::Key_Escape);
         } else if (how == "close") {
             m_form->close();
         } else if (how == "picture") {
-            QTest::mousePress(m_form->GoBtn1, Qt::LeftButton, {}, QPoint(10, 10));
+            QTest::mousePress(part<mainwin::PictureImage>(m_form, "GoBtn1"), Qt::LeftButton, {},
+                              QPoint(10, 10));
         } else {
             const int pid = runningInterpreter(0);
             QVERIFY(pid > 0);
@@ -301,10 +314,10 @@ void TestConversion::runIsStoppedOrOutlivesACrash()
     QCOMPARE(opener.calls(), QStringList());
     QVERIFY(m_form->isVisible());
     m_boxes.clear();
-    m_form->ListBox1->clear();
+    part<QListWidget>(m_form, "ListBox1")->clear();
     const QString good = m_dir.filePath("bon.ps");
     QVERIFY(writeFile(good, page("encore")));
-    m_form->ListBox1->addItem(good);
+    part<QListWidget>(m_form, "ListBox1")->addItem(good);
     clickGo();
     QCOMPARE(readPdf(output).pageCount, 1);
     QCOMPARE(opener.calls(1), QStringList{output});
@@ -315,9 +328,9 @@ void TestConversion::clearedShowCheckOpensNothing()
     RecordingOpener opener;
     const QString source = m_dir.filePath("a.ps");
     QVERIFY(writeFile(source, page("a")));
-    m_form->ListBox1->addItem(source);
-    m_form->FilenameEdit2->setFileName(m_dir.filePath("a.pdf"));
-    m_form->showcheck->setChecked(false);
+    part<QListWidget>(m_form, "ListBox1")->addItem(source);
+    part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->setFileName(m_dir.filePath("a.pdf"));
+    part<QCheckBox>(m_form, "showcheck")->setChecked(false);
     clickGo();
     QCOMPARE(readPdf(m_dir.filePath("a.pdf")).pageCount, 1);
     QTest::qWait(300);
@@ -328,8 +341,8 @@ void TestConversion::viewBeforeAnyConversionOpensEmptyFile()
 {
     RecordingOpener opener;
     const QString output = m_dir.filePath("not yet.pdf");
-    m_form->FilenameEdit2->setFileName(output);
-    m_form->ShowBtnClick();
+    part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->setFileName(output);
+    part<QPushButton>(m_form, "ShowBtn")->click();
     QVERIFY(QFileInfo::exists(output));
     QCOMPARE(QFileInfo(output).size(), 0);
     QCOMPARE(opener.calls(1), QStringList{output});
@@ -340,11 +353,11 @@ void TestConversion::outputWithoutFolderGoesToProgramFolder()
     RecordingOpener opener;
     const QString name =
         QStringLiteral("folivant-test-relative-%1.pdf").arg(QCoreApplication::applicationPid());
-    const QString written = m_form->ProgramFolder + name;
+    const QString written = platform::programFolder() + name;
     const QString source = m_dir.filePath("r.ps");
     QVERIFY(writeFile(source, page("r")));
-    m_form->ListBox1->addItem(source);
-    m_form->FilenameEdit2->setFileName(name);
+    part<QListWidget>(m_form, "ListBox1")->addItem(source);
+    part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->setFileName(name);
     const QString before = QDir::currentPath();
     QDir::setCurrent(m_dir.path());
     clickGo();
@@ -365,8 +378,8 @@ void TestConversion::addAndDeleteSources()
     const QString c = m_dir.filePath("c.prn");
     for (const QString& f : {first, b, c})
         QVERIFY(writeFile(f, page("x")));
-    m_form->ListBox1->addItem(first);
-    m_form->FilenameEdit2->setFileName(m_dir.filePath("first.PDF"));
+    part<QListWidget>(m_form, "ListBox1")->addItem(first);
+    part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->setFileName(m_dir.filePath("first.PDF"));
 
     bool cancelled = false;
     QTimer::singleShot(0, this, [&] {
@@ -375,9 +388,9 @@ void TestConversion::addAndDeleteSources()
         dialog->reject();
         cancelled = true;
     });
-    m_form->AddBtnClick();
+    part<QPushButton>(m_form, "AddBtn")->click();
     QVERIFY(cancelled);
-    QCOMPARE(m_form->ListBox1->count(), 1);
+    QCOMPARE(part<QListWidget>(m_form, "ListBox1")->count(), 1);
 
     QTimer::singleShot(0, this, [&] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -386,30 +399,32 @@ void TestConversion::addAndDeleteSources()
         dialog->selectFile(QStringLiteral("\"b.ps\" \"c.prn\""));
         static_cast<QDialog*>(dialog)->accept();
     });
-    m_form->AddBtnClick();
+    part<QPushButton>(m_form, "AddBtn")->click();
     QStringList items;
-    for (int i = 0; i < m_form->ListBox1->count(); ++i)
-        items << m_form->ListBox1->item(i)->text();
+    for (int i = 0; i < part<QListWidget>(m_form, "ListBox1")->count(); ++i)
+        items << part<QListWidget>(m_form, "ListBox1")->item(i)->text();
     QCOMPARE(items, QStringList({first, b, c}));
-    QCOMPARE(m_form->FilenameEdit2->fileName(), m_dir.filePath("first.PDF"));
-    QCOMPARE(m_form->PageControl2->currentIndex(), 2);
+    QCOMPARE(part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->fileName(),
+             m_dir.filePath("first.PDF"));
+    QCOMPARE(part<QTabWidget>(m_form, "PageControl2")->currentIndex(), 2);
 
     // First and third of four selected: the second and fourth remain.
-    m_form->ListBox1->addItem(QStringLiteral("/fourth.ps"));
-    m_form->ListBox1->item(0)->setSelected(true);
-    m_form->ListBox1->item(2)->setSelected(true);
-    QTest::mouseClick(m_form->DelBtn, Qt::LeftButton);
+    part<QListWidget>(m_form, "ListBox1")->addItem(QStringLiteral("/fourth.ps"));
+    part<QListWidget>(m_form, "ListBox1")->item(0)->setSelected(true);
+    part<QListWidget>(m_form, "ListBox1")->item(2)->setSelected(true);
+    QTest::mouseClick(part<QPushButton>(m_form, "DelBtn"), Qt::LeftButton);
     items.clear();
-    for (int i = 0; i < m_form->ListBox1->count(); ++i)
-        items << m_form->ListBox1->item(i)->text();
+    for (int i = 0; i < part<QListWidget>(m_form, "ListBox1")->count(); ++i)
+        items << part<QListWidget>(m_form, "ListBox1")->item(i)->text();
     QCOMPARE(items, QStringList({b, QStringLiteral("/fourth.ps")}));
     // Nothing selected: nothing goes; an emptied list keeps the output name.
-    QTest::mouseClick(m_form->DelBtn, Qt::LeftButton);
-    QCOMPARE(m_form->ListBox1->count(), 2);
-    m_form->ListBox1->selectAll();
-    QTest::mouseClick(m_form->DelBtn, Qt::LeftButton);
-    QCOMPARE(m_form->ListBox1->count(), 0);
-    QCOMPARE(m_form->FilenameEdit2->fileName(), m_dir.filePath("first.PDF"));
+    QTest::mouseClick(part<QPushButton>(m_form, "DelBtn"), Qt::LeftButton);
+    QCOMPARE(part<QListWidget>(m_form, "ListBox1")->count(), 2);
+    part<QListWidget>(m_form, "ListBox1")->selectAll();
+    QTest::mouseClick(part<QPushButton>(m_form, "DelBtn"), Qt::LeftButton);
+    QCOMPARE(part<QListWidget>(m_form, "ListBox1")->count(), 0);
+    QCOMPARE(part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->fileName(),
+             m_dir.filePath("first.PDF"));
 }
 
 void TestConversion::logLines()
@@ -417,15 +432,15 @@ void TestConversion::logLines()
     // What PostScript prints lands in the log, one line per output call.
     const QString source = m_dir.filePath("talk.ps");
     QVERIFY(writeFile(source, "%!PS\n(bonjour du fichier) = flush\nshowpage\n"));
-    m_form->ListBox1->addItem(source);
-    m_form->FilenameEdit2->setFileName(m_dir.filePath("talk.pdf"));
-    m_form->showcheck->setChecked(false);
+    part<QListWidget>(m_form, "ListBox1")->addItem(source);
+    part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->setFileName(m_dir.filePath("talk.pdf"));
+    part<QCheckBox>(m_form, "showcheck")->setChecked(false);
     clickGo();
     QVERIFY(memoLines().contains(QStringLiteral("bonjour du fichier")));
 
     // Lines as the callback makes them: one line per output call, carriage
     // returns kept in it but not shown, an empty output call an empty line.
-    LogMemo* memo = m_form->Memo1;
+    LogMemo* memo = part<mainwin::LogMemo>(m_form, "Memo1");
     memo->clear();
     LogMemo fresh(nullptr);
     fresh.appendLine(QString());
@@ -462,17 +477,18 @@ void TestConversion::resolutionTypedOutOfBoundsIsBrought()
     const QString source = m_dir.filePath("res.ps");
     QVERIFY(writeFile(source, "%!PS\ncurrentdistillerparams /ColorImageResolution get == flush\n"
                               "showpage\n"));
-    m_form->ListBox1->addItem(source);
-    m_form->FilenameEdit2->setFileName(m_dir.filePath("res.pdf"));
-    m_form->showcheck->setChecked(false);
+    part<QListWidget>(m_form, "ListBox1")->addItem(source);
+    part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->setFileName(m_dir.filePath("res.pdf"));
+    part<QCheckBox>(m_form, "showcheck")->setChecked(false);
     m_form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_form));
-    m_form->DPIED->setFocus();
-    m_form->DPIED->selectAll();
-    QTest::keyClicks(m_form->DPIED, typed);
+    part<mainwin::NumericSpinEdit>(m_form, "DPIED")->setFocus();
+    part<mainwin::NumericSpinEdit>(m_form, "DPIED")->selectAll();
+    QTest::keyClicks(part<mainwin::NumericSpinEdit>(m_form, "DPIED"), typed);
     clickGo();
-    QVERIFY(m_form->DPIED->hasFocus());
-    QVERIFY2(memoLines().contains(used), qPrintable(m_form->Memo1->toPlainText()));
+    QVERIFY(part<mainwin::NumericSpinEdit>(m_form, "DPIED")->hasFocus());
+    QVERIFY2(memoLines().contains(used),
+             qPrintable(part<mainwin::LogMemo>(m_form, "Memo1")->toPlainText()));
 }
 
 QTEST_MAIN(TestConversion)

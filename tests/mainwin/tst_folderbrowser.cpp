@@ -20,6 +20,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace mainwin;
+
 using testsupport::readFile;
 using testsupport::writeFile;
 
@@ -344,26 +346,25 @@ void TestFolderBrowser::copyCutPaste()
 
     // A folder is not pasted into itself.
     const QStringList failed =
-        fileactions::paste({{m_root + "/other"}, false}, m_root + "/other/sub dir é");
+        mainwin::paste({{m_root + "/other"}, false}, m_root + "/other/sub dir é");
     QCOMPARE(failed, QStringList{m_root + "/other"});
     // Nor into itself through a link that leads there.
     QVERIFY(QFile::link(m_root + "/other/sub dir é", m_root + "/into-sub"));
-    QCOMPARE(fileactions::paste({{m_root + "/other"}, false}, m_root + "/into-sub"),
+    QCOMPARE(mainwin::paste({{m_root + "/other"}, false}, m_root + "/into-sub"),
              QStringList{m_root + "/other"});
     QVERIFY(!QFileInfo::exists(m_root + "/other/sub dir é/other"));
     // A link to a folder above is copied as the link it is.
     QVERIFY(QFile::link(m_root + "/other", m_root + "/to-other"));
-    QCOMPARE(fileactions::paste({{m_root + "/to-other"}, false}, m_root + "/other/sub dir é"),
+    QCOMPARE(mainwin::paste({{m_root + "/to-other"}, false}, m_root + "/other/sub dir é"),
              QStringList());
     QCOMPARE(QFileInfo(m_root + "/other/sub dir é/to-other").symLinkTarget(), m_root + "/other");
     // A vanished source is reported, the rest is pasted.
-    const QStringList missing = fileactions::paste(
+    const QStringList missing = mainwin::paste(
         {{m_root + "/docs/none.ps", m_root + "/docs/README"}, false}, m_root + "/other");
     QCOMPARE(missing, QStringList{m_root + "/docs/none.ps"});
     QVERIFY(QFile::exists(m_root + "/other/README"));
 
-    const fileactions::Clip clip =
-        fileactions::readClipData(fileactions::makeClipData({{"/a b/é.ps"}, true}));
+    const mainwin::Clip clip = mainwin::readClipData(mainwin::makeClipData({{"/a b/é.ps"}, true}));
     QCOMPARE(clip.paths, QStringList{"/a b/é.ps"});
     QVERIFY(clip.cut);
 }
@@ -398,7 +399,7 @@ void TestFolderBrowser::movedFolderArrivesUnchanged()
     for (const QString& entry : entries + QStringList{QString()})
         before[entry] = entryInfo(source + "/" + entry);
 
-    QCOMPARE(fileactions::paste({{source}, true}, target.path()), QStringList());
+    QCOMPARE(mainwin::paste({{source}, true}, target.path()), QStringList());
     QVERIFY(!QFileInfo::exists(source));
     const QString moved = target.path() + "/projet";
     // Links hold the same text, so relative ones still lead inside.

@@ -5,6 +5,8 @@
 
 #include <QtTest>
 
+using namespace mainwin;
+
 class TestHelpText : public QObject
 {
     Q_OBJECT

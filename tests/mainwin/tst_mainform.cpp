@@ -9,6 +9,7 @@
 #include "mainwin/SettingsFiles.h"
 #include "mainwin/StatusBar.h"
 #include "platform/MessageBox.h"
+#include "support/FormParts.h"
 #include "support/TestSupport.h"
 
 #include <QComboBox>
@@ -20,6 +21,8 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QtTest>
+
+using namespace mainwin;
 
 class TestMainForm : public QObject
 {
@@ -45,15 +48,15 @@ private slots:
 private:
     void fillSources()
     {
-        m_form->ListBox1->addItems({"/a.ps", "/b.ps", "/c.ps", "/d.ps"});
-        m_form->ListBox1->item(0)->setSelected(true);
-        m_form->ListBox1->item(2)->setSelected(true);
+        part<QListWidget>(m_form, "ListBox1")->addItems({"/a.ps", "/b.ps", "/c.ps", "/d.ps"});
+        part<QListWidget>(m_form, "ListBox1")->item(0)->setSelected(true);
+        part<QListWidget>(m_form, "ListBox1")->item(2)->setSelected(true);
     }
     QStringList sources() const
     {
         QStringList items;
-        for (int i = 0; i < m_form->ListBox1->count(); ++i)
-            items << m_form->ListBox1->item(i)->text();
+        for (int i = 0; i < part<QListWidget>(m_form, "ListBox1")->count(); ++i)
+            items << part<QListWidget>(m_form, "ListBox1")->item(i)->text();
         return items;
     }
     void showActive()
@@ -97,24 +100,25 @@ void TestMainForm::startUpState()
     QVERIFY(qAbs(middle.x() - screen.center().x()) <= TMainForm::FrameWidth / 2 + 1);
     QVERIFY(qAbs(middle.y() - screen.center().y()) <= TMainForm::FrameHeight / 2 + 1);
 
-    QCOMPARE(m_form->PageControl2->count(), 4);
-    QCOMPARE(m_form->PageControl2->currentIndex(), 1);
-    QCOMPARE(m_form->PageControl2->tabText(1), QStringLiteral("Choisir un fichier PostScript"));
-    QCOMPARE(m_form->KompatBox->currentIndex(), 0);
-    QCOMPARE(m_form->OptiBox->currentIndex(), 0);
-    QCOMPARE(m_form->DPIED->text(), QStringLiteral("72"));
-    QCOMPARE(m_form->ListBox1->count(), 0);
-    QCOMPARE(m_form->FilenameEdit2->fileName(), QString());
-    QCOMPARE(m_form->progressValue(), 0);
-    QVERIFY(!m_form->ProgramFolder.isEmpty());
-    QVERIFY(m_form->ProgramFolder.endsWith('/'));
+    QCOMPARE(part<QTabWidget>(m_form, "PageControl2")->count(), 4);
+    QCOMPARE(part<QTabWidget>(m_form, "PageControl2")->currentIndex(), 1);
+    QCOMPARE(part<QTabWidget>(m_form, "PageControl2")->tabText(1),
+             QStringLiteral("Choisir un fichier PostScript"));
+    QCOMPARE(part<QComboBox>(m_form, "KompatBox")->currentIndex(), 0);
+    QCOMPARE(part<QComboBox>(m_form, "OptiBox")->currentIndex(), 0);
+    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "DPIED")->text(), QStringLiteral("72"));
+    QCOMPARE(part<QListWidget>(m_form, "ListBox1")->count(), 0);
+    QCOMPARE(part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->fileName(), QString());
+    QCOMPARE(part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->progressValue(), 0);
+    QVERIFY(!platform::programFolder().isEmpty());
+    QVERIFY(platform::programFolder().endsWith('/'));
     for (const char* name : {"GoBtn1", "ueberbtn", "EndeBtn"})
         QVERIFY(!m_form->findChild<QWidget*>(name)->isHidden());
     for (const char* name : {"GoBtn1Down", "ueberBtn2", "EndeBtnDown"})
         QVERIFY(m_form->findChild<QWidget*>(name)->isHidden());
 
     // The closed compatibility box shows each entry whole at its designed width.
-    QComboBox* kompat = m_form->KompatBox;
+    QComboBox* kompat = part<QComboBox>(m_form, "KompatBox");
     QCOMPARE(kompat->width(), 289);
     QStyleOptionComboBox option;
     option.initFrom(kompat);
@@ -127,34 +131,40 @@ void TestMainForm::startUpState()
 
 void TestMainForm::resizingMovesOnlyWhatFollowsTheWindow()
 {
-    m_form->PageControl2->setCurrentIndex(2);
+    part<QTabWidget>(m_form, "PageControl2")->setCurrentIndex(2);
     showActive();
-    const QRect list = m_form->ListBox1->geometry();
-    const QRect go = m_form->GoBtn1->geometry();
-    const QRect wwwBtn = m_form->wwwBtn->geometry();
+    const QRect list = part<QListWidget>(m_form, "ListBox1")->geometry();
+    const QRect go = part<mainwin::PictureImage>(m_form, "GoBtn1")->geometry();
+    const QRect wwwBtn = part<QToolButton>(m_form, "wwwBtn")->geometry();
     const QSize before = m_form->size();
     m_form->resize(before + QSize(150, 100));
-    QTRY_COMPARE(m_form->StatusBar1->width(), before.width() + 150);
+    QTRY_COMPARE(part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->width(),
+                 before.width() + 150);
 
     // Follow the window: pages, header bands, the side panel's height, the
     // log's width (at the foot of its area), the status bar, the right group.
-    QCOMPARE(m_form->PageControl2->width(), m_form->width());
-    QCOMPARE(m_form->StatusBar1->geometry().bottom(), m_form->centralWidget()->height() - 1);
-    QCOMPARE(m_form->TabSheet3->header()->width(), m_form->TabSheet3->width());
-    QCOMPARE(m_form->TabSheet3->header()->height(), 33);
-    m_form->PageControl2->setCurrentIndex(3);
-    QCOMPARE(m_form->TabSheet4->sidePanel()->width(), 209);
-    QCOMPARE(m_form->TabSheet4->sidePanel()->geometry().bottom(), m_form->TabSheet4->height() - 1);
-    QWidget* area = m_form->TabSheet3->area();
-    QCOMPARE(m_form->Memo1->geometry(), QRect(0, area->height() - 77, area->width(), 77));
-    QCOMPARE(m_form->Panel8->geometry().right(), m_form->Panel7->width() - 1);
-    QCOMPARE(m_form->Panel7->height(), 41);
-    QCOMPARE(m_form->StatusBar1->height(), 19);
+    QCOMPARE(part<QTabWidget>(m_form, "PageControl2")->width(), m_form->width());
+    QCOMPARE(part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->geometry().bottom(),
+             m_form->centralWidget()->height() - 1);
+    QCOMPARE(part<mainwin::PageSheet>(m_form, "TabSheet3")->header()->width(),
+             part<mainwin::PageSheet>(m_form, "TabSheet3")->width());
+    QCOMPARE(part<mainwin::PageSheet>(m_form, "TabSheet3")->header()->height(), 33);
+    part<QTabWidget>(m_form, "PageControl2")->setCurrentIndex(3);
+    QCOMPARE(part<mainwin::PageSheet>(m_form, "TabSheet4")->sidePanel()->width(), 209);
+    QCOMPARE(part<mainwin::PageSheet>(m_form, "TabSheet4")->sidePanel()->geometry().bottom(),
+             part<mainwin::PageSheet>(m_form, "TabSheet4")->height() - 1);
+    QWidget* area = part<mainwin::PageSheet>(m_form, "TabSheet3")->area();
+    QCOMPARE(part<mainwin::LogMemo>(m_form, "Memo1")->geometry(),
+             QRect(0, area->height() - 77, area->width(), 77));
+    QCOMPARE(part<QWidget>(m_form, "Panel8")->geometry().right(),
+             part<QWidget>(m_form, "Panel7")->width() - 1);
+    QCOMPARE(part<QWidget>(m_form, "Panel7")->height(), 41);
+    QCOMPARE(part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->height(), 19);
     // Keep their place and size.
-    QCOMPARE(m_form->ListBox1->geometry(), list);
-    QCOMPARE(m_form->GoBtn1->geometry(), go);
-    QCOMPARE(m_form->wwwBtn->geometry(), wwwBtn);
-    QCOMPARE(m_form->EndeBtn->geometry(), QRect(105, 4, 101, 30));
+    QCOMPARE(part<QListWidget>(m_form, "ListBox1")->geometry(), list);
+    QCOMPARE(part<mainwin::PictureImage>(m_form, "GoBtn1")->geometry(), go);
+    QCOMPARE(part<QToolButton>(m_form, "wwwBtn")->geometry(), wwwBtn);
+    QCOMPARE(part<mainwin::PictureImage>(m_form, "EndeBtn")->geometry(), QRect(105, 4, 101, 30));
 }
 
 void TestMainForm::closingAsksFirst_data()
@@ -181,7 +191,8 @@ void TestMainForm::closingAsksFirst()
 
     // The quit button asks the same question.
     if (!ok) {
-        m_form->EndeBtnClick();
+        QTest::mouseClick(part<PictureImage>(m_form, "EndeBtn"), Qt::LeftButton, {},
+                          QPoint(50, 15));
         QCOMPARE(m_boxes.size(), 2);
         QVERIFY(m_form->isVisible());
     }
@@ -209,16 +220,16 @@ void TestMainForm::logOffRefusedElsewhereAsksAgainAndSavesLatest()
     QVERIFY(m_form->queryEndSession());
     // Another program refuses the log-off: the window lives on, and the
     // user's own quit asks again.
-    m_form->FormatA5BtnClick();
+    part<QPushButton>(m_form, "FormatA5Btn")->click();
     m_answer = platform::MsgAnswer::Cancel;
-    m_form->EndeBtnClick();
+    QTest::mouseClick(part<PictureImage>(m_form, "EndeBtn"), Qt::LeftButton, {}, QPoint(50, 15));
     QCOMPARE(m_boxes.size(), 2);
     QVERIFY(m_form->isVisible());
     m_answer = platform::MsgAnswer::Ok;
-    m_form->EndeBtnClick();
+    QTest::mouseClick(part<PictureImage>(m_form, "EndeBtn"), Qt::LeftButton, {}, QPoint(50, 15));
     QCOMPARE(m_boxes.size(), 3);
     QVERIFY(!m_form->isVisible());
-    const auto stored = settings::loadPageSize(m_form->ProgramFolder);
+    const auto stored = mainwin::loadPageSize(platform::programFolder());
     QVERIFY(stored && stored->widthMm && stored->heightMm);
     QCOMPARE(*stored->widthMm, 148.5);
     QCOMPARE(*stored->heightMm, 210.0);
@@ -243,18 +254,20 @@ void TestMainForm::closeSavesWhatFieldsShow()
     QFETCH(double, savedWidth);
     QFETCH(double, savedHeight);
     showActive();
-    m_form->PageControl2->setCurrentIndex(3);
+    part<QTabWidget>(m_form, "PageControl2")->setCurrentIndex(3);
     // The width field loses the focus to the height field, which still has
     // it when the window closes.
-    for (NumericSpinEdit* field : {m_form->BreitEd, m_form->HochEd}) {
+    for (NumericSpinEdit* field : {part<mainwin::NumericSpinEdit>(m_form, "BreitEd"),
+                                   part<mainwin::NumericSpinEdit>(m_form, "HochEd")}) {
         field->setFocus();
         field->selectAll();
-        QTest::keyClicks(field, field == m_form->BreitEd ? width : height);
+        QTest::keyClicks(
+            field, field == part<mainwin::NumericSpinEdit>(m_form, "BreitEd") ? width : height);
     }
-    QCOMPARE(m_form->HochEd->text(), height);
+    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "HochEd")->text(), height);
     m_answer = platform::MsgAnswer::Ok;
     m_form->close();
-    const auto stored = settings::loadPageSize(m_form->ProgramFolder);
+    const auto stored = mainwin::loadPageSize(platform::programFolder());
     QVERIFY(stored && stored->widthMm && stored->heightMm);
     QCOMPARE(*stored->widthMm, savedWidth);
     QCOMPARE(*stored->heightMm, savedHeight);
@@ -283,9 +296,10 @@ void TestMainForm::escapeRemovesSelectedSourcesOnlyOnItsPage()
     QFETCH(int, modifier);
     QFETCH(bool, removes);
     fillSources();
-    m_form->PageControl2->setCurrentIndex(page);
+    part<QTabWidget>(m_form, "PageControl2")->setCurrentIndex(page);
     showActive();
-    QWidget* target = focus.isEmpty() ? m_form->PageControl2 : m_form->findChild<QWidget*>(focus);
+    QWidget* target = focus.isEmpty() ? part<QTabWidget>(m_form, "PageControl2")
+                                      : m_form->findChild<QWidget*>(focus);
     QVERIFY(target);
     target->setFocus();
     QWidget* receiver = QApplication::focusWidget() ? QApplication::focusWidget() : target;
@@ -297,15 +311,15 @@ void TestMainForm::escapeRemovesSelectedSourcesOnlyOnItsPage()
 void TestMainForm::altShortcutsWorkOnTheirPage()
 {
     fillSources();
-    m_form->PageControl2->setCurrentIndex(3);
+    part<QTabWidget>(m_form, "PageControl2")->setCurrentIndex(3);
     showActive();
-    m_form->BreitEd->setFocus();
+    part<mainwin::NumericSpinEdit>(m_form, "BreitEd")->setFocus();
     QTest::keyClick(m_form->windowHandle(), Qt::Key_S, Qt::AltModifier);
     QTest::qWait(250); // a mnemonic animates its button's click
     QCOMPARE(sources().size(), 4);
 
-    m_form->PageControl2->setCurrentIndex(2);
-    m_form->ListBox1->setFocus();
+    part<QTabWidget>(m_form, "PageControl2")->setCurrentIndex(2);
+    part<QListWidget>(m_form, "ListBox1")->setFocus();
     QTest::keyClick(m_form->windowHandle(), Qt::Key_S, Qt::AltModifier);
     QTRY_COMPARE(sources(), QStringList({"/b.ps", "/d.ps"}));
 }
@@ -314,17 +328,18 @@ void TestMainForm::homePageButtonOpensAddress()
 {
     testsupport::RecordingOpener opener;
     showActive();
-    QTest::mouseClick(m_form->wwwBtn, Qt::LeftButton);
+    QTest::mouseClick(part<QToolButton>(m_form, "wwwBtn"), Qt::LeftButton);
     const QStringList calls = opener.calls(1);
     QCOMPARE(calls.size(), 1);
     QVERIFY(calls[0].startsWith(QStringLiteral("http://")));
-    QCOMPARE(m_form->wwwBtn->toolTip(), QStringLiteral("Aller à la page d'accueil de Quorvex"));
+    QCOMPARE(part<QToolButton>(m_form, "wwwBtn")->toolTip(),
+             QStringLiteral("Aller à la page d'accueil de Quorvex"));
 }
 
 void TestMainForm::tabsLightUpUnderThePointer()
 {
     showActive();
-    QTabBar* tabs = m_form->PageControl2->tabBar();
+    QTabBar* tabs = part<QTabWidget>(m_form, "PageControl2")->tabBar();
     const auto look = [tabs](int index) { return tabs->grab(tabs->tabRect(index)).toImage(); };
     const auto pointAt = [tabs](int index) {
         QTest::mouseMove(tabs, tabs->tabRect(index).center());

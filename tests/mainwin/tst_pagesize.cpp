@@ -3,12 +3,15 @@
 
 #include "mainwin/MainUnit.h"
 #include "mainwin/NumericSpinEdit.h"
+#include "support/FormParts.h"
 
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QtTest>
+
+using namespace mainwin;
 
 class TestPageSize : public QObject
 {
@@ -53,7 +56,7 @@ void TestPageSize::cleanup()
 
 void TestPageSize::showPage()
 {
-    m_form->PageControl2->setCurrentIndex(3);
+    part<QTabWidget>(m_form, "PageControl2")->setCurrentIndex(3);
     m_form->show();
     m_form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_form));
@@ -61,12 +64,12 @@ void TestPageSize::showPage()
 
 void TestPageSize::startUpShowsLetterFromInchFields()
 {
-    QCOMPARE(m_form->BreitEd->text(), QStringLiteral("215.90"));
-    QCOMPARE(m_form->HochEd->text(), QStringLiteral("279.40"));
-    QCOMPARE(m_form->WidthEd->text(), QStringLiteral("8.50"));
-    QCOMPARE(m_form->HeightEd->text(), QStringLiteral("11.00"));
-    QVERIFY(m_form->SetToHochCheck->isChecked());
-    QVERIFY(!m_form->SetToQuerCheck->isChecked());
+    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "BreitEd")->text(), QStringLiteral("215.90"));
+    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "HochEd")->text(), QStringLiteral("279.40"));
+    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "WidthEd")->text(), QStringLiteral("8.50"));
+    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "HeightEd")->text(), QStringLiteral("11.00"));
+    QVERIFY(part<QRadioButton>(m_form, "SetToHochCheck")->isChecked());
+    QVERIFY(!part<QRadioButton>(m_form, "SetToQuerCheck")->isChecked());
 }
 
 void TestPageSize::presets_data()
@@ -98,75 +101,77 @@ void TestPageSize::presets()
     QFETCH(QStringList, shown);
     showPage();
     if (landscape)
-        QTest::mouseClick(m_form->SetToQuerCheck, Qt::LeftButton);
-    QCOMPARE(m_form->SetToQuerCheck->isChecked(), landscape);
+        QTest::mouseClick(part<QRadioButton>(m_form, "SetToQuerCheck"), Qt::LeftButton);
+    QCOMPARE(part<QRadioButton>(m_form, "SetToQuerCheck")->isChecked(), landscape);
     auto* preset = m_form->findChild<QPushButton*>(button);
     QVERIFY(preset);
     QTest::mouseClick(preset, Qt::LeftButton);
-    QCOMPARE(QStringList({m_form->BreitEd->text(), m_form->HochEd->text(), m_form->WidthEd->text(),
-                          m_form->HeightEd->text()}),
+    QCOMPARE(QStringList({part<mainwin::NumericSpinEdit>(m_form, "BreitEd")->text(),
+                          part<mainwin::NumericSpinEdit>(m_form, "HochEd")->text(),
+                          part<mainwin::NumericSpinEdit>(m_form, "WidthEd")->text(),
+                          part<mainwin::NumericSpinEdit>(m_form, "HeightEd")->text()}),
              shown);
 }
 
 void TestPageSize::portraitAfterLandscapeChangesNothingUntilPreset()
 {
     showPage();
-    QTest::mouseClick(m_form->SetToQuerCheck, Qt::LeftButton);
-    m_form->FormatA4BtnClick();
-    QTest::mouseClick(m_form->SetToHochCheck, Qt::LeftButton);
-    QCOMPARE(m_form->BreitEd->text(), QStringLiteral("297.00"));
-    QCOMPARE(m_form->HochEd->text(), QStringLiteral("210.00"));
-    m_form->FormatA4BtnClick();
-    QCOMPARE(m_form->BreitEd->text(), QStringLiteral("210.00"));
-    QCOMPARE(m_form->HochEd->text(), QStringLiteral("297.00"));
+    QTest::mouseClick(part<QRadioButton>(m_form, "SetToQuerCheck"), Qt::LeftButton);
+    part<QPushButton>(m_form, "FormatA4Btn")->click();
+    QTest::mouseClick(part<QRadioButton>(m_form, "SetToHochCheck"), Qt::LeftButton);
+    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "BreitEd")->text(), QStringLiteral("297.00"));
+    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "HochEd")->text(), QStringLiteral("210.00"));
+    part<QPushButton>(m_form, "FormatA4Btn")->click();
+    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "BreitEd")->text(), QStringLiteral("210.00"));
+    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "HochEd")->text(), QStringLiteral("297.00"));
 }
 
 void TestPageSize::typedInchesConvertThroughMillimetres()
 {
     showPage();
-    typeInto(m_form->WidthEd, QStringLiteral("8.27"));
-    QCOMPARE(m_form->BreitEd->text(), QStringLiteral("210.06"));
-    QCOMPARE(m_form->WidthEd->text(), QStringLiteral("8.27"));
+    typeInto(part<mainwin::NumericSpinEdit>(m_form, "WidthEd"), QStringLiteral("8.27"));
+    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "BreitEd")->text(), QStringLiteral("210.06"));
+    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "WidthEd")->text(), QStringLiteral("8.27"));
 
     // 10000 inches is far beyond the millimetre maximum: the units disagree.
-    typeInto(m_form->HeightEd, QStringLiteral("10000"));
-    QCOMPARE(m_form->HochEd->text(), QStringLiteral("10000.00"));
-    QCOMPARE(m_form->HeightEd->text(), QStringLiteral("10000"));
+    typeInto(part<mainwin::NumericSpinEdit>(m_form, "HeightEd"), QStringLiteral("10000"));
+    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "HochEd")->text(), QStringLiteral("10000.00"));
+    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "HeightEd")->text(), QStringLiteral("10000"));
 
     // A preset that leaves the millimetres as they were still puts the
     // inches in line.
-    typeInto(m_form->WidthEd, QStringLiteral("8.2677"));
-    QCOMPARE(m_form->BreitEd->text(), QStringLiteral("210.00"));
-    m_form->FormatA4BtnClick();
-    QCOMPARE(m_form->WidthEd->text(), QStringLiteral("8.27"));
+    typeInto(part<mainwin::NumericSpinEdit>(m_form, "WidthEd"), QStringLiteral("8.2677"));
+    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "BreitEd")->text(), QStringLiteral("210.00"));
+    part<QPushButton>(m_form, "FormatA4Btn")->click();
+    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "WidthEd")->text(), QStringLiteral("8.27"));
 }
 
 void TestPageSize::typingUpdatesPartnerAtEveryKeystroke()
 {
     showPage();
-    m_form->BreitEd->setFocus();
-    m_form->BreitEd->selectAll();
-    QTest::keyClick(m_form->BreitEd, Qt::Key_1);
+    part<mainwin::NumericSpinEdit>(m_form, "BreitEd")->setFocus();
+    part<mainwin::NumericSpinEdit>(m_form, "BreitEd")->selectAll();
+    QTest::keyClick(part<mainwin::NumericSpinEdit>(m_form, "BreitEd"), Qt::Key_1);
     // 1 mm is below the inch field's minimum, but the typed text stays.
-    QCOMPARE(m_form->BreitEd->text(), QStringLiteral("1"));
-    QCOMPARE(m_form->WidthEd->text(), QStringLiteral("0.50"));
-    QTest::keyClicks(m_form->BreitEd, QStringLiteral("00"));
-    QCOMPARE(m_form->BreitEd->text(), QStringLiteral("100"));
-    QCOMPARE(m_form->WidthEd->text(), QStringLiteral("3.94"));
+    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "BreitEd")->text(), QStringLiteral("1"));
+    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "WidthEd")->text(), QStringLiteral("0.50"));
+    QTest::keyClicks(part<mainwin::NumericSpinEdit>(m_form, "BreitEd"), QStringLiteral("00"));
+    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "BreitEd")->text(), QStringLiteral("100"));
+    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "WidthEd")->text(), QStringLiteral("3.94"));
 }
 
 void TestPageSize::textThatIsNotANumberReadsAsMinimum()
 {
     showPage();
-    typeInto(m_form->BreitEd, QStringLiteral("abc"));
-    QCOMPARE(m_form->BreitEd->value(), 10.0);
-    QCOMPARE(m_form->WidthEd->text(), QStringLiteral("0.50"));
+    typeInto(part<mainwin::NumericSpinEdit>(m_form, "BreitEd"), QStringLiteral("abc"));
+    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "BreitEd")->value(), 10.0);
+    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "WidthEd")->text(), QStringLiteral("0.50"));
 
-    typeInto(m_form->WidthEd, QStringLiteral("-"));
-    QCOMPARE(m_form->BreitEd->text(), QStringLiteral("12.70"));
+    typeInto(part<mainwin::NumericSpinEdit>(m_form, "WidthEd"), QStringLiteral("-"));
+    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "BreitEd")->text(), QStringLiteral("12.70"));
 
-    m_form->DPIED->setText(QStringLiteral("72.5"));
-    QCOMPARE(m_form->DPIED->value(), 10.0);
+    part<mainwin::NumericSpinEdit>(m_form, "DPIED")->setText(QStringLiteral("72.5"));
+    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "DPIED")->value(), 10.0);
 }
 
 void TestPageSize::leavingFieldClampsTypedValue_data()
@@ -203,31 +208,33 @@ void TestPageSize::leavingFieldClampsTypedValue()
     QVERIFY(edit);
     showPage();
     const bool dpi = field == QLatin1String("DPIED");
-    m_form->PageControl2->setCurrentIndex(dpi ? 2 : 3);
+    part<QTabWidget>(m_form, "PageControl2")->setCurrentIndex(dpi ? 2 : 3);
     typeInto(edit, typed);
     QCOMPARE(edit->text(), typed);
     // Leave the field for a neighbour on the same page.
-    (dpi ? static_cast<QWidget*>(m_form->BitBtn1) : m_form->SetToHochCheck)->setFocus();
+    (dpi ? static_cast<QWidget*>(part<QPushButton>(m_form, "BitBtn1"))
+         : part<QRadioButton>(m_form, "SetToHochCheck"))
+        ->setFocus();
     QCOMPARE(edit->text(), left);
 }
 
 void TestPageSize::arrowsStep()
 {
     showPage();
-    m_form->BreitEd->setFocus();
-    QTest::keyClick(m_form->BreitEd, Qt::Key_Up);
-    QCOMPARE(m_form->BreitEd->text(), QStringLiteral("216.90"));
-    QCOMPARE(m_form->WidthEd->text(), QStringLiteral("8.54"));
+    part<mainwin::NumericSpinEdit>(m_form, "BreitEd")->setFocus();
+    QTest::keyClick(part<mainwin::NumericSpinEdit>(m_form, "BreitEd"), Qt::Key_Up);
+    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "BreitEd")->text(), QStringLiteral("216.90"));
+    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "WidthEd")->text(), QStringLiteral("8.54"));
 
-    m_form->PageControl2->setCurrentIndex(2);
-    m_form->DPIED->setFocus();
-    QTest::keyClick(m_form->DPIED, Qt::Key_Up);
-    QCOMPARE(m_form->DPIED->text(), QStringLiteral("82"));
-    m_form->DPIED->setValue(15);
-    QTest::keyClick(m_form->DPIED, Qt::Key_Down);
-    QCOMPARE(m_form->DPIED->text(), QStringLiteral("10"));
-    QTest::mouseClick(m_form->BitBtn1, Qt::LeftButton);
-    QCOMPARE(m_form->DPIED->text(), QStringLiteral("300"));
+    part<QTabWidget>(m_form, "PageControl2")->setCurrentIndex(2);
+    part<mainwin::NumericSpinEdit>(m_form, "DPIED")->setFocus();
+    QTest::keyClick(part<mainwin::NumericSpinEdit>(m_form, "DPIED"), Qt::Key_Up);
+    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "DPIED")->text(), QStringLiteral("82"));
+    part<mainwin::NumericSpinEdit>(m_form, "DPIED")->setValue(15);
+    QTest::keyClick(part<mainwin::NumericSpinEdit>(m_form, "DPIED"), Qt::Key_Down);
+    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "DPIED")->text(), QStringLiteral("10"));
+    QTest::mouseClick(part<QPushButton>(m_form, "BitBtn1"), Qt::LeftButton);
+    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "DPIED")->text(), QStringLiteral("300"));
 }
 
 void TestPageSize::localeDecimalSeparator()
@@ -236,10 +243,10 @@ void TestPageSize::localeDecimalSeparator()
     QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     TMainForm french;
     QLocale::setDefault(previous);
-    QCOMPARE(french.BreitEd->text(), QStringLiteral("215,90"));
-    french.WidthEd->setText(QStringLiteral("8,27"));
-    QCOMPARE(french.BreitEd->text(), QStringLiteral("210,06"));
-    QCOMPARE(french.BreitEd->value(), 210.06);
+    QCOMPARE(part<mainwin::NumericSpinEdit>(&french, "BreitEd")->text(), QStringLiteral("215,90"));
+    part<mainwin::NumericSpinEdit>(&french, "WidthEd")->setText(QStringLiteral("8,27"));
+    QCOMPARE(part<mainwin::NumericSpinEdit>(&french, "BreitEd")->text(), QStringLiteral("210,06"));
+    QCOMPARE(part<mainwin::NumericSpinEdit>(&french, "BreitEd")->value(), 210.06);
 }
 
 QTEST_MAIN(TestPageSize)

@@ -4,11 +4,14 @@
 #include "mainwin/MainUnit.h"
 #include "mainwin/PictureImage.h"
 #include "platform/MessageBox.h"
+#include "support/FormParts.h"
 
 #include <QDialog>
 #include <QPointer>
 #include <QTimer>
 #include <QtTest>
+
+using namespace mainwin;
 
 class TestPictureButtons : public QObject
 {
@@ -64,17 +67,18 @@ void TestPictureButtons::cleanup()
 
 void TestPictureButtons::moveWithoutPressChangesNothing()
 {
-    QTest::mouseMove(window(), at(m_form->EndeBtn));
-    QTest::mouseMove(window(), at(m_form->EndeBtn, QPoint(-200, -100)));
-    QVERIFY(m_form->EndeBtn->isVisible());
-    QVERIFY(!m_form->EndeBtnDown->isVisible());
+    QTest::mouseMove(window(), at(part<mainwin::PictureImage>(m_form, "EndeBtn")));
+    QTest::mouseMove(window(),
+                     at(part<mainwin::PictureImage>(m_form, "EndeBtn"), QPoint(-200, -100)));
+    QVERIFY(part<mainwin::PictureImage>(m_form, "EndeBtn")->isVisible());
+    QVERIFY(!part<mainwin::PictureImage>(m_form, "EndeBtnDown")->isVisible());
     QVERIFY(m_questions.isEmpty());
 }
 
 void TestPictureButtons::leftPressFollowsPointerAndClicksOnlyOver()
 {
-    PictureImage* normal = m_form->EndeBtn;
-    PictureImage* pressed = m_form->EndeBtnDown;
+    PictureImage* normal = part<mainwin::PictureImage>(m_form, "EndeBtn");
+    PictureImage* pressed = part<mainwin::PictureImage>(m_form, "EndeBtnDown");
     QTest::mousePress(window(), Qt::LeftButton, {}, at(normal));
     QVERIFY(pressedLook(normal, pressed));
 
@@ -96,14 +100,14 @@ void TestPictureButtons::leftPressFollowsPointerAndClicksOnlyOver()
 
 void TestPictureButtons::leftReleaseAwayRunsNoAction()
 {
-    PictureImage* normal = m_form->EndeBtn;
+    PictureImage* normal = part<mainwin::PictureImage>(m_form, "EndeBtn");
     QTest::mousePress(window(), Qt::LeftButton, {}, at(normal));
     QTest::mouseMove(window(), at(normal, QPoint(-40, -40)));
     QTest::mouseRelease(window(), Qt::LeftButton, {}, at(normal, QPoint(-40, -40)));
     QVERIFY(m_questions.isEmpty());
     QVERIFY(m_form->isVisible());
     QVERIFY(normal->isVisible());
-    QVERIFY(!m_form->EndeBtnDown->isVisible());
+    QVERIFY(!part<mainwin::PictureImage>(m_form, "EndeBtnDown")->isVisible());
 
     // A later move over the button is a move without a press again.
     QTest::mouseMove(window(), at(normal));
@@ -114,11 +118,12 @@ void TestPictureButtons::doubleClickActsOnce()
 {
     // The second press of a double click shows the pressed look and its
     // release the normal one again, but only the first click is a click.
-    QTest::mouseDClick(window(), Qt::LeftButton, {}, at(m_form->EndeBtn));
+    QTest::mouseDClick(window(), Qt::LeftButton, {},
+                       at(part<mainwin::PictureImage>(m_form, "EndeBtn")));
     QCOMPARE(m_questions.size(), 1);
-    QVERIFY(m_form->EndeBtn->isVisible());
-    QVERIFY(!m_form->EndeBtnDown->isVisible());
-    QVERIFY(!m_form->EndeBtn->holdsMouse());
+    QVERIFY(part<mainwin::PictureImage>(m_form, "EndeBtn")->isVisible());
+    QVERIFY(!part<mainwin::PictureImage>(m_form, "EndeBtnDown")->isVisible());
+    QVERIFY(!part<mainwin::PictureImage>(m_form, "EndeBtn")->holdsMouse());
 }
 
 void TestPictureButtons::rightOrMiddlePressLatches_data()
@@ -131,8 +136,8 @@ void TestPictureButtons::rightOrMiddlePressLatches_data()
 void TestPictureButtons::rightOrMiddlePressLatches()
 {
     QFETCH(Qt::MouseButton, button);
-    PictureImage* normal = m_form->EndeBtn;
-    PictureImage* pressed = m_form->EndeBtnDown;
+    PictureImage* normal = part<mainwin::PictureImage>(m_form, "EndeBtn");
+    PictureImage* pressed = part<mainwin::PictureImage>(m_form, "EndeBtnDown");
     QTest::mousePress(window(), button, {}, at(normal));
     QVERIFY(pressedLook(normal, pressed));
     // Not held: moving away and releasing leave the pressed look.
@@ -169,42 +174,51 @@ void TestPictureButtons::latchedAboutButtonShowsAFreshBoxEachTime()
     };
 
     closeBoxSoon();
-    QTest::mouseClick(window(), Qt::LeftButton, {}, at(m_form->ueberbtn));
+    QTest::mouseClick(window(), Qt::LeftButton, {},
+                      at(part<mainwin::PictureImage>(m_form, "ueberbtn")));
     QCOMPARE(shown.size(), 1);
     QVERIFY(shown[0].isNull()); // destroyed once closed
-    QVERIFY(m_form->ueberbtn->isVisible());
+    QVERIFY(part<mainwin::PictureImage>(m_form, "ueberbtn")->isVisible());
 
-    QTest::mousePress(window(), Qt::RightButton, {}, at(m_form->ueberbtn));
-    QTest::mouseRelease(window(), Qt::RightButton, {}, at(m_form->ueberbtn));
-    QVERIFY(pressedLook(m_form->ueberbtn, m_form->ueberBtn2));
+    QTest::mousePress(window(), Qt::RightButton, {},
+                      at(part<mainwin::PictureImage>(m_form, "ueberbtn")));
+    QTest::mouseRelease(window(), Qt::RightButton, {},
+                        at(part<mainwin::PictureImage>(m_form, "ueberbtn")));
+    QVERIFY(pressedLook(part<mainwin::PictureImage>(m_form, "ueberbtn"),
+                        part<mainwin::PictureImage>(m_form, "ueberBtn2")));
     closeBoxSoon();
-    QTest::mouseClick(window(), Qt::LeftButton, {}, at(m_form->ueberBtn2));
+    QTest::mouseClick(window(), Qt::LeftButton, {},
+                      at(part<mainwin::PictureImage>(m_form, "ueberBtn2")));
     QCOMPARE(shown.size(), 2);
     QVERIFY(shown[1].isNull());
     QCOMPARE(titles, QStringList({QStringLiteral("Info."), QStringLiteral("Info.")}));
-    QVERIFY(m_form->ueberbtn->isVisible());
-    QVERIFY(!m_form->ueberBtn2->isVisible());
+    QVERIFY(part<mainwin::PictureImage>(m_form, "ueberbtn")->isVisible());
+    QVERIFY(!part<mainwin::PictureImage>(m_form, "ueberBtn2")->isVisible());
 }
 
 void TestPictureButtons::latchedStartButtonCanStillStartAJob()
 {
-    m_form->PageControl2->setCurrentIndex(2); // "Créer le fichier PDF"
-    QTest::mousePress(window(), Qt::RightButton, {}, at(m_form->GoBtn1));
-    QTest::mouseRelease(window(), Qt::RightButton, {}, at(m_form->GoBtn1));
-    QVERIFY(pressedLook(m_form->GoBtn1, m_form->GoBtn1Down));
+    part<QTabWidget>(m_form, "PageControl2")->setCurrentIndex(2); // "Créer le fichier PDF"
+    QTest::mousePress(window(), Qt::RightButton, {},
+                      at(part<mainwin::PictureImage>(m_form, "GoBtn1")));
+    QTest::mouseRelease(window(), Qt::RightButton, {},
+                        at(part<mainwin::PictureImage>(m_form, "GoBtn1")));
+    QVERIFY(pressedLook(part<mainwin::PictureImage>(m_form, "GoBtn1"),
+                        part<mainwin::PictureImage>(m_form, "GoBtn1Down")));
     // Nothing to convert: the job's first check answers, and the button is
     // back to normal rather than stuck.
-    QTest::mouseClick(window(), Qt::LeftButton, {}, at(m_form->GoBtn1Down));
+    QTest::mouseClick(window(), Qt::LeftButton, {},
+                      at(part<mainwin::PictureImage>(m_form, "GoBtn1Down")));
     QCOMPARE(m_questions.size(), 1);
     QVERIFY(m_questions[0].startsWith(QStringLiteral("Vous devez spécifier")));
-    QVERIFY(m_form->GoBtn1->isVisible());
-    QVERIFY(!m_form->GoBtn1Down->isVisible());
+    QVERIFY(part<mainwin::PictureImage>(m_form, "GoBtn1")->isVisible());
+    QVERIFY(!part<mainwin::PictureImage>(m_form, "GoBtn1Down")->isVisible());
 }
 
 void TestPictureButtons::lostHoldLeavesButtonLatched()
 {
-    PictureImage* normal = m_form->EndeBtn;
-    PictureImage* pressed = m_form->EndeBtnDown;
+    PictureImage* normal = part<mainwin::PictureImage>(m_form, "EndeBtn");
+    PictureImage* pressed = part<mainwin::PictureImage>(m_form, "EndeBtnDown");
     m_form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_form));
     QTest::mousePress(window(), Qt::LeftButton, {}, at(normal));

@@ -4,10 +4,14 @@
 #include "convert/WmUser.h"
 #include "mainwin/MainUnit.h"
 #include "mainwin/StatusBar.h"
+#include "support/FormParts.h"
 
 #include <QScreen>
 #include <QSignalSpy>
 #include <QtTest>
+
+using namespace convert;
+using namespace mainwin;
 
 class TestProgressBar : public QObject
 {
@@ -53,10 +57,11 @@ void TestProgressBar::cleanup()
 QList<int> TestProgressBar::navyColumns() const
 {
     const QImage shot = m_form->screen()->grabWindow(m_form->winId()).toImage();
-    const QPoint origin = m_form->StatusBar1->mapTo(m_form, QPoint(0, 0));
-    const int y = origin.y() + m_form->StatusBar1->height() / 2;
+    const QPoint origin =
+        part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->mapTo(m_form, QPoint(0, 0));
+    const int y = origin.y() + part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->height() / 2;
     QList<int> columns;
-    for (int x = 0; x < m_form->StatusBar1->width(); ++x)
+    for (int x = 0; x < part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->width(); ++x)
         if (shot.pixelColor(origin.x() + x, y) == QColor(0, 0, 128))
             columns << x;
     return columns;
@@ -79,9 +84,10 @@ void TestProgressBar::barCoversValuePerCentOfPanel()
 {
     QFETCH(int, value);
     QFETCH(int, lastColumn);
-    QCOMPARE(m_form->StatusBar1->width(), 614);
-    m_form->SetProStatus(value);
-    const TMainForm::Rect r = m_form->progressRect();
+    QCOMPARE(part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->width(), 614);
+    part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->SetProStatus(value);
+    const mainwin::ProgressStatusBar::Rect r =
+        part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->progressRect();
     QCOMPARE(r.left, 252);
     QCOMPARE(r.right, 592);
     QCOMPARE(navyColumns(), lastColumn < 0 ? QList<int>() : range(252, lastColumn));
@@ -89,39 +95,41 @@ void TestProgressBar::barCoversValuePerCentOfPanel()
 
 void TestProgressBar::growingPaintsOverWithoutRepaint()
 {
-    QSignalSpy panelPaints(m_form->StatusBar1, &StatusBar::drawPanel);
-    m_form->SetProStatus(30);
-    m_form->SetProStatus(80);
+    QSignalSpy panelPaints(part<mainwin::ProgressStatusBar>(m_form, "StatusBar1"),
+                           &StatusBar::drawPanel);
+    part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->SetProStatus(30);
+    part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->SetProStatus(80);
     QCOMPARE(panelPaints.count(), 0);
     QCOMPARE(navyColumns(), range(252, 252 + 340 * 80 / 100 - 1));
 }
 
 void TestProgressBar::shrinkingRepaintsWholeBar()
 {
-    m_form->SetProStatus(80);
-    QSignalSpy panelPaints(m_form->StatusBar1, &StatusBar::drawPanel);
-    m_form->SetProStatus(30);
+    part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->SetProStatus(80);
+    QSignalSpy panelPaints(part<mainwin::ProgressStatusBar>(m_form, "StatusBar1"),
+                           &StatusBar::drawPanel);
+    part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->SetProStatus(30);
     QCOMPARE(panelPaints.count(), 1);
     QCOMPARE(navyColumns(), range(252, 252 + 340 * 30 / 100 - 1));
-    QCOMPARE(m_form->progressValue(), 30);
+    QCOMPARE(part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->progressValue(), 30);
 }
 
 void TestProgressBar::progressMessageIsPaintedAtOnce()
 {
     WmUserEvent message(70, 0);
     QCoreApplication::sendEvent(m_form, &message);
-    QCOMPARE(m_form->progressValue(), 70);
+    QCOMPARE(part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->progressValue(), 70);
     QCOMPARE(navyColumns(), range(252, 252 + 238 - 1));
 }
 
 void TestProgressBar::widerWindowGivesWiderBar()
 {
-    m_form->SetProStatus(50);
+    part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->SetProStatus(50);
     m_form->resize(m_form->width() + 200, m_form->height());
-    QTRY_COMPARE(m_form->progressRect().right, 792);
+    QTRY_COMPARE(part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->progressRect().right, 792);
     QCOMPARE(navyColumns(), range(252, 252 + 540 / 2 - 1));
     // The first panel keeps its width; nothing is drawn into it.
-    QCOMPARE(m_form->progressRect().left, 252);
+    QCOMPARE(part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->progressRect().left, 252);
 }
 
 QTEST_MAIN(TestProgressBar)

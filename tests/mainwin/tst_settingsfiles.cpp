@@ -14,6 +14,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace mainwin;
+
 using testsupport::readFile;
 using testsupport::writeFile;
 
@@ -78,19 +80,19 @@ void TestSettingsFiles::folderLines()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QByteArrayList, entries);
-    QCOMPARE(settings::parseFolderLines(bytes), entries);
+    QCOMPARE(mainwin::parseFolderLines(bytes), entries);
 }
 
 void TestSettingsFiles::folderLinesWriteBack()
 {
-    QCOMPARE(settings::formatFolderLines({}), QByteArray());
-    QCOMPARE(settings::formatFolderLines({"/Docs/", "/Print/"}),
+    QCOMPARE(mainwin::formatFolderLines({}), QByteArray());
+    QCOMPARE(mainwin::formatFolderLines({"/Docs/", "/Print/"}),
              QByteArray("/Docs/\r\n/Print/\r\n"));
     // An empty entry comes back as an empty line; a missing last line end
     // is added.
-    QCOMPARE(settings::formatFolderLines(settings::parseFolderLines("/a/\r\n\r\n")),
+    QCOMPARE(mainwin::formatFolderLines(mainwin::parseFolderLines("/a/\r\n\r\n")),
              QByteArray("/a/\r\n\r\n"));
-    QCOMPARE(settings::formatFolderLines(settings::parseFolderLines("/a/\r\n/b/")),
+    QCOMPARE(mainwin::formatFolderLines(mainwin::parseFolderLines("/a/\r\n/b/")),
              QByteArray("/a/\r\n/b/\r\n"));
 }
 
@@ -99,31 +101,31 @@ void TestSettingsFiles::accentedFoldersRoundTrip()
     QTemporaryDir dir;
     const QString program = dir.path() + '/';
     const QString accented = QStringLiteral("/home/zoé/Été \"2003\"/");
-    const QByteArrayList folders{settings::folderLine(accented), "/x y/"};
-    QVERIFY(settings::savePrefFolders(program, folders));
+    const QByteArrayList folders{mainwin::folderLine(accented), "/x y/"};
+    QVERIFY(mainwin::savePrefFolders(program, folders));
     QCOMPARE(readFile(program + "folders.dat"),
              QByteArray("/home/zo\xc3\xa9/\xc3\x89t\xc3\xa9 \"2003\"/\r\n/x y/\r\n"));
-    QCOMPARE(settings::loadPrefFolders(program).value(), folders);
-    QCOMPARE(settings::folderText(folders.first()), accented);
+    QCOMPARE(mainwin::loadPrefFolders(program).value(), folders);
+    QCOMPARE(mainwin::folderText(folders.first()), accented);
     // A line that is no UTF-8 came from a system that wrote Windows-1252.
-    QCOMPARE(settings::folderText("/home/zo\xe9/\x80 \x9c/"), QStringLiteral("/home/zoé/€ œ/"));
+    QCOMPARE(mainwin::folderText("/home/zo\xe9/\x80 \x9c/"), QStringLiteral("/home/zoé/€ œ/"));
 }
 
 void TestSettingsFiles::pageSizeBytes()
 {
     const QByteArray a4 = QByteArray::fromHex("0000000000406a400000000000907240");
-    QCOMPARE(settings::formatPageSize(210.0, 297.0), a4);
-    const settings::StoredPageSize read = settings::parsePageSize(a4);
+    QCOMPARE(mainwin::formatPageSize(210.0, 297.0), a4);
+    const mainwin::StoredPageSize read = mainwin::parsePageSize(a4);
     QCOMPARE(read.widthMm.value(), 210.0);
     QCOMPARE(read.heightMm.value(), 297.0);
 
     // Values out of the fields' range are read as they are; the fields
     // clamp them.
-    const settings::StoredPageSize odd = settings::parsePageSize(settings::formatPageSize(-3, 1e9));
+    const mainwin::StoredPageSize odd = mainwin::parsePageSize(mainwin::formatPageSize(-3, 1e9));
     QCOMPARE(odd.widthMm.value(), -3.0);
     QCOMPARE(odd.heightMm.value(), 1e9);
-    const settings::StoredPageSize nan =
-        settings::parsePageSize(settings::formatPageSize(std::nan(""), 5));
+    const mainwin::StoredPageSize nan =
+        mainwin::parsePageSize(mainwin::formatPageSize(std::nan(""), 5));
     QVERIFY(!nan.widthMm.has_value());
     QCOMPARE(nan.heightMm.value(), 5.0);
 }
@@ -133,7 +135,7 @@ void TestSettingsFiles::pageSizeShortAndLong_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("hasWidth");
     QTest::addColumn<bool>("hasHeight");
-    const QByteArray full = settings::formatPageSize(100.5, 200.25);
+    const QByteArray full = mainwin::formatPageSize(100.5, 200.25);
     QTest::newRow("0 bytes") << QByteArray() << false << false;
     QTest::newRow("7 bytes") << full.left(7) << false << false;
     QTest::newRow("8 bytes") << full.left(8) << true << false;
@@ -150,7 +152,7 @@ void TestSettingsFiles::pageSizeShortAndLong()
     QTemporaryDir dir;
     const QString program = dir.path() + '/';
     QVERIFY(writeFile(program + "options.dat", bytes));
-    const auto read = settings::loadPageSize(program);
+    const auto read = mainwin::loadPageSize(program);
     QVERIFY(read.has_value());
     QCOMPARE(read->widthMm.has_value(), hasWidth);
     QCOMPARE(read->heightMm.has_value(), hasHeight);
@@ -159,19 +161,19 @@ void TestSettingsFiles::pageSizeShortAndLong()
     if (hasHeight)
         QCOMPARE(*read->heightMm, 200.25);
     // A short file leaves the next saves working.
-    QVERIFY(settings::savePageSize(program, 10, 20));
-    QCOMPARE(readFile(program + "options.dat"), settings::formatPageSize(10, 20));
-    QVERIFY(settings::savePrefFolders(program, {"/a/"}));
+    QVERIFY(mainwin::savePageSize(program, 10, 20));
+    QCOMPARE(readFile(program + "options.dat"), mainwin::formatPageSize(10, 20));
+    QVERIFY(mainwin::savePrefFolders(program, {"/a/"}));
 }
 
 void TestSettingsFiles::missingFilesLoadNothing()
 {
     QTemporaryDir dir;
     const QString program = dir.path() + '/';
-    QVERIFY(!settings::loadPrefFolders(program).has_value());
-    QVERIFY(!settings::loadPageSize(program).has_value());
+    QVERIFY(!mainwin::loadPrefFolders(program).has_value());
+    QVERIFY(!mainwin::loadPageSize(program).has_value());
     QVERIFY(writeFile(program + "folders.dat", ""));
-    QCOMPARE(settings::loadPrefFolders(program).value(), QByteArrayList());
+    QCOMPARE(mainwin::loadPrefFolders(program).value(), QByteArrayList());
     // Loading never creates anything.
     QVERIFY(!QFile::exists(program + "options.dat"));
 }
@@ -182,11 +184,11 @@ void TestSettingsFiles::saveReplacesWholeFile()
     const QString program = dir.path() + '/';
     QVERIFY(writeFile(program + "folders.dat", QByteArray(5000, 'z')));
     QVERIFY(writeFile(program + "options.dat", QByteArray(64, 'z')));
-    QVERIFY(settings::savePrefFolders(program, {"/b/"}));
-    QVERIFY(settings::savePageSize(program, 100.5, 200.25));
+    QVERIFY(mainwin::savePrefFolders(program, {"/b/"}));
+    QVERIFY(mainwin::savePageSize(program, 100.5, 200.25));
     QCOMPARE(readFile(program + "folders.dat"), QByteArray("/b/\r\n"));
     QCOMPARE(readFile(program + "options.dat").size(), 16);
-    QVERIFY(settings::savePrefFolders(program, {}));
+    QVERIFY(mainwin::savePrefFolders(program, {}));
     QCOMPARE(readFile(program + "folders.dat"), QByteArray());
     // Nothing is left beside the two files.
     QCOMPARE(QDir(program).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
@@ -215,7 +217,7 @@ void TestSettingsFiles::plantedNamesAreNotWrittenThrough()
     QVERIFY(QDir().mkpath(program));
     QVERIFY(symbolic ? QFile::link(victim, program + name)
                      : ::link(QFile::encodeName(victim), QFile::encodeName(program + name)) == 0);
-    QVERIFY(settings::savePrefFolders(program, {"/b/"}));
+    QVERIFY(mainwin::savePrefFolders(program, {"/b/"}));
     QCOMPARE(readFile(victim), QByteArray("secret"));
     QCOMPARE(readFile(program + "folders.dat"), QByteArray("/b/\r\n"));
     QVERIFY(!QFileInfo(program + "folders.dat").isSymLink());
@@ -235,8 +237,8 @@ void TestSettingsFiles::failedSaveKeepsOldFile_data()
     QByteArrayList folders;
     for (int i = 0; i < 185; ++i)
         folders.append("/home/camille/Documents/dossier " + QByteArray::number(100 + i) + '/');
-    const QByteArray sevenKb = settings::formatFolderLines(folders);
-    const QByteArray size = settings::formatPageSize(148.5, 210);
+    const QByteArray sevenKb = mainwin::formatFolderLines(folders);
+    const QByteArray size = mainwin::formatPageSize(148.5, 210);
     QTest::newRow("folders.dat, disk full") << "folders.dat" << 0 << false << sevenKb;
     QTest::newRow("folders.dat, 4096 bytes left") << "folders.dat" << 4096 << false << sevenKb;
     QTest::newRow("folders.dat, killed while writing") << "folders.dat" << 4096 << true << sevenKb;
@@ -258,8 +260,8 @@ void TestSettingsFiles::failedSaveKeepsOldFile()
         QByteArrayList more;
         for (int i = 0; i < 250; ++i)
             more.append("/srv/partage/impressions/lot " + QByteArray::number(i) + '/');
-        return name == "folders.dat" ? settings::savePrefFolders(program, more)
-                                     : settings::savePageSize(program, 100.5, 200.25);
+        return name == "folders.dat" ? mainwin::savePrefFolders(program, more)
+                                     : mainwin::savePageSize(program, 100.5, 200.25);
     };
     const auto files = [&] {
         return QDir(program).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
@@ -297,36 +299,36 @@ void TestSettingsFiles::unwritablePlacesSaveNothing()
     // folder may be made below /proc, root included.
     qputenv("XDG_CONFIG_HOME", "/proc/folivant-test-config");
     const auto restore = qScopeGuard([this] { useSandboxConfig(); });
-    QVERIFY(!settings::savePrefFolders(QStringLiteral("/proc/"), {"/new/"}));
-    QVERIFY(!settings::savePageSize(QStringLiteral("/proc/"), 3, 4));
+    QVERIFY(!mainwin::savePrefFolders(QStringLiteral("/proc/"), {"/new/"}));
+    QVERIFY(!mainwin::savePageSize(QStringLiteral("/proc/"), 3, 4));
     QVERIFY(!QFile::exists(QStringLiteral("/proc/folders.dat")));
 
     QTemporaryDir dir;
     const QString program = dir.path() + '/';
     QVERIFY(writeFile(program + "folders.dat", "/old/\r\n"));
-    QVERIFY(writeFile(program + "options.dat", settings::formatPageSize(1, 2)));
+    QVERIFY(writeFile(program + "options.dat", mainwin::formatPageSize(1, 2)));
 
     // A read-only file in a writable folder stays as it is.
     if (!QFileInfo(QDir::rootPath()).isWritable()) {
         QFile::setPermissions(program + "folders.dat", QFile::ReadOwner);
-        QVERIFY(!settings::savePrefFolders(program, {"/new/"}));
+        QVERIFY(!mainwin::savePrefFolders(program, {"/new/"}));
         QCOMPARE(readFile(program + "folders.dat"), QByteArray("/old/\r\n"));
         QFile::setPermissions(program + "folders.dat", QFile::ReadOwner | QFile::WriteOwner);
     }
 
     // The folder itself missing.
-    QVERIFY(!settings::savePageSize(program + "gone/", 3, 4));
+    QVERIFY(!mainwin::savePageSize(program + "gone/", 3, 4));
 
     // A read-only folder: nothing is saved, nothing is left behind.
     {
         const testsupport::ReadOnlyFolder readOnly(dir.path());
         if (!readOnly.failure().isEmpty())
             QSKIP(qPrintable("no read-only folder: " + readOnly.failure()));
-        QVERIFY(!settings::savePrefFolders(program, {"/new/"}));
-        QVERIFY(!settings::savePageSize(program, 3, 4));
+        QVERIFY(!mainwin::savePrefFolders(program, {"/new/"}));
+        QVERIFY(!mainwin::savePageSize(program, 3, 4));
     }
     QCOMPARE(readFile(program + "folders.dat"), QByteArray("/old/\r\n"));
-    QCOMPARE(readFile(program + "options.dat"), settings::formatPageSize(1, 2));
+    QCOMPARE(readFile(program + "options.dat"), mainwin::formatPageSize(1, 2));
     QCOMPARE(QDir(program).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot).size(), 2);
 }
 

@@ -7,6 +7,7 @@
 #include "mainwin/MainUnit.h"
 #include "mainwin/SettingsFiles.h"
 #include "platform/MessageBox.h"
+#include "support/FormParts.h"
 #include "support/TestSupport.h"
 
 #include <QComboBox>
@@ -18,6 +19,8 @@
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QtTest>
+
+using namespace mainwin;
 
 using testsupport::readFile;
 using testsupport::writeFile;
@@ -44,7 +47,7 @@ private slots:
 private:
     void showFolder(const QString& folder, int rows);
     QRect rectOf(const QString& path) const;
-    QStringList prefEntries() const { return m_form->browsePage()->prefFolders(); }
+    QStringList prefEntries() const { return browsePage(m_form)->prefFolders(); }
 
     QTemporaryDir* m_dir = nullptr;
     QString m_root;
@@ -74,11 +77,11 @@ void TestSourcePage::init()
     });
     m_form = new TMainForm;
     // The settings of this test live in its own sandbox.
-    m_form->ProgramFolder = m_program;
-    m_form->browsePage()->setPrefFolders({});
+    browsePage(m_form)->setProgramFolder(m_program);
+    browsePage(m_form)->setPrefFolders({});
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
-    m_browser = m_form->browsePage()->browser();
+    m_browser = browsePage(m_form)->browser();
 }
 
 void TestSourcePage::cleanup()
@@ -104,8 +107,8 @@ QRect TestSourcePage::rectOf(const QString& path) const
 
 void TestSourcePage::doubleClickOnFileTakesIt()
 {
-    QCOMPARE(m_form->PageControl2->currentIndex(), 1);
-    m_form->ListBox1->addItems({"/x/1.ps", "/x/2.ps", "/x/3.ps"});
+    QCOMPARE(part<QTabWidget>(m_form, "PageControl2")->currentIndex(), 1);
+    part<QListWidget>(m_form, "ListBox1")->addItems({"/x/1.ps", "/x/2.ps", "/x/3.ps"});
     showFolder(m_root + "/Mes docs", 3);
 
     const QRect rect = rectOf(m_root + "/Mes docs/report.ps");
@@ -116,11 +119,14 @@ void TestSourcePage::doubleClickOnFileTakesIt()
     // A double-click is no slow click: no rename starts after it.
     QTest::qWait(QApplication::doubleClickInterval() + 100);
     QVERIFY(!m_browser->isEditing());
-    QCOMPARE(m_form->ListBox1->count(), 1);
-    QCOMPARE(m_form->ListBox1->item(0)->text(), m_root + "/Mes docs/report.ps");
-    QCOMPARE(m_form->FilenameEdit2->fileName(), m_root + "/Mes docs/report.PDF");
-    QCOMPARE(m_form->PageControl2->currentIndex(), 2);
-    QCOMPARE(m_form->PageControl2->currentWidget()->objectName(), QStringLiteral("TabSheet3"));
+    QCOMPARE(part<QListWidget>(m_form, "ListBox1")->count(), 1);
+    QCOMPARE(part<QListWidget>(m_form, "ListBox1")->item(0)->text(),
+             m_root + "/Mes docs/report.ps");
+    QCOMPARE(part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->fileName(),
+             m_root + "/Mes docs/report.PDF");
+    QCOMPARE(part<QTabWidget>(m_form, "PageControl2")->currentIndex(), 2);
+    QCOMPARE(part<QTabWidget>(m_form, "PageControl2")->currentWidget()->objectName(),
+             QStringLiteral("TabSheet3"));
     QCOMPARE(prefEntries(), QStringList{m_root + "/Mes docs/"});
     QCOMPARE(readFile(m_program + "folders.dat"), (m_root + "/Mes docs/\r\n").toUtf8());
     QVERIFY(m_boxes.isEmpty());
@@ -148,9 +154,9 @@ void TestSourcePage::doubleClickInSeveralTakesFirst()
     QTest::mousePress(viewport, Qt::LeftButton, {}, at);
     QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
     QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
-    QCOMPARE(m_form->ListBox1->count(), 1);
-    QCOMPARE(m_form->ListBox1->item(0)->text(), docs + "archive.part1.prn");
-    QCOMPARE(m_form->PageControl2->currentIndex(), 2);
+    QCOMPARE(part<QListWidget>(m_form, "ListBox1")->count(), 1);
+    QCOMPARE(part<QListWidget>(m_form, "ListBox1")->item(0)->text(), docs + "archive.part1.prn");
+    QCOMPARE(part<QTabWidget>(m_form, "PageControl2")->currentIndex(), 2);
     QTest::qWait(QApplication::doubleClickInterval() + 100);
     QVERIFY(!m_browser->isEditing());
 }
@@ -165,23 +171,24 @@ void TestSourcePage::enterOnFileTakesItEnterOnFolderOpensIt()
     list->setCurrentIndex(m_browser->listModel()->index(m_root + "/Mes docs/sub"));
     QTest::keyClick(list, Qt::Key_Return);
     QCOMPARE(m_browser->selectedFolder(), m_root + "/Mes docs/sub");
-    QCOMPARE(m_form->PageControl2->currentIndex(), 1);
-    QCOMPARE(m_form->ListBox1->count(), 0);
+    QCOMPARE(part<QTabWidget>(m_form, "PageControl2")->currentIndex(), 1);
+    QCOMPARE(part<QListWidget>(m_form, "ListBox1")->count(), 0);
     QVERIFY(!QFile::exists(m_program + "folders.dat"));
 
     // Nothing selected: nothing.
     QTest::keyClick(list, Qt::Key_Return);
-    QCOMPARE(m_form->PageControl2->currentIndex(), 1);
+    QCOMPARE(part<QTabWidget>(m_form, "PageControl2")->currentIndex(), 1);
 
     showFolder(m_root + "/Mes docs", 3);
     list->setCurrentIndex(m_browser->listModel()->index(m_root + "/Mes docs/archive.part1.prn"));
     QTest::keyClick(list, Qt::Key_Enter);
-    QCOMPARE(m_form->FilenameEdit2->fileName(), m_root + "/Mes docs/archive.part1.PDF");
-    QCOMPARE(m_form->PageControl2->currentIndex(), 2);
+    QCOMPARE(part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->fileName(),
+             m_root + "/Mes docs/archive.part1.PDF");
+    QCOMPARE(part<QTabWidget>(m_form, "PageControl2")->currentIndex(), 2);
 
     // Enter while renaming takes nothing.
-    m_form->PageControl2->setCurrentIndex(1);
-    m_form->ListBox1->clear();
+    part<QTabWidget>(m_form, "PageControl2")->setCurrentIndex(1);
+    part<QListWidget>(m_form, "ListBox1")->clear();
     list->setFocus();
     list->setCurrentIndex(m_browser->listModel()->index(m_root + "/Mes docs/report.ps"));
     QTest::keyClick(list, Qt::Key_F2);
@@ -189,17 +196,17 @@ void TestSourcePage::enterOnFileTakesItEnterOnFolderOpensIt()
     QWidget* editor = QApplication::focusWidget();
     QVERIFY(editor && editor != list);
     QTest::keyClick(editor, Qt::Key_Return);
-    QCOMPARE(m_form->ListBox1->count(), 0);
-    QCOMPARE(m_form->PageControl2->currentIndex(), 1);
+    QCOMPARE(part<QListWidget>(m_form, "ListBox1")->count(), 0);
+    QCOMPARE(part<QTabWidget>(m_form, "PageControl2")->currentIndex(), 1);
 }
 
 void TestSourcePage::preferredFoldersMoveWithDuplicates()
 {
     const QString docs = m_root + "/Mes docs/";
-    m_form->browsePage()->setPrefFolders({"/a/", docs, "/b/", docs, "/c/"});
+    browsePage(m_form)->setPrefFolders({"/a/", docs, "/b/", docs, "/c/"});
     showFolder(m_root + "/Mes docs", 3);
     m_browser->list()->setCurrentIndex(m_browser->listModel()->index(docs + "report.ps"));
-    m_form->JamShellList1DblClick();
+    browsePage(m_form)->JamShellList1DblClick();
     // The later duplicate went; the earlier one stays below the top.
     const QStringList expected{docs, "/a/", docs, "/b/", "/c/"};
     QCOMPARE(prefEntries(), expected);
@@ -208,14 +215,14 @@ void TestSourcePage::preferredFoldersMoveWithDuplicates()
     // Taking from the folder now on top rewrites the file all the same; the
     // later of the two equal entries is the one that moves.
     QFile::remove(m_program + "folders.dat");
-    m_form->JamShellList1DblClick();
+    browsePage(m_form)->JamShellList1DblClick();
     QCOMPARE(prefEntries(), (QStringList{docs, docs, "/a/", "/b/", "/c/"}));
     QVERIFY(QFile::exists(m_program + "folders.dat"));
 
     // Another folder adds one entry.
     showFolder(m_root + "/Print", 1);
     m_browser->list()->setCurrentIndex(m_browser->listModel()->index(m_root + "/Print/page.ps"));
-    m_form->JamShellList1DblClick();
+    browsePage(m_form)->JamShellList1DblClick();
     QCOMPARE(prefEntries().size(), 6);
     QCOMPARE(prefEntries().first(), m_root + "/Print/");
 }
@@ -223,18 +230,18 @@ void TestSourcePage::preferredFoldersMoveWithDuplicates()
 void TestSourcePage::preferredFolderTakesTreeThere()
 {
     showFolder(m_root + "/Mes docs", 3);
-    m_form->browsePage()->setPrefFolders({m_root + "/Print/", ""});
-    auto* pref = m_form->PrefListBox;
+    browsePage(m_form)->setPrefFolders({m_root + "/Print/", ""});
+    auto* pref = part<mainwin::PrefListWidget>(m_form, "PrefListBox");
 
     // No current entry: nothing.
-    m_form->PrefListBoxDblClick();
+    browsePage(m_form)->PrefListBoxDblClick();
     QCOMPARE(m_browser->selectedFolder(), m_root + "/Mes docs");
 
     const QRect rect = pref->visualItemRect(pref->item(0));
     QTest::mouseDClick(pref->viewport(), Qt::LeftButton, {}, rect.center());
     QCOMPARE(m_browser->selectedFolder(), m_root + "/Print");
     QCOMPARE(m_browser->listFolder(), m_root + "/Print");
-    QCOMPARE(m_form->PageControl2->currentIndex(), 1);
+    QCOMPARE(part<QTabWidget>(m_form, "PageControl2")->currentIndex(), 1);
     QCOMPARE(prefEntries(), (QStringList{m_root + "/Print/", ""}));
     QVERIFY(!QFile::exists(m_program + "folders.dat"));
 
@@ -259,10 +266,10 @@ void TestSourcePage::linesInOtherEncodingsStayAsTheyAre()
                                                            "es/";
     const QByteArray before = "/x/\xff\xfe/\r\n" + foreign + "\r\n";
     QVERIFY(writeFile(m_program + "folders.dat", before));
-    m_form->browsePage()->setPrefFolderLines(settings::loadPrefFolders(m_program).value());
+    browsePage(m_form)->setPrefFolderLines(mainwin::loadPrefFolders(m_program).value());
 
-    m_form->PrefListBox->setCurrentRow(1);
-    m_form->PrefListBoxDblClick();
+    part<mainwin::PrefListWidget>(m_form, "PrefListBox")->setCurrentRow(1);
+    browsePage(m_form)->PrefListBoxDblClick();
     QCOMPARE(m_browser->selectedFolder(), m_root + "/Données");
     QVERIFY(m_boxes.isEmpty());
 
@@ -270,7 +277,7 @@ void TestSourcePage::linesInOtherEncodingsStayAsTheyAre()
     showFolder(m_root + "/Mes docs", 3);
     m_browser->list()->setCurrentIndex(
         m_browser->listModel()->index(m_root + "/Mes docs/report.ps"));
-    m_form->JamShellList1DblClick();
+    browsePage(m_form)->JamShellList1DblClick();
     QCOMPARE(readFile(m_program + "folders.dat"),
              QFile::encodeName(m_root + "/Mes docs/\r\n") + before);
 }
@@ -279,9 +286,9 @@ void TestSourcePage::missingPreferredFolderKeepsSelection()
 {
     showFolder(m_root + "/Mes docs", 3);
     const QString gone = m_root + "/gone/";
-    m_form->browsePage()->setPrefFolders({gone});
-    m_form->PrefListBox->setCurrentRow(0);
-    m_form->PrefListBoxDblClick();
+    browsePage(m_form)->setPrefFolders({gone});
+    part<mainwin::PrefListWidget>(m_form, "PrefListBox")->setCurrentRow(0);
+    browsePage(m_form)->PrefListBoxDblClick();
     QCOMPARE(m_boxes.size(), 1);
     QCOMPARE(m_boxes.first().text, QStringLiteral("Unable to find path: ") + gone);
     QCOMPARE(m_boxes.first().icon, platform::MsgIcon::Error);
@@ -291,7 +298,7 @@ void TestSourcePage::missingPreferredFolderKeepsSelection()
 
 void TestSourcePage::anyFileWithTheAllFilesFilter()
 {
-    auto* filter = m_form->FilterComboBox1;
+    auto* filter = part<QComboBox>(m_form, "FilterComboBox1");
     QCOMPARE(filter->currentIndex(), 0);
     QCOMPARE(m_browser->mask(), QStringLiteral("*.ps;*.prn"));
     showFolder(m_root + "/Mes docs", 3);
@@ -304,30 +311,31 @@ void TestSourcePage::anyFileWithTheAllFilesFilter()
     QTRY_COMPARE(m_browser->listModel()->rowCount(m_browser->list()->rootIndex()), 4);
     m_browser->list()->setCurrentIndex(
         m_browser->listModel()->index(m_root + "/Mes docs/notes.txt"));
-    m_form->JamShellList1DblClick();
-    QCOMPARE(m_form->FilenameEdit2->fileName(), m_root + "/Mes docs/notes.PDF");
+    browsePage(m_form)->JamShellList1DblClick();
+    QCOMPARE(part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->fileName(),
+             m_root + "/Mes docs/notes.PDF");
 }
 
 void TestSourcePage::noWritableFolderStillUpdatesList()
 {
     // Nobody, root included, may create a file or a folder below /proc:
     // neither the program's folder nor the user's can take folders.dat.
-    m_form->ProgramFolder = QStringLiteral("/proc/");
+    browsePage(m_form)->setProgramFolder(QStringLiteral("/proc/"));
     qputenv("XDG_CONFIG_HOME", "/proc/folivant-test-config");
     showFolder(m_root + "/Print", 1);
     m_browser->list()->setCurrentIndex(m_browser->listModel()->index(m_root + "/Print/page.ps"));
-    m_form->JamShellList1DblClick();
+    browsePage(m_form)->JamShellList1DblClick();
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_root + "/config"));
     QCOMPARE(prefEntries(), QStringList{m_root + "/Print/"});
-    QCOMPARE(m_form->PageControl2->currentIndex(), 2);
-    QCOMPARE(m_form->ListBox1->count(), 1);
+    QCOMPARE(part<QTabWidget>(m_form, "PageControl2")->currentIndex(), 2);
+    QCOMPARE(part<QListWidget>(m_form, "ListBox1")->count(), 1);
     QVERIFY(m_boxes.isEmpty());
     QVERIFY(!QFile::exists(QStringLiteral("/proc/folders.dat")));
 }
 
 void TestSourcePage::helpTextIsBuiltIn()
 {
-    QTextEdit* help = m_form->RichEdit1;
+    QTextEdit* help = part<QTextEdit>(m_form, "RichEdit1");
     QCOMPARE(help->document()->blockCount(), 66);
     QCOMPARE(help->document()->findBlockByNumber(8).text(), QStringLiteral(" "));
     QVERIFY(help->font().bold());
@@ -342,7 +350,7 @@ void TestSourcePage::helpTextIsBuiltIn()
     QVERIFY(help->toPlainText() != builtIn);
     delete m_form;
     m_form = new TMainForm;
-    QCOMPARE(m_form->RichEdit1->toPlainText(), builtIn);
+    QCOMPARE(part<QTextEdit>(m_form, "RichEdit1")->toPlainText(), builtIn);
 }
 
 namespace {
@@ -374,7 +382,7 @@ void TestSourcePage::filesDroppedOnTheLists()
 {
     const QString docs = m_root + "/Mes docs/";
     const QString page = m_root + "/Print/page.ps";
-    QListWidget* sources = m_form->ListBox1;
+    QListWidget* sources = part<QListWidget>(m_form, "ListBox1");
     auto sourceList = [sources] {
         QStringList entries;
         for (int i = 0; i < sources->count(); ++i)
@@ -384,25 +392,27 @@ void TestSourcePage::filesDroppedOnTheLists()
 
     // On the source list: appended in the order of the drag, without what
     // is no local file; the output name and the page stay.
-    m_form->PageControl2->setCurrentIndex(2);
+    part<QTabWidget>(m_form, "PageControl2")->setCurrentIndex(2);
     sources->addItem("/x/1.ps");
-    m_form->FilenameEdit2->setFileName("/x/1.PDF");
+    part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->setFileName("/x/1.PDF");
     QVERIFY(dropOn(sources->viewport(),
                    {docs + "report.ps", docs + "sub", "ftp://localhost/a.ps", page}));
     QCOMPARE(sourceList(), (QStringList{"/x/1.ps", docs + "report.ps", page}));
-    QCOMPARE(m_form->FilenameEdit2->fileName(), QStringLiteral("/x/1.PDF"));
-    QCOMPARE(m_form->PageControl2->currentIndex(), 2);
+    QCOMPARE(part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->fileName(),
+             QStringLiteral("/x/1.PDF"));
+    QCOMPARE(part<QTabWidget>(m_form, "PageControl2")->currentIndex(), 2);
     QVERIFY(!dropOn(sources->viewport(), {docs + "sub"}));
     QCOMPARE(sources->count(), 3);
 
     // On the file list: the first is taken as a picked file, from its own
     // folder rather than the one the list shows; the others follow it.
-    m_form->PageControl2->setCurrentIndex(1);
+    part<QTabWidget>(m_form, "PageControl2")->setCurrentIndex(1);
     showFolder(docs, 3);
     QVERIFY(dropOn(m_browser->list()->viewport(), {page, docs + "notes.txt"}));
     QCOMPARE(sourceList(), (QStringList{page, docs + "notes.txt"}));
-    QCOMPARE(m_form->FilenameEdit2->fileName(), m_root + "/Print/page.PDF");
-    QCOMPARE(m_form->PageControl2->currentIndex(), 2);
+    QCOMPARE(part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->fileName(),
+             m_root + "/Print/page.PDF");
+    QCOMPARE(part<QTabWidget>(m_form, "PageControl2")->currentIndex(), 2);
     QCOMPARE(prefEntries(), QStringList{m_root + "/Print/"});
     QCOMPARE(readFile(m_program + "folders.dat"), (m_root + "/Print/\r\n").toUtf8());
     QVERIFY(m_boxes.isEmpty());

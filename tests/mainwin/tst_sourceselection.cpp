@@ -1,8 +1,11 @@
 // Output names, preferred-folder moves and the file-type masks.
 
 #include "mainwin/SourceSelection.h"
+#include "platform/KnownFolders.h"
 
 #include <QtTest>
+
+using namespace mainwin;
 
 class TestSourceSelection : public QObject
 {
@@ -44,57 +47,59 @@ void TestSourceSelection::outputName()
 {
     QFETCH(QString, source);
     QFETCH(QString, output);
-    QCOMPARE(source::outputNameFor(source), output);
+    QCOMPARE(mainwin::outputNameFor(source), output);
 }
 
 void TestSourceSelection::preferredFolderMoves()
 {
     // A new folder goes on top.
     QByteArrayList folders;
-    source::moveToTop(folders, "/Docs/");
+    mainwin::moveToTop(folders, "/Docs/");
     QCOMPARE(folders, QByteArrayList{"/Docs/"});
 
     // A folder at position 4 moves to the top; the count stays.
     folders = QByteArrayList{"/a/", "/b/", "/c/", "/d/", "/e/"};
-    source::moveToTop(folders, "/d/");
+    mainwin::moveToTop(folders, "/d/");
     QCOMPARE(folders, (QByteArrayList{"/d/", "/a/", "/b/", "/c/", "/e/"}));
 
     // Already on top: same list.
-    source::moveToTop(folders, "/d/");
+    mainwin::moveToTop(folders, "/d/");
     QCOMPARE(folders, (QByteArrayList{"/d/", "/a/", "/b/", "/c/", "/e/"}));
 
     // Case matters.
     folders = QByteArrayList{"/Docs/"};
-    source::moveToTop(folders, "/docs/");
+    mainwin::moveToTop(folders, "/docs/");
     QCOMPARE(folders, (QByteArrayList{"/docs/", "/Docs/"}));
 
     // With a duplicate only the later one goes.
     folders = QByteArrayList{"/x/", "/a/", "/y/", "/a/", "/z/"};
-    source::moveToTop(folders, "/a/");
+    mainwin::moveToTop(folders, "/a/");
     QCOMPARE(folders, (QByteArrayList{"/a/", "/x/", "/a/", "/y/", "/z/"}));
 
     // No bound.
     folders.clear();
     for (int i = 0; i < 500; ++i)
-        source::moveToTop(folders, "/f" + QByteArray::number(i) + "/");
+        mainwin::moveToTop(folders, "/f" + QByteArray::number(i) + "/");
     QCOMPARE(folders.size(), 500);
     QCOMPARE(folders.first(), QByteArray("/f499/"));
 
-    QCOMPARE(source::withTrailingSlash("/a"), QStringLiteral("/a/"));
-    QCOMPARE(source::withTrailingSlash("/"), QStringLiteral("/"));
+    QCOMPARE(platform::withTrailingSlash("/a"), QStringLiteral("/a/"));
+    QCOMPARE(platform::withTrailingSlash("/"), QStringLiteral("/"));
+    // No folder stays no folder rather than becoming the root.
+    QCOMPARE(platform::withTrailingSlash(QString()), QString());
 }
 
 void TestSourceSelection::masks()
 {
-    const auto entries = source::filterEntries();
+    const auto entries = mainwin::filterEntries();
     QCOMPARE(entries.size(), 2);
     QCOMPARE(entries.at(0).text, QStringLiteral("Fichiers PostScript"));
     QCOMPARE(entries.at(0).mask, QStringLiteral("*.ps;*.prn"));
     QCOMPARE(entries.at(1).text, QStringLiteral("Tous les fichiers (*.*)"));
     QCOMPARE(entries.at(1).mask, QStringLiteral("*.*"));
-    QCOMPARE(source::splitMask("*.ps;*.prn"), (QStringList{"*.ps", "*.prn"}));
-    QCOMPARE(source::splitMask("*.*"), QStringList{"*"});
-    QCOMPARE(source::splitMask(" *.ps ;;"), QStringList{"*.ps"});
+    QCOMPARE(mainwin::splitMask("*.ps;*.prn"), (QStringList{"*.ps", "*.prn"}));
+    QCOMPARE(mainwin::splitMask("*.*"), QStringList{"*"});
+    QCOMPARE(mainwin::splitMask(" *.ps ;;"), QStringList{"*.ps"});
 }
 
 QTEST_GUILESS_MAIN(TestSourceSelection)

@@ -9,6 +9,7 @@
 #include "mainwin/NumericSpinEdit.h"
 #include "mainwin/SettingsFiles.h"
 #include "platform/MessageBox.h"
+#include "support/FormParts.h"
 #include "support/TestSupport.h"
 
 #include <QComboBox>
@@ -22,6 +23,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cstdio>
+
+using namespace mainwin;
 
 using testsupport::readFile;
 using testsupport::writeFile;
@@ -52,26 +55,28 @@ int runChild(int argc, char** argv)
         form->openCommandLineFiles(names);
     QJsonObject report;
     QStringList sources;
-    for (int i = 0; i < form->ListBox1->count(); ++i)
-        sources << form->ListBox1->item(i)->text();
+    for (int i = 0; i < part<QListWidget>(form, "ListBox1")->count(); ++i)
+        sources << part<QListWidget>(form, "ListBox1")->item(i)->text();
     report["sources"] = QJsonArray::fromStringList(sources);
-    report["output"] = form->FilenameEdit2->fileName();
-    report["programFolder"] = form->ProgramFolder;
-    report["prefFolders"] = QJsonArray::fromStringList(form->browsePage()->prefFolders());
-    report["prefCurrent"] = form->PrefListBox->currentRow();
-    report["breit"] = form->BreitEd->text();
-    report["hoch"] = form->HochEd->text();
-    report["width"] = form->WidthEd->text();
-    report["height"] = form->HeightEd->text();
-    report["tree"] = form->browsePage()->browser()->selectedFolder();
-    report["page"] = form->PageControl2->currentIndex();
-    report["filter"] = form->FilterComboBox1->currentText();
+    report["output"] = part<mainwin::FilenameEdit>(form, "FilenameEdit2")->fileName();
+    report["programFolder"] = platform::programFolder();
+    report["prefFolders"] = QJsonArray::fromStringList(browsePage(form)->prefFolders());
+    report["prefCurrent"] = part<mainwin::PrefListWidget>(form, "PrefListBox")->currentRow();
+    report["breit"] = part<mainwin::NumericSpinEdit>(form, "BreitEd")->text();
+    report["hoch"] = part<mainwin::NumericSpinEdit>(form, "HochEd")->text();
+    report["width"] = part<mainwin::NumericSpinEdit>(form, "WidthEd")->text();
+    report["height"] = part<mainwin::NumericSpinEdit>(form, "HeightEd")->text();
+    report["tree"] = browsePage(form)->browser()->selectedFolder();
+    report["page"] = part<QTabWidget>(form, "PageControl2")->currentIndex();
+    report["filter"] = part<QComboBox>(form, "FilterComboBox1")->currentText();
     for (const QString& arg : args) {
         if (arg.startsWith("pick:"))
-            form->AddToPrefFolders(arg.mid(5));
+            browsePage(form)->AddToPrefFolders(arg.mid(5));
         if (arg.startsWith("set:")) {
-            form->BreitEd->setValue(arg.section(':', 1, 1).toDouble());
-            form->HochEd->setValue(arg.section(':', 2, 2).toDouble());
+            part<mainwin::NumericSpinEdit>(form, "BreitEd")
+                ->setValue(arg.section(':', 1, 1).toDouble());
+            part<mainwin::NumericSpinEdit>(form, "HochEd")
+                ->setValue(arg.section(':', 2, 2).toDouble());
         }
     }
     if (args.contains("close-ok") || args.contains("close-cancel")) {
@@ -172,7 +177,7 @@ void TestStartup::withoutFiles()
 void TestStartup::withBothFiles()
 {
     QVERIFY(writeFile(m_program + "folders.dat", "/gone/\r\n\r\n/a/\n/b/\r\n"));
-    QVERIFY(writeFile(m_program + "options.dat", settings::formatPageSize(210.0, 297.0)));
+    QVERIFY(writeFile(m_program + "options.dat", mainwin::formatPageSize(210.0, 297.0)));
     const QJsonObject r = run();
     QCOMPARE(r["prefFolders"].toArray().toVariantList(), (QVariantList{"/gone/", "", "/a/\n/b/"}));
     QCOMPARE(r["prefCurrent"].toInt(), -1);
@@ -188,7 +193,7 @@ void TestStartup::withBothFiles()
 
 void TestStartup::pageSizeIsBroughtIntoRange()
 {
-    QVERIFY(writeFile(m_program + "options.dat", settings::formatPageSize(5.0, 20000.0)));
+    QVERIFY(writeFile(m_program + "options.dat", mainwin::formatPageSize(5.0, 20000.0)));
     const QJsonObject r = run();
     QCOMPARE(r["breit"].toString(), QStringLiteral("10.00"));
     QCOMPARE(r["hoch"].toString(), QStringLiteral("10000.00"));
@@ -198,7 +203,7 @@ void TestStartup::pageSizeIsBroughtIntoRange()
 void TestStartup::shortAndLongOptions()
 {
     // 12 bytes: a whole width, half a height.
-    QVERIFY(writeFile(m_program + "options.dat", settings::formatPageSize(100.5, 1).left(12)));
+    QVERIFY(writeFile(m_program + "options.dat", mainwin::formatPageSize(100.5, 1).left(12)));
     QVERIFY(writeFile(m_program + "folders.dat", "/a/\r\n"));
     QJsonObject r = run({"close-ok"});
     QCOMPARE(r["breit"].toString(), QStringLiteral("100.50"));
@@ -206,7 +211,7 @@ void TestStartup::shortAndLongOptions()
     QCOMPARE(r["height"].toString(), QStringLiteral("11.00"));
     QVERIFY(r["closed"].toBool());
     // Saved whole afterwards; folders.dat is not written at close.
-    QCOMPARE(readFile(m_program + "options.dat"), settings::formatPageSize(100.5, 279.4));
+    QCOMPARE(readFile(m_program + "options.dat"), mainwin::formatPageSize(100.5, 279.4));
     QCOMPARE(readFile(m_program + "folders.dat"), QByteArray("/a/\r\n"));
 
     // 3 bytes: nothing usable, the start-up size stays.
@@ -216,7 +221,7 @@ void TestStartup::shortAndLongOptions()
     QCOMPARE(r["hoch"].toString(), QStringLiteral("279.40"));
 
     // 20 bytes: the first 16 count.
-    QVERIFY(writeFile(m_program + "options.dat", settings::formatPageSize(148, 210) + "junk"));
+    QVERIFY(writeFile(m_program + "options.dat", mainwin::formatPageSize(148, 210) + "junk"));
     r = run();
     QCOMPARE(r["breit"].toString(), QStringLiteral("148.00"));
     QCOMPARE(r["hoch"].toString(), QStringLiteral("210.00"));
@@ -231,14 +236,14 @@ void TestStartup::cancelWritesNothingOkWritesPageSize()
 
     r = run({"close-ok"});
     QVERIFY(r["closed"].toBool());
-    QCOMPARE(readFile(m_program + "options.dat"), settings::formatPageSize(215.9, 279.4));
+    QCOMPARE(readFile(m_program + "options.dat"), mainwin::formatPageSize(215.9, 279.4));
     QVERIFY(!QFile::exists(m_program + "folders.dat"));
 }
 
 void TestStartup::savedPageSizeComesBack()
 {
     QVERIFY(run({"set:100.5:200.25", "close-ok"})["closed"].toBool());
-    QCOMPARE(readFile(m_program + "options.dat"), settings::formatPageSize(100.5, 200.25));
+    QCOMPARE(readFile(m_program + "options.dat"), mainwin::formatPageSize(100.5, 200.25));
     const QJsonObject r = run();
     QCOMPARE(r["breit"].toString(), QStringLiteral("100.50"));
     QCOMPARE(r["hoch"].toString(), QStringLiteral("200.25"));
@@ -250,7 +255,7 @@ void TestStartup::readOnlyProgramFolderSavesForTheUser()
 {
     // Defaults shipped beside the program by whoever installed it.
     QVERIFY(writeFile(m_program + "folders.dat", "/shipped/\r\n"));
-    QVERIFY(writeFile(m_program + "options.dat", settings::formatPageSize(148, 210)));
+    QVERIFY(writeFile(m_program + "options.dat", mainwin::formatPageSize(148, 210)));
     const QString user = m_dir->path() + "/config/folivant/";
     {
         const testsupport::ReadOnlyFolder readOnly(m_program);
@@ -262,7 +267,7 @@ void TestStartup::readOnlyProgramFolderSavesForTheUser()
         QVERIFY(r["closed"].toBool());
         QCOMPARE(r["boxes"].toArray().size(), 1); // the closing question only
         QCOMPARE(readFile(user + "folders.dat"), QByteArray("/Docs/\r\n/shipped/\r\n"));
-        QCOMPARE(readFile(user + "options.dat"), settings::formatPageSize(300, 400));
+        QCOMPARE(readFile(user + "options.dat"), mainwin::formatPageSize(300, 400));
         const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
                                           QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
         QVERIFY(!(QFileInfo(user).permissions() & others));
@@ -273,15 +278,15 @@ void TestStartup::readOnlyProgramFolderSavesForTheUser()
         QCOMPARE(r["hoch"].toString(), QStringLiteral("400.00"));
         QCOMPARE(r["prefFolders"].toArray().toVariantList(), (QVariantList{"/Docs/", "/shipped/"}));
     }
-    QCOMPARE(readFile(m_program + "options.dat"), settings::formatPageSize(148, 210));
+    QCOMPARE(readFile(m_program + "options.dat"), mainwin::formatPageSize(148, 210));
     QCOMPARE(readFile(m_program + "folders.dat"), QByteArray("/shipped/\r\n"));
 
     // A folder that can be written keeps the settings beside the program and
     // never looks at the user's.
     const QJsonObject r = run({"set:250:350", "close-ok"});
     QCOMPARE(r["breit"].toString(), QStringLiteral("148.00"));
-    QCOMPARE(readFile(m_program + "options.dat"), settings::formatPageSize(250, 350));
-    QCOMPARE(readFile(user + "options.dat"), settings::formatPageSize(300, 400));
+    QCOMPARE(readFile(m_program + "options.dat"), mainwin::formatPageSize(250, 350));
+    QCOMPARE(readFile(user + "options.dat"), mainwin::formatPageSize(300, 400));
 }
 
 void TestStartup::openWithFiles()

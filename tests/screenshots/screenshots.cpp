@@ -11,6 +11,7 @@
 #include "mainwin/MainUnit.h"
 #include "platform/MessageBox.h"
 #include "platform/QtTranslations.h"
+#include "support/FormParts.h"
 #include "support/TestSupport.h"
 
 #include <QCheckBox>
@@ -22,6 +23,8 @@
 #include <QtTest>
 #include <cstdio>
 #include <memory>
+
+using namespace mainwin;
 
 using testsupport::writeFile;
 
@@ -120,35 +123,35 @@ void TestScreenshots::pagesAboutBoxAndConversion()
     // The program and its settings live apart from the home folder.
     QTemporaryDir program;
     TMainForm form;
-    form.ProgramFolder = program.path() + '/';
-    form.browsePage()->setPrefFolders(
+    browsePage(&form)->setProgramFolder(program.path() + '/');
+    browsePage(&form)->setPrefFolders(
         {home.user() + "Documents/Devis/", home.user() + "Téléchargements/", docs});
-    form.showcheck->setChecked(false);
+    part<QCheckBox>(&form, "showcheck")->setChecked(false);
     form.centreOnScreen();
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
 
-    FileSystemBrowser* browser = form.browsePage()->browser();
+    FileSystemBrowser* browser = browsePage(&form)->browser();
     QVERIFY(browser->selectFolder(docs));
     QTRY_COMPARE(browser->listModel()->rowCount(browser->list()->rootIndex()), 4);
     QTest::qWait(200);
     browser->list()->setCurrentIndex(browser->listModel()->index(docs + "rapport-annuel.ps"));
 
-    form.PageControl2->setCurrentIndex(0);
+    part<QTabWidget>(&form, "PageControl2")->setCurrentIndex(0);
     save(&form, "page-aide.png");
-    form.PageControl2->setCurrentIndex(1);
+    part<QTabWidget>(&form, "PageControl2")->setCurrentIndex(1);
     // The tree ends with the home folder's last folder, rather than with
     // whatever else lies in the machine's temporary folder.
     auto* tree = static_cast<QFileSystemModel*>(browser->tree()->model());
     browser->tree()->scrollTo(tree->index(home.user() + "Vidéos"),
                               QAbstractItemView::PositionAtBottom);
     save(&form, "page-choisir.png");
-    form.PageControl2->setCurrentIndex(3);
+    part<QTabWidget>(&form, "PageControl2")->setCurrentIndex(3);
     save(&form, "page-taille.png");
 
     // Taking the file lands on the next page with the names filled in.
-    form.JamShellList1DblClick();
-    QCOMPARE(form.PageControl2->currentIndex(), 2);
+    browsePage(&form)->JamShellList1DblClick();
+    QCOMPARE(part<QTabWidget>(&form, "PageControl2")->currentIndex(), 2);
     save(&form, "page-creer.png");
 
     form.GoBtn1Click();
