@@ -31,7 +31,7 @@ TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner)
     setFixedSize(ClientWidth, ClientHeight);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFont(designFont());
+    setFont(windowFont());
 
     Panel1 =
         new BevelPanel(headerColour(), BevelPanel::Bevel::Lowered, BevelPanel::Bevel::Raised, this);

@@ -39,7 +39,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Quorvex Folivant 2.0"));
     setWindowIcon(programIcon());
-    setFont(designFont());
+    setFont(windowFont());
     resize(OuterWidth - FrameWidth, OuterHeight - FrameHeight);
 
     auto* client = new PlacedArea(this);

@@ -61,9 +61,11 @@ protected:
 private:
     void buildButtonBar();
 
-    // Start-up and the end, in the order the program runs them.
+    // Fills the pages from the program's settings.
     void FormCreate();
+    // Asks whether to quit; canClose is false when the user declines.
     void FormCloseQuery(bool& canClose);
+    // Stores what is kept for the next start.
     void FormClose();
 
     // Returns the run's result: 0 when the PDF was written.

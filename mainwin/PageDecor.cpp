@@ -49,12 +49,12 @@ public:
 };
 } // namespace
 
-QFont designFont()
+QFont windowFont()
 {
-    // Of Debian's faces, DejaVu Sans Condensed comes nearest to the designed
-    // sans and still shows the longest compatibility entry whole in its
-    // 289-pixel box (258 pixels of text where 262 fit); its 13-pixel line
-    // is the design's too. The designed face itself runs to 283 pixels there.
+    // Of Debian's faces, DejaVu Sans Condensed is the one that still shows
+    // the longest compatibility entry whole in its 289-pixel box (258 pixels
+    // of text where 262 fit) and keeps the 13-pixel line the rows are spaced
+    // for. The face the window was first drawn with needs 283 pixels there.
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setStretch(QFont::Condensed);
     font.setStyleHint(QFont::SansSerif);

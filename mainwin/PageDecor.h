@@ -80,9 +80,10 @@ template <typename W> W* placed(W* widget, const char* name, int x, int y, int w
     return widget;
 }
 
-// The window's face for every control that names none of its own: the
-// design's 8-point sans, 11 pixels high, in a face of about its widths.
-QFont designFont();
+// The window's face for every control that names none of its own: an
+// 8-point sans, 11 pixels high at 96 dpi, narrow enough for the widths the
+// controls are laid out with.
+QFont windowFont();
 
 // Makes the tab under the pointer light up, as the system's tabs do.
 void lightTabsUnderPointer(QTabBar* tabs);

@@ -29,7 +29,7 @@ MsgAnswer showMessage(const MessageRequest& request);
 
 // The application's title: the caption of boxes that bring none. Qt's own
 // display name would do, but the platform then appends it to the title of
-// every window, and captions must read exactly as designed.
+// every window, and each window's caption must read exactly as it is set.
 void setApplicationTitle(const QString& title);
 QString applicationTitle(); // the application's name until a title is set
 

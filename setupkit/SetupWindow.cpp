@@ -554,7 +554,7 @@ bool CreateMainWindow(const MainWindowContent& content)
                                           WS_CHILD | WS_TABSTOP, 0, W - 97, 290, 89, 25));
 
     h.TitleFont = makeFont(18, QFont::Bold);
-    // A cell 8 pixels high is smaller than any size of the designed face, so
+    // A cell 8 pixels high is smaller than any size of the windows' face, so
     // the system gives its smallest, the 8-point one: 11 pixels at 96 dpi.
     // Condensed, as that face is narrower than DejaVu Sans: the browse
     // button's caption then fits its 199 pixels.

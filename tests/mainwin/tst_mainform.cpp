@@ -117,7 +117,7 @@ void TestMainForm::startUpState()
     for (const char* name : {"GoBtn1Down", "ueberBtn2", "EndeBtnDown"})
         QVERIFY(m_form->findChild<QWidget*>(name)->isHidden());
 
-    // The closed compatibility box shows each entry whole at its designed width.
+    // The closed compatibility box shows each entry whole at the width it is laid out with.
     QComboBox* kompat = part<QComboBox>(m_form, "KompatBox");
     QCOMPARE(kompat->width(), 289);
     QStyleOptionComboBox option;

@@ -71,7 +71,7 @@ void TestProgressBar::barCoversValuePerCentOfPanel_data()
 {
     QTest::addColumn<int>("value");
     QTest::addColumn<int>("lastColumn"); // -1: no bar
-    // The panel's drawing rectangle runs from 252 to 592 at the design size.
+    // The panel's drawing rectangle runs from 252 to 592 at the window's first size.
     QTest::newRow("0") << 0 << -1;
     QTest::newRow("negative") << -20 << -1;
     QTest::newRow("50") << 50 << 421;

@@ -588,7 +588,7 @@ void TestSetupWindow::wholeRunInTheEventLoop()
 
 int main(int argc, char** argv)
 {
-    // A desktop 1024 pixels wide, as the layouts are checked against. It is
+    // A desktop 1024 pixels wide, the width the windows are laid out for. It is
     // placed where a primary screen right of another one starts.
     QTemporaryDir dir;
     const QString config = dir.path() + "/screen.json";
