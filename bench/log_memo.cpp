@@ -67,14 +67,14 @@ double runWindow(const JobInput& job, int* linesShown)
     TMainForm form;
     part<QCheckBox>(&form, "showcheck")->setChecked(false);
     part<QListWidget>(&form, "ListBox1")->addItems(job.sources);
-    part<mainwin::FilenameEdit>(&form, "FilenameEdit2")->setFileName(job.outputName);
+    part<FilenameEdit>(&form, "FilenameEdit2")->setFileName(job.outputName);
     form.show();
     QCoreApplication::processEvents();
     QElapsedTimer timer;
     timer.start();
     form.GoBtn1Click();
     const double seconds = timer.nsecsElapsed() / 1e9;
-    *linesShown = part<mainwin::LogMemo>(&form, "Memo1")->lineCount();
+    *linesShown = part<LogMemo>(&form, "Memo1")->lineCount();
     return seconds;
 }
 
@@ -124,17 +124,17 @@ int main(int argc, char** argv)
     const int block = 10000;
     const int blocks = std::max(10, lines / block * 10);
     std::vector<double> perLine;
-    part<mainwin::LogMemo>(&form, "Memo1")->beginBatch();
+    LogMemo* memo = part<LogMemo>(&form, "Memo1");
+    memo->beginBatch();
     for (int b = 0; b < blocks; ++b) {
         QElapsedTimer timer;
         timer.start();
         for (int i = 0; i < block; ++i)
-            part<mainwin::LogMemo>(&form, "Memo1")
-                ->appendLine(QStringLiteral("Ligne du journal de l'interpréteur, numéro ") +
+            memo->appendLine(QStringLiteral("Ligne du journal de l'interpréteur, numéro ") +
                              QString::number(b * block + i));
         perLine.push_back(timer.nsecsElapsed() / 1e3 / block);
     }
-    part<mainwin::LogMemo>(&form, "Memo1")->endBatch();
+    memo->endBatch();
     std::printf("log append, microseconds per line by block of %d lines:\n ", block);
     for (int b = 0; b < blocks; ++b)
         std::printf(" %.2f", perLine[size_t(b)]);
@@ -146,6 +146,6 @@ int main(int argc, char** argv)
     }
     std::printf("\nlast tenth against first tenth: %.2f (1.0: no growth with the log's length; "
                 "%d lines at the end)\n",
-                last / first, part<mainwin::LogMemo>(&form, "Memo1")->lineCount());
+                last / first, part<LogMemo>(&form, "Memo1")->lineCount());
     return 0;
 }

@@ -73,6 +73,8 @@ void InterpreterProcess::keepOneReady()
 void InterpreterProcess::ended(bool waitForIt)
 {
     s_running = -1;
+    m_inbox.clear();
+    m_inboxRead = 0;
     s_leaving.erase(std::remove_if(s_leaving.begin(), s_leaving.end(),
                                    [](const auto& child) { return child->hasEnded(); }),
                     s_leaving.end());
@@ -173,24 +175,27 @@ int32_t InterpreterProcess::relay(Until until)
             ended();
             return interpreter::Stopped;
         }
-        if (m_child->waitReadable(PumpIntervalMs)) {
-            char header[interpreter::HeaderSize];
-            uint32_t length = 0;
-            std::string payload;
-            bool whole = m_child->readExactly(header, sizeof header, -1) == 1;
-            if (whole) {
-                std::memcpy(&length, header + 1, 4);
-                whole = length <= interpreter::MaxFrame;
-            }
-            if (whole) {
-                payload.resize(length);
-                whole = length == 0 || m_child->readExactly(&payload[0], length, -1) == 1;
-            }
-            if (!whole)
+        char type = 0;
+        std::string payload;
+        const Taken taken = takeFrame(type, payload);
+        if (taken == Taken::Broken)
+            return childGone();
+        if (taken == Taken::None && m_child->waitReadable(PumpIntervalMs)) {
+            // Everything that has arrived, in one read: a talkative
+            // document sends many small frames.
+            const size_t kept = m_inbox.size() - m_inboxRead;
+            m_inbox.erase(0, m_inboxRead);
+            m_inboxRead = 0;
+            m_inbox.resize(kept + InboxChunk);
+            const size_t n = m_child->readSome(&m_inbox[kept], InboxChunk);
+            m_inbox.resize(kept + n);
+            if (n == 0)
                 return childGone();
-            handle(header[0], payload);
-            const bool done = m_haveCode && ((until == Until::Result && header[0] == 'R') ||
-                                             (until == Until::Ended && header[0] == 'E'));
+        }
+        if (taken == Taken::Frame) {
+            handle(type, payload);
+            const bool done = m_haveCode && ((until == Until::Result && type == 'R') ||
+                                             (until == Until::Ended && type == 'E'));
             if (done) {
                 // A failed run, and every shut-down, ends the child.
                 // The shut-down child has completed the output: its own end
@@ -205,6 +210,24 @@ int32_t InterpreterProcess::relay(Until until)
             sincePump.restart();
         }
     }
+}
+
+InterpreterProcess::Taken InterpreterProcess::takeFrame(char& type, std::string& payload)
+{
+    const size_t available = m_inbox.size() - m_inboxRead;
+    if (available < interpreter::HeaderSize)
+        return Taken::None;
+    const char* header = m_inbox.data() + m_inboxRead;
+    uint32_t length = 0;
+    std::memcpy(&length, header + 1, 4);
+    if (length > interpreter::MaxFrame)
+        return Taken::Broken;
+    if (available < interpreter::HeaderSize + length)
+        return Taken::None;
+    type = header[0];
+    payload.assign(header + interpreter::HeaderSize, length);
+    m_inboxRead += interpreter::HeaderSize + length;
+    return Taken::Frame;
 }
 
 void InterpreterProcess::handle(char type, const std::string& payload)

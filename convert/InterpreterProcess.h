@@ -57,6 +57,9 @@ public:
 private:
     enum class Until { Result, Ended };
     int32_t relay(Until until);
+    // The next whole frame that has arrived.
+    enum class Taken { None, Frame, Broken };
+    Taken takeFrame(char& type, std::string& payload);
     void handle(char type, const std::string& payload);
     int32_t childGone();
     void sendProgress(int percent);
@@ -70,6 +73,10 @@ private:
     std::unique_ptr<QTemporaryDir> m_tempDir;
     std::vector<int> m_pages;
     std::vector<char> m_scratch;
+    // Bytes from the child; frames before m_inboxRead are handled.
+    std::string m_inbox;
+    size_t m_inboxRead = 0;
+    static constexpr size_t InboxChunk = 64 * 1024;
     int m_sent = -1;
     bool m_finished = false; // 100 was sent: no more reports
     int32_t m_code = 0;

@@ -2,6 +2,7 @@
 // tool, in a process of its own, and reports over its standard input and
 // output as InterpreterProtocol.h says. Not meant to be started by hand.
 
+#include "convert/FrameChannel.h"
 #include "convert/Interpreter.h"
 #include "convert/InterpreterProtocol.h"
 #include "convert/ProgressProbe.h"
@@ -43,7 +44,10 @@ constexpr char AfterSource[] = "clear cleardictstack userdict /.folivantsource g
 class Session : public InterpreterIo
 {
 public:
-    Session(int channel, const QStringList& sources) : m_channel(channel), m_probe(sources) {}
+    Session(FrameChannel& channel, const QStringList& sources)
+        : m_channel(channel), m_probe(sources)
+    {
+    }
 
     int readInput(char* buf, int size) override
     {
@@ -86,18 +90,11 @@ public:
             if (shown == 0)
                 return;
         }
-        send(interpreter::frame(interpreter::Output, str, size_t(shown)));
+        m_channel.sendSoon(interpreter::frame(interpreter::Output, str, size_t(shown)));
     }
 
-    bool send(const std::string& frame)
-    {
-        return platform::ChildProcess::sendAll(m_channel, frame.data(), frame.size());
-    }
-
-    bool readAll(void* data, size_t size)
-    {
-        return platform::ChildProcess::receiveAll(m_channel, data, size);
-    }
+    bool send(const std::string& frame) { return m_channel.send(frame); }
+    bool readAll(void* data, size_t size) { return m_channel.receive(data, size); }
 
 private:
     // Reports the progress when it is time to look: at every page, and
@@ -115,7 +112,7 @@ private:
         m_sent = percent;
     }
 
-    int m_channel;
+    FrameChannel& m_channel;
     ProgressProbe m_probe;
     int m_sent = -1;
     int m_readsWithoutOutput = 0;
@@ -226,7 +223,9 @@ int main(int argc, char** argv)
     // loaded; a caller that goes away ends it.
     if (ahead)
         warmUp();
-    Session waiting(channel, QStringList());
+    FrameChannel frames(channel);
+    frames.sendWaitingOnCrash();
+    Session waiting(frames, QStringList());
     std::string folder;
     std::string temporary;
     RunPlan plan;
@@ -243,7 +242,7 @@ int main(int argc, char** argv)
         if (step.isFile)
             sources << QString::fromStdString(step.text);
     }
-    Session session(channel, sources);
+    Session session(frames, sources);
     int32_t code;
     {
         Interpreter gs(session);

@@ -35,9 +35,10 @@ public:
 
     // Writes all of the bytes; false when the child is gone.
     bool writeAll(const void* data, size_t size);
-    // Reads exactly size bytes, waiting at most timeoutMs for each piece
-    // (-1: no limit). Returns 1 when read, 0 at a timeout, -1 at the end.
-    int readExactly(void* data, size_t size, int timeoutMs);
+    // Reads what has arrived, at most size bytes, waiting for the first
+    // byte when there is none. Returns the bytes read, or 0 at the end and
+    // after a failure.
+    size_t readSome(void* data, size_t size);
     // Waits at most timeoutMs until there is something to read or the child
     // has gone: true then.
     bool waitReadable(int timeoutMs) const;

@@ -145,21 +145,17 @@ bool ChildProcess::waitReadable(int timeoutMs) const
     return n > 0;
 }
 
-int ChildProcess::readExactly(void* data, size_t size, int timeoutMs)
+size_t ChildProcess::readSome(void* data, size_t size)
 {
-    char* p = static_cast<char*>(data);
-    while (size > 0) {
-        if (!waitReadable(timeoutMs))
+    for (;;) {
+        const ssize_t n = ::read(m_channel, data, size);
+        if (n >= 0)
+            return size_t(n);
+        if (errno != EINTR && errno != EAGAIN)
             return 0;
-        const ssize_t n = ::read(m_channel, p, size);
-        if (n < 0 && (errno == EINTR || errno == EAGAIN))
-            continue;
-        if (n <= 0)
-            return -1;
-        p += n;
-        size -= size_t(n);
+        if (errno == EAGAIN && !waitReadable(-1))
+            return 0;
     }
-    return 1;
 }
 
 void ChildProcess::endWithParent()

@@ -67,7 +67,7 @@ private:
     void clickGo();
     QStringList memoLines() const
     {
-        return part<mainwin::LogMemo>(m_form, "Memo1")->toPlainText().split(QLatin1Char('\n'));
+        return part<LogMemo>(m_form, "Memo1")->toPlainText().split(QLatin1Char('\n'));
     }
 
     QTemporaryDir m_dir;
@@ -98,8 +98,7 @@ void TestConversion::cleanup()
 
 void TestConversion::clickGo()
 {
-    const QPoint centre =
-        part<mainwin::PictureImage>(m_form, "GoBtn1")->mapTo(m_form, QPoint(50, 15));
+    const QPoint centre = part<PictureImage>(m_form, "GoBtn1")->mapTo(m_form, QPoint(50, 15));
     QTest::mouseClick(m_form->windowHandle(), Qt::LeftButton, {}, centre);
 }
 
@@ -121,7 +120,7 @@ void TestConversion::missingInputIsReportedAndTouchesNothing()
     if (withSource)
         part<QListWidget>(m_form, "ListBox1")->addItem(m_dir.filePath("missing.ps"));
     const bool named = output.endsWith(QLatin1String(".pdf"));
-    part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")
+    part<FilenameEdit>(m_form, "FilenameEdit2")
         ->lineEdit()
         ->setText(named ? m_dir.filePath(output) : output);
     clickGo();
@@ -133,7 +132,7 @@ void TestConversion::missingInputIsReportedAndTouchesNothing()
     QCOMPARE(m_boxes[0].icon, platform::MsgIcon::Information);
     QCOMPARE(m_boxes[0].buttons, platform::MsgButtons::Ok);
     QVERIFY(QDir(m_dir.path()).entryList(QDir::Files).isEmpty());
-    QVERIFY(part<mainwin::LogMemo>(m_form, "Memo1")->toPlainText().isEmpty());
+    QVERIFY(part<LogMemo>(m_form, "Memo1")->toPlainText().isEmpty());
     QVERIFY(opener.calls().isEmpty());
 }
 
@@ -151,8 +150,8 @@ void TestConversion::outputNameReadsBackAsWritten()
 {
     // What the source page writes into the field is what the job reads.
     QFETCH(QString, name);
-    part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->setFileName(name);
-    QCOMPARE(part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->fileName(), name);
+    part<FilenameEdit>(m_form, "FilenameEdit2")->setFileName(name);
+    QCOMPARE(part<FilenameEdit>(m_form, "FilenameEdit2")->fileName(), name);
 }
 
 void TestConversion::outputNameAsTyped_data()
@@ -175,8 +174,8 @@ void TestConversion::outputNameAsTyped()
 {
     QFETCH(QString, typed);
     QFETCH(QString, read);
-    part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->lineEdit()->setText(typed);
-    QCOMPARE(part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->fileName(), read);
+    part<FilenameEdit>(m_form, "FilenameEdit2")->lineEdit()->setText(typed);
+    QCOMPARE(part<FilenameEdit>(m_form, "FilenameEdit2")->fileName(), read);
 }
 
 void TestConversion::startButtonConvertsSourcesIntoOnePdf()
@@ -190,9 +189,8 @@ void TestConversion::startButtonConvertsSourcesIntoOnePdf()
         QVERIFY(writeFile(sources[i], page("page " + QByteArray::number(i + 1))));
     part<QListWidget>(m_form, "ListBox1")->addItems(sources);
     const QString output = folder + QStringLiteral("/résultat final.pdf");
-    part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->setFileName(output);
-    QCOMPARE(part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->lineEdit()->text(),
-             '"' + output + '"');
+    part<FilenameEdit>(m_form, "FilenameEdit2")->setFileName(output);
+    QCOMPARE(part<FilenameEdit>(m_form, "FilenameEdit2")->lineEdit()->text(), '"' + output + '"');
     part<QComboBox>(m_form, "KompatBox")->setCurrentIndex(2);
     part<QRadioButton>(m_form, "SetToQuerCheck")->setChecked(true);
     part<QPushButton>(m_form, "FormatA4Btn")->click();
@@ -211,8 +209,8 @@ void TestConversion::startButtonConvertsSourcesIntoOnePdf()
     QCOMPARE(QDir::currentPath(), before);
     QCOMPARE(opener.calls(1), QStringList{output});
     // The progress went all the way and the bar fills its panel.
-    QCOMPARE(part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->progressValue(), 100);
-    QVERIFY(part<mainwin::PictureImage>(m_form, "GoBtn1")->isVisible());
+    QCOMPARE(part<ProgressStatusBar>(m_form, "StatusBar1")->progressValue(), 100);
+    QVERIFY(part<PictureImage>(m_form, "GoBtn1")->isVisible());
 }
 
 void TestConversion::failedRunLeavesFileAndNextRunWorks()
@@ -223,7 +221,7 @@ void TestConversion::failedRunLeavesFileAndNextRunWorks()
         writeFile(junk, QByteArray("%!PS\n/notdefined_at_all_here\n") + QByteArray(3000, '\x01')));
     const QString output = m_dir.filePath("failed.pdf");
     part<QListWidget>(m_form, "ListBox1")->addItem(junk);
-    part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->setFileName(output);
+    part<FilenameEdit>(m_form, "FilenameEdit2")->setFileName(output);
     clickGo();
     QCOMPARE(memoLines().constLast(), QStringLiteral("terminé..."));
     QVERIFY(memoLines().size() > 2); // the interpreter's complaint
@@ -263,7 +261,7 @@ void TestConversion::runIsStoppedOrOutlivesACrash()
                             "(la boucle commence) = flush {} loop\n"));
     const QString output = m_dir.filePath("boucle.pdf");
     part<QListWidget>(m_form, "ListBox1")->addItem(loop);
-    part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->setFileName(output);
+    part<FilenameEdit>(m_form, "FilenameEdit2")->setFileName(output);
     QVERIFY(part<QCheckBox>(m_form, "showcheck")->isChecked());
 
     // While the interpreter loops, the log shows what it said and the window
@@ -271,16 +269,15 @@ void TestConversion::runIsStoppedOrOutlivesACrash()
     bool acted = false;
     QTimer watch;
     connect(&watch, &QTimer::timeout, this, [&] {
-        if (acted ||
-            !part<mainwin::LogMemo>(m_form, "Memo1")->toPlainText().contains("la boucle commence"))
+        if (acted || !part<LogMemo>(m_form, "Memo1")->toPlainText().contains("la boucle commence"))
             return;
         acted = true;
         if (how == "escape") {
-            QTest::keyClick(part<mainwin::LogMemo>(m_form, "Memo1"), Qt::Key_Escape);
+            QTest::keyClick(part<LogMemo>(m_form, "Memo1"), Qt::Key_Escape);
         } else if (how == "close") {
             m_form->close();
         } else if (how == "picture") {
-            QTest::mousePress(part<mainwin::PictureImage>(m_form, "GoBtn1"), Qt::LeftButton, {},
+            QTest::mousePress(part<PictureImage>(m_form, "GoBtn1"), Qt::LeftButton, {},
                               QPoint(10, 10));
         } else {
             const int pid = runningInterpreter(0);
@@ -329,7 +326,7 @@ void TestConversion::clearedShowCheckOpensNothing()
     const QString source = m_dir.filePath("a.ps");
     QVERIFY(writeFile(source, page("a")));
     part<QListWidget>(m_form, "ListBox1")->addItem(source);
-    part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->setFileName(m_dir.filePath("a.pdf"));
+    part<FilenameEdit>(m_form, "FilenameEdit2")->setFileName(m_dir.filePath("a.pdf"));
     part<QCheckBox>(m_form, "showcheck")->setChecked(false);
     clickGo();
     QCOMPARE(readPdf(m_dir.filePath("a.pdf")).pageCount, 1);
@@ -341,7 +338,7 @@ void TestConversion::viewBeforeAnyConversionOpensEmptyFile()
 {
     RecordingOpener opener;
     const QString output = m_dir.filePath("not yet.pdf");
-    part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->setFileName(output);
+    part<FilenameEdit>(m_form, "FilenameEdit2")->setFileName(output);
     part<QPushButton>(m_form, "ShowBtn")->click();
     QVERIFY(QFileInfo::exists(output));
     QCOMPARE(QFileInfo(output).size(), 0);
@@ -357,7 +354,7 @@ void TestConversion::outputWithoutFolderGoesToProgramFolder()
     const QString source = m_dir.filePath("r.ps");
     QVERIFY(writeFile(source, page("r")));
     part<QListWidget>(m_form, "ListBox1")->addItem(source);
-    part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->setFileName(name);
+    part<FilenameEdit>(m_form, "FilenameEdit2")->setFileName(name);
     const QString before = QDir::currentPath();
     QDir::setCurrent(m_dir.path());
     clickGo();
@@ -379,7 +376,7 @@ void TestConversion::addAndDeleteSources()
     for (const QString& f : {first, b, c})
         QVERIFY(writeFile(f, page("x")));
     part<QListWidget>(m_form, "ListBox1")->addItem(first);
-    part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->setFileName(m_dir.filePath("first.PDF"));
+    part<FilenameEdit>(m_form, "FilenameEdit2")->setFileName(m_dir.filePath("first.PDF"));
 
     bool cancelled = false;
     QTimer::singleShot(0, this, [&] {
@@ -404,8 +401,7 @@ void TestConversion::addAndDeleteSources()
     for (int i = 0; i < part<QListWidget>(m_form, "ListBox1")->count(); ++i)
         items << part<QListWidget>(m_form, "ListBox1")->item(i)->text();
     QCOMPARE(items, QStringList({first, b, c}));
-    QCOMPARE(part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->fileName(),
-             m_dir.filePath("first.PDF"));
+    QCOMPARE(part<FilenameEdit>(m_form, "FilenameEdit2")->fileName(), m_dir.filePath("first.PDF"));
     QCOMPARE(part<QTabWidget>(m_form, "PageControl2")->currentIndex(), 2);
 
     // First and third of four selected: the second and fourth remain.
@@ -423,8 +419,7 @@ void TestConversion::addAndDeleteSources()
     part<QListWidget>(m_form, "ListBox1")->selectAll();
     QTest::mouseClick(part<QPushButton>(m_form, "DelBtn"), Qt::LeftButton);
     QCOMPARE(part<QListWidget>(m_form, "ListBox1")->count(), 0);
-    QCOMPARE(part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->fileName(),
-             m_dir.filePath("first.PDF"));
+    QCOMPARE(part<FilenameEdit>(m_form, "FilenameEdit2")->fileName(), m_dir.filePath("first.PDF"));
 }
 
 void TestConversion::logLines()
@@ -433,14 +428,14 @@ void TestConversion::logLines()
     const QString source = m_dir.filePath("talk.ps");
     QVERIFY(writeFile(source, "%!PS\n(bonjour du fichier) = flush\nshowpage\n"));
     part<QListWidget>(m_form, "ListBox1")->addItem(source);
-    part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->setFileName(m_dir.filePath("talk.pdf"));
+    part<FilenameEdit>(m_form, "FilenameEdit2")->setFileName(m_dir.filePath("talk.pdf"));
     part<QCheckBox>(m_form, "showcheck")->setChecked(false);
     clickGo();
     QVERIFY(memoLines().contains(QStringLiteral("bonjour du fichier")));
 
     // Lines as the callback makes them: one line per output call, carriage
     // returns kept in it but not shown, an empty output call an empty line.
-    LogMemo* memo = part<mainwin::LogMemo>(m_form, "Memo1");
+    LogMemo* memo = part<LogMemo>(m_form, "Memo1");
     memo->clear();
     LogMemo fresh(nullptr);
     fresh.appendLine(QString());
@@ -478,17 +473,16 @@ void TestConversion::resolutionTypedOutOfBoundsIsBrought()
     QVERIFY(writeFile(source, "%!PS\ncurrentdistillerparams /ColorImageResolution get == flush\n"
                               "showpage\n"));
     part<QListWidget>(m_form, "ListBox1")->addItem(source);
-    part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->setFileName(m_dir.filePath("res.pdf"));
+    part<FilenameEdit>(m_form, "FilenameEdit2")->setFileName(m_dir.filePath("res.pdf"));
     part<QCheckBox>(m_form, "showcheck")->setChecked(false);
     m_form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_form));
-    part<mainwin::NumericSpinEdit>(m_form, "DPIED")->setFocus();
-    part<mainwin::NumericSpinEdit>(m_form, "DPIED")->selectAll();
-    QTest::keyClicks(part<mainwin::NumericSpinEdit>(m_form, "DPIED"), typed);
+    part<NumericSpinEdit>(m_form, "DPIED")->setFocus();
+    part<NumericSpinEdit>(m_form, "DPIED")->selectAll();
+    QTest::keyClicks(part<NumericSpinEdit>(m_form, "DPIED"), typed);
     clickGo();
-    QVERIFY(part<mainwin::NumericSpinEdit>(m_form, "DPIED")->hasFocus());
-    QVERIFY2(memoLines().contains(used),
-             qPrintable(part<mainwin::LogMemo>(m_form, "Memo1")->toPlainText()));
+    QVERIFY(part<NumericSpinEdit>(m_form, "DPIED")->hasFocus());
+    QVERIFY2(memoLines().contains(used), qPrintable(part<LogMemo>(m_form, "Memo1")->toPlainText()));
 }
 
 QTEST_MAIN(TestConversion)

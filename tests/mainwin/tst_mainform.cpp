@@ -106,10 +106,10 @@ void TestMainForm::startUpState()
              QStringLiteral("Choisir un fichier PostScript"));
     QCOMPARE(part<QComboBox>(m_form, "KompatBox")->currentIndex(), 0);
     QCOMPARE(part<QComboBox>(m_form, "OptiBox")->currentIndex(), 0);
-    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "DPIED")->text(), QStringLiteral("72"));
+    QCOMPARE(part<NumericSpinEdit>(m_form, "DPIED")->text(), QStringLiteral("72"));
     QCOMPARE(part<QListWidget>(m_form, "ListBox1")->count(), 0);
-    QCOMPARE(part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->fileName(), QString());
-    QCOMPARE(part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->progressValue(), 0);
+    QCOMPARE(part<FilenameEdit>(m_form, "FilenameEdit2")->fileName(), QString());
+    QCOMPARE(part<ProgressStatusBar>(m_form, "StatusBar1")->progressValue(), 0);
     QVERIFY(!platform::programFolder().isEmpty());
     QVERIFY(platform::programFolder().endsWith('/'));
     for (const char* name : {"GoBtn1", "ueberbtn", "EndeBtn"})
@@ -134,37 +134,36 @@ void TestMainForm::resizingMovesOnlyWhatFollowsTheWindow()
     part<QTabWidget>(m_form, "PageControl2")->setCurrentIndex(2);
     showActive();
     const QRect list = part<QListWidget>(m_form, "ListBox1")->geometry();
-    const QRect go = part<mainwin::PictureImage>(m_form, "GoBtn1")->geometry();
+    const QRect go = part<PictureImage>(m_form, "GoBtn1")->geometry();
     const QRect wwwBtn = part<QToolButton>(m_form, "wwwBtn")->geometry();
     const QSize before = m_form->size();
     m_form->resize(before + QSize(150, 100));
-    QTRY_COMPARE(part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->width(),
-                 before.width() + 150);
+    QTRY_COMPARE(part<ProgressStatusBar>(m_form, "StatusBar1")->width(), before.width() + 150);
 
     // Follow the window: pages, header bands, the side panel's height, the
     // log's width (at the foot of its area), the status bar, the right group.
     QCOMPARE(part<QTabWidget>(m_form, "PageControl2")->width(), m_form->width());
-    QCOMPARE(part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->geometry().bottom(),
+    QCOMPARE(part<ProgressStatusBar>(m_form, "StatusBar1")->geometry().bottom(),
              m_form->centralWidget()->height() - 1);
-    QCOMPARE(part<mainwin::PageSheet>(m_form, "TabSheet3")->header()->width(),
-             part<mainwin::PageSheet>(m_form, "TabSheet3")->width());
-    QCOMPARE(part<mainwin::PageSheet>(m_form, "TabSheet3")->header()->height(), 33);
+    QCOMPARE(part<PageSheet>(m_form, "TabSheet3")->header()->width(),
+             part<PageSheet>(m_form, "TabSheet3")->width());
+    QCOMPARE(part<PageSheet>(m_form, "TabSheet3")->header()->height(), 33);
     part<QTabWidget>(m_form, "PageControl2")->setCurrentIndex(3);
-    QCOMPARE(part<mainwin::PageSheet>(m_form, "TabSheet4")->sidePanel()->width(), 209);
-    QCOMPARE(part<mainwin::PageSheet>(m_form, "TabSheet4")->sidePanel()->geometry().bottom(),
-             part<mainwin::PageSheet>(m_form, "TabSheet4")->height() - 1);
-    QWidget* area = part<mainwin::PageSheet>(m_form, "TabSheet3")->area();
-    QCOMPARE(part<mainwin::LogMemo>(m_form, "Memo1")->geometry(),
+    QCOMPARE(part<PageSheet>(m_form, "TabSheet4")->sidePanel()->width(), 209);
+    QCOMPARE(part<PageSheet>(m_form, "TabSheet4")->sidePanel()->geometry().bottom(),
+             part<PageSheet>(m_form, "TabSheet4")->height() - 1);
+    QWidget* area = part<PageSheet>(m_form, "TabSheet3")->area();
+    QCOMPARE(part<LogMemo>(m_form, "Memo1")->geometry(),
              QRect(0, area->height() - 77, area->width(), 77));
     QCOMPARE(part<QWidget>(m_form, "Panel8")->geometry().right(),
              part<QWidget>(m_form, "Panel7")->width() - 1);
     QCOMPARE(part<QWidget>(m_form, "Panel7")->height(), 41);
-    QCOMPARE(part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->height(), 19);
+    QCOMPARE(part<ProgressStatusBar>(m_form, "StatusBar1")->height(), 19);
     // Keep their place and size.
     QCOMPARE(part<QListWidget>(m_form, "ListBox1")->geometry(), list);
-    QCOMPARE(part<mainwin::PictureImage>(m_form, "GoBtn1")->geometry(), go);
+    QCOMPARE(part<PictureImage>(m_form, "GoBtn1")->geometry(), go);
     QCOMPARE(part<QToolButton>(m_form, "wwwBtn")->geometry(), wwwBtn);
-    QCOMPARE(part<mainwin::PictureImage>(m_form, "EndeBtn")->geometry(), QRect(105, 4, 101, 30));
+    QCOMPARE(part<PictureImage>(m_form, "EndeBtn")->geometry(), QRect(105, 4, 101, 30));
 }
 
 void TestMainForm::closingAsksFirst_data()
@@ -257,14 +256,13 @@ void TestMainForm::closeSavesWhatFieldsShow()
     part<QTabWidget>(m_form, "PageControl2")->setCurrentIndex(3);
     // The width field loses the focus to the height field, which still has
     // it when the window closes.
-    for (NumericSpinEdit* field : {part<mainwin::NumericSpinEdit>(m_form, "BreitEd"),
-                                   part<mainwin::NumericSpinEdit>(m_form, "HochEd")}) {
+    for (NumericSpinEdit* field :
+         {part<NumericSpinEdit>(m_form, "BreitEd"), part<NumericSpinEdit>(m_form, "HochEd")}) {
         field->setFocus();
         field->selectAll();
-        QTest::keyClicks(
-            field, field == part<mainwin::NumericSpinEdit>(m_form, "BreitEd") ? width : height);
+        QTest::keyClicks(field, field == part<NumericSpinEdit>(m_form, "BreitEd") ? width : height);
     }
-    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "HochEd")->text(), height);
+    QCOMPARE(part<NumericSpinEdit>(m_form, "HochEd")->text(), height);
     m_answer = platform::MsgAnswer::Ok;
     m_form->close();
     const auto stored = mainwin::loadPageSize(platform::programFolder());
@@ -313,7 +311,7 @@ void TestMainForm::altShortcutsWorkOnTheirPage()
     fillSources();
     part<QTabWidget>(m_form, "PageControl2")->setCurrentIndex(3);
     showActive();
-    part<mainwin::NumericSpinEdit>(m_form, "BreitEd")->setFocus();
+    part<NumericSpinEdit>(m_form, "BreitEd")->setFocus();
     QTest::keyClick(m_form->windowHandle(), Qt::Key_S, Qt::AltModifier);
     QTest::qWait(250); // a mnemonic animates its button's click
     QCOMPARE(sources().size(), 4);

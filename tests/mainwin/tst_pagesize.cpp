@@ -64,10 +64,10 @@ void TestPageSize::showPage()
 
 void TestPageSize::startUpShowsLetterFromInchFields()
 {
-    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "BreitEd")->text(), QStringLiteral("215.90"));
-    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "HochEd")->text(), QStringLiteral("279.40"));
-    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "WidthEd")->text(), QStringLiteral("8.50"));
-    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "HeightEd")->text(), QStringLiteral("11.00"));
+    QCOMPARE(part<NumericSpinEdit>(m_form, "BreitEd")->text(), QStringLiteral("215.90"));
+    QCOMPARE(part<NumericSpinEdit>(m_form, "HochEd")->text(), QStringLiteral("279.40"));
+    QCOMPARE(part<NumericSpinEdit>(m_form, "WidthEd")->text(), QStringLiteral("8.50"));
+    QCOMPARE(part<NumericSpinEdit>(m_form, "HeightEd")->text(), QStringLiteral("11.00"));
     QVERIFY(part<QRadioButton>(m_form, "SetToHochCheck")->isChecked());
     QVERIFY(!part<QRadioButton>(m_form, "SetToQuerCheck")->isChecked());
 }
@@ -106,10 +106,10 @@ void TestPageSize::presets()
     auto* preset = m_form->findChild<QPushButton*>(button);
     QVERIFY(preset);
     QTest::mouseClick(preset, Qt::LeftButton);
-    QCOMPARE(QStringList({part<mainwin::NumericSpinEdit>(m_form, "BreitEd")->text(),
-                          part<mainwin::NumericSpinEdit>(m_form, "HochEd")->text(),
-                          part<mainwin::NumericSpinEdit>(m_form, "WidthEd")->text(),
-                          part<mainwin::NumericSpinEdit>(m_form, "HeightEd")->text()}),
+    QCOMPARE(QStringList({part<NumericSpinEdit>(m_form, "BreitEd")->text(),
+                          part<NumericSpinEdit>(m_form, "HochEd")->text(),
+                          part<NumericSpinEdit>(m_form, "WidthEd")->text(),
+                          part<NumericSpinEdit>(m_form, "HeightEd")->text()}),
              shown);
 }
 
@@ -119,59 +119,59 @@ void TestPageSize::portraitAfterLandscapeChangesNothingUntilPreset()
     QTest::mouseClick(part<QRadioButton>(m_form, "SetToQuerCheck"), Qt::LeftButton);
     part<QPushButton>(m_form, "FormatA4Btn")->click();
     QTest::mouseClick(part<QRadioButton>(m_form, "SetToHochCheck"), Qt::LeftButton);
-    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "BreitEd")->text(), QStringLiteral("297.00"));
-    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "HochEd")->text(), QStringLiteral("210.00"));
+    QCOMPARE(part<NumericSpinEdit>(m_form, "BreitEd")->text(), QStringLiteral("297.00"));
+    QCOMPARE(part<NumericSpinEdit>(m_form, "HochEd")->text(), QStringLiteral("210.00"));
     part<QPushButton>(m_form, "FormatA4Btn")->click();
-    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "BreitEd")->text(), QStringLiteral("210.00"));
-    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "HochEd")->text(), QStringLiteral("297.00"));
+    QCOMPARE(part<NumericSpinEdit>(m_form, "BreitEd")->text(), QStringLiteral("210.00"));
+    QCOMPARE(part<NumericSpinEdit>(m_form, "HochEd")->text(), QStringLiteral("297.00"));
 }
 
 void TestPageSize::typedInchesConvertThroughMillimetres()
 {
     showPage();
-    typeInto(part<mainwin::NumericSpinEdit>(m_form, "WidthEd"), QStringLiteral("8.27"));
-    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "BreitEd")->text(), QStringLiteral("210.06"));
-    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "WidthEd")->text(), QStringLiteral("8.27"));
+    typeInto(part<NumericSpinEdit>(m_form, "WidthEd"), QStringLiteral("8.27"));
+    QCOMPARE(part<NumericSpinEdit>(m_form, "BreitEd")->text(), QStringLiteral("210.06"));
+    QCOMPARE(part<NumericSpinEdit>(m_form, "WidthEd")->text(), QStringLiteral("8.27"));
 
     // 10000 inches is far beyond the millimetre maximum: the units disagree.
-    typeInto(part<mainwin::NumericSpinEdit>(m_form, "HeightEd"), QStringLiteral("10000"));
-    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "HochEd")->text(), QStringLiteral("10000.00"));
-    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "HeightEd")->text(), QStringLiteral("10000"));
+    typeInto(part<NumericSpinEdit>(m_form, "HeightEd"), QStringLiteral("10000"));
+    QCOMPARE(part<NumericSpinEdit>(m_form, "HochEd")->text(), QStringLiteral("10000.00"));
+    QCOMPARE(part<NumericSpinEdit>(m_form, "HeightEd")->text(), QStringLiteral("10000"));
 
     // A preset that leaves the millimetres as they were still puts the
     // inches in line.
-    typeInto(part<mainwin::NumericSpinEdit>(m_form, "WidthEd"), QStringLiteral("8.2677"));
-    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "BreitEd")->text(), QStringLiteral("210.00"));
+    typeInto(part<NumericSpinEdit>(m_form, "WidthEd"), QStringLiteral("8.2677"));
+    QCOMPARE(part<NumericSpinEdit>(m_form, "BreitEd")->text(), QStringLiteral("210.00"));
     part<QPushButton>(m_form, "FormatA4Btn")->click();
-    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "WidthEd")->text(), QStringLiteral("8.27"));
+    QCOMPARE(part<NumericSpinEdit>(m_form, "WidthEd")->text(), QStringLiteral("8.27"));
 }
 
 void TestPageSize::typingUpdatesPartnerAtEveryKeystroke()
 {
     showPage();
-    part<mainwin::NumericSpinEdit>(m_form, "BreitEd")->setFocus();
-    part<mainwin::NumericSpinEdit>(m_form, "BreitEd")->selectAll();
-    QTest::keyClick(part<mainwin::NumericSpinEdit>(m_form, "BreitEd"), Qt::Key_1);
+    part<NumericSpinEdit>(m_form, "BreitEd")->setFocus();
+    part<NumericSpinEdit>(m_form, "BreitEd")->selectAll();
+    QTest::keyClick(part<NumericSpinEdit>(m_form, "BreitEd"), Qt::Key_1);
     // 1 mm is below the inch field's minimum, but the typed text stays.
-    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "BreitEd")->text(), QStringLiteral("1"));
-    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "WidthEd")->text(), QStringLiteral("0.50"));
-    QTest::keyClicks(part<mainwin::NumericSpinEdit>(m_form, "BreitEd"), QStringLiteral("00"));
-    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "BreitEd")->text(), QStringLiteral("100"));
-    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "WidthEd")->text(), QStringLiteral("3.94"));
+    QCOMPARE(part<NumericSpinEdit>(m_form, "BreitEd")->text(), QStringLiteral("1"));
+    QCOMPARE(part<NumericSpinEdit>(m_form, "WidthEd")->text(), QStringLiteral("0.50"));
+    QTest::keyClicks(part<NumericSpinEdit>(m_form, "BreitEd"), QStringLiteral("00"));
+    QCOMPARE(part<NumericSpinEdit>(m_form, "BreitEd")->text(), QStringLiteral("100"));
+    QCOMPARE(part<NumericSpinEdit>(m_form, "WidthEd")->text(), QStringLiteral("3.94"));
 }
 
 void TestPageSize::textThatIsNotANumberReadsAsMinimum()
 {
     showPage();
-    typeInto(part<mainwin::NumericSpinEdit>(m_form, "BreitEd"), QStringLiteral("abc"));
-    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "BreitEd")->value(), 10.0);
-    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "WidthEd")->text(), QStringLiteral("0.50"));
+    typeInto(part<NumericSpinEdit>(m_form, "BreitEd"), QStringLiteral("abc"));
+    QCOMPARE(part<NumericSpinEdit>(m_form, "BreitEd")->value(), 10.0);
+    QCOMPARE(part<NumericSpinEdit>(m_form, "WidthEd")->text(), QStringLiteral("0.50"));
 
-    typeInto(part<mainwin::NumericSpinEdit>(m_form, "WidthEd"), QStringLiteral("-"));
-    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "BreitEd")->text(), QStringLiteral("12.70"));
+    typeInto(part<NumericSpinEdit>(m_form, "WidthEd"), QStringLiteral("-"));
+    QCOMPARE(part<NumericSpinEdit>(m_form, "BreitEd")->text(), QStringLiteral("12.70"));
 
-    part<mainwin::NumericSpinEdit>(m_form, "DPIED")->setText(QStringLiteral("72.5"));
-    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "DPIED")->value(), 10.0);
+    part<NumericSpinEdit>(m_form, "DPIED")->setText(QStringLiteral("72.5"));
+    QCOMPARE(part<NumericSpinEdit>(m_form, "DPIED")->value(), 10.0);
 }
 
 void TestPageSize::leavingFieldClampsTypedValue_data()
@@ -221,20 +221,20 @@ void TestPageSize::leavingFieldClampsTypedValue()
 void TestPageSize::arrowsStep()
 {
     showPage();
-    part<mainwin::NumericSpinEdit>(m_form, "BreitEd")->setFocus();
-    QTest::keyClick(part<mainwin::NumericSpinEdit>(m_form, "BreitEd"), Qt::Key_Up);
-    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "BreitEd")->text(), QStringLiteral("216.90"));
-    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "WidthEd")->text(), QStringLiteral("8.54"));
+    part<NumericSpinEdit>(m_form, "BreitEd")->setFocus();
+    QTest::keyClick(part<NumericSpinEdit>(m_form, "BreitEd"), Qt::Key_Up);
+    QCOMPARE(part<NumericSpinEdit>(m_form, "BreitEd")->text(), QStringLiteral("216.90"));
+    QCOMPARE(part<NumericSpinEdit>(m_form, "WidthEd")->text(), QStringLiteral("8.54"));
 
     part<QTabWidget>(m_form, "PageControl2")->setCurrentIndex(2);
-    part<mainwin::NumericSpinEdit>(m_form, "DPIED")->setFocus();
-    QTest::keyClick(part<mainwin::NumericSpinEdit>(m_form, "DPIED"), Qt::Key_Up);
-    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "DPIED")->text(), QStringLiteral("82"));
-    part<mainwin::NumericSpinEdit>(m_form, "DPIED")->setValue(15);
-    QTest::keyClick(part<mainwin::NumericSpinEdit>(m_form, "DPIED"), Qt::Key_Down);
-    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "DPIED")->text(), QStringLiteral("10"));
+    part<NumericSpinEdit>(m_form, "DPIED")->setFocus();
+    QTest::keyClick(part<NumericSpinEdit>(m_form, "DPIED"), Qt::Key_Up);
+    QCOMPARE(part<NumericSpinEdit>(m_form, "DPIED")->text(), QStringLiteral("82"));
+    part<NumericSpinEdit>(m_form, "DPIED")->setValue(15);
+    QTest::keyClick(part<NumericSpinEdit>(m_form, "DPIED"), Qt::Key_Down);
+    QCOMPARE(part<NumericSpinEdit>(m_form, "DPIED")->text(), QStringLiteral("10"));
     QTest::mouseClick(part<QPushButton>(m_form, "BitBtn1"), Qt::LeftButton);
-    QCOMPARE(part<mainwin::NumericSpinEdit>(m_form, "DPIED")->text(), QStringLiteral("300"));
+    QCOMPARE(part<NumericSpinEdit>(m_form, "DPIED")->text(), QStringLiteral("300"));
 }
 
 void TestPageSize::localeDecimalSeparator()
@@ -243,10 +243,10 @@ void TestPageSize::localeDecimalSeparator()
     QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     TMainForm french;
     QLocale::setDefault(previous);
-    QCOMPARE(part<mainwin::NumericSpinEdit>(&french, "BreitEd")->text(), QStringLiteral("215,90"));
-    part<mainwin::NumericSpinEdit>(&french, "WidthEd")->setText(QStringLiteral("8,27"));
-    QCOMPARE(part<mainwin::NumericSpinEdit>(&french, "BreitEd")->text(), QStringLiteral("210,06"));
-    QCOMPARE(part<mainwin::NumericSpinEdit>(&french, "BreitEd")->value(), 210.06);
+    QCOMPARE(part<NumericSpinEdit>(&french, "BreitEd")->text(), QStringLiteral("215,90"));
+    part<NumericSpinEdit>(&french, "WidthEd")->setText(QStringLiteral("8,27"));
+    QCOMPARE(part<NumericSpinEdit>(&french, "BreitEd")->text(), QStringLiteral("210,06"));
+    QCOMPARE(part<NumericSpinEdit>(&french, "BreitEd")->value(), 210.06);
 }
 
 QTEST_MAIN(TestPageSize)

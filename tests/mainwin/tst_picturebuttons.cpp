@@ -67,18 +67,17 @@ void TestPictureButtons::cleanup()
 
 void TestPictureButtons::moveWithoutPressChangesNothing()
 {
-    QTest::mouseMove(window(), at(part<mainwin::PictureImage>(m_form, "EndeBtn")));
-    QTest::mouseMove(window(),
-                     at(part<mainwin::PictureImage>(m_form, "EndeBtn"), QPoint(-200, -100)));
-    QVERIFY(part<mainwin::PictureImage>(m_form, "EndeBtn")->isVisible());
-    QVERIFY(!part<mainwin::PictureImage>(m_form, "EndeBtnDown")->isVisible());
+    QTest::mouseMove(window(), at(part<PictureImage>(m_form, "EndeBtn")));
+    QTest::mouseMove(window(), at(part<PictureImage>(m_form, "EndeBtn"), QPoint(-200, -100)));
+    QVERIFY(part<PictureImage>(m_form, "EndeBtn")->isVisible());
+    QVERIFY(!part<PictureImage>(m_form, "EndeBtnDown")->isVisible());
     QVERIFY(m_questions.isEmpty());
 }
 
 void TestPictureButtons::leftPressFollowsPointerAndClicksOnlyOver()
 {
-    PictureImage* normal = part<mainwin::PictureImage>(m_form, "EndeBtn");
-    PictureImage* pressed = part<mainwin::PictureImage>(m_form, "EndeBtnDown");
+    PictureImage* normal = part<PictureImage>(m_form, "EndeBtn");
+    PictureImage* pressed = part<PictureImage>(m_form, "EndeBtnDown");
     QTest::mousePress(window(), Qt::LeftButton, {}, at(normal));
     QVERIFY(pressedLook(normal, pressed));
 
@@ -100,14 +99,14 @@ void TestPictureButtons::leftPressFollowsPointerAndClicksOnlyOver()
 
 void TestPictureButtons::leftReleaseAwayRunsNoAction()
 {
-    PictureImage* normal = part<mainwin::PictureImage>(m_form, "EndeBtn");
+    PictureImage* normal = part<PictureImage>(m_form, "EndeBtn");
     QTest::mousePress(window(), Qt::LeftButton, {}, at(normal));
     QTest::mouseMove(window(), at(normal, QPoint(-40, -40)));
     QTest::mouseRelease(window(), Qt::LeftButton, {}, at(normal, QPoint(-40, -40)));
     QVERIFY(m_questions.isEmpty());
     QVERIFY(m_form->isVisible());
     QVERIFY(normal->isVisible());
-    QVERIFY(!part<mainwin::PictureImage>(m_form, "EndeBtnDown")->isVisible());
+    QVERIFY(!part<PictureImage>(m_form, "EndeBtnDown")->isVisible());
 
     // A later move over the button is a move without a press again.
     QTest::mouseMove(window(), at(normal));
@@ -118,12 +117,11 @@ void TestPictureButtons::doubleClickActsOnce()
 {
     // The second press of a double click shows the pressed look and its
     // release the normal one again, but only the first click is a click.
-    QTest::mouseDClick(window(), Qt::LeftButton, {},
-                       at(part<mainwin::PictureImage>(m_form, "EndeBtn")));
+    QTest::mouseDClick(window(), Qt::LeftButton, {}, at(part<PictureImage>(m_form, "EndeBtn")));
     QCOMPARE(m_questions.size(), 1);
-    QVERIFY(part<mainwin::PictureImage>(m_form, "EndeBtn")->isVisible());
-    QVERIFY(!part<mainwin::PictureImage>(m_form, "EndeBtnDown")->isVisible());
-    QVERIFY(!part<mainwin::PictureImage>(m_form, "EndeBtn")->holdsMouse());
+    QVERIFY(part<PictureImage>(m_form, "EndeBtn")->isVisible());
+    QVERIFY(!part<PictureImage>(m_form, "EndeBtnDown")->isVisible());
+    QVERIFY(!part<PictureImage>(m_form, "EndeBtn")->holdsMouse());
 }
 
 void TestPictureButtons::rightOrMiddlePressLatches_data()
@@ -136,8 +134,8 @@ void TestPictureButtons::rightOrMiddlePressLatches_data()
 void TestPictureButtons::rightOrMiddlePressLatches()
 {
     QFETCH(Qt::MouseButton, button);
-    PictureImage* normal = part<mainwin::PictureImage>(m_form, "EndeBtn");
-    PictureImage* pressed = part<mainwin::PictureImage>(m_form, "EndeBtnDown");
+    PictureImage* normal = part<PictureImage>(m_form, "EndeBtn");
+    PictureImage* pressed = part<PictureImage>(m_form, "EndeBtnDown");
     QTest::mousePress(window(), button, {}, at(normal));
     QVERIFY(pressedLook(normal, pressed));
     // Not held: moving away and releasing leave the pressed look.
@@ -174,51 +172,44 @@ void TestPictureButtons::latchedAboutButtonShowsAFreshBoxEachTime()
     };
 
     closeBoxSoon();
-    QTest::mouseClick(window(), Qt::LeftButton, {},
-                      at(part<mainwin::PictureImage>(m_form, "ueberbtn")));
+    QTest::mouseClick(window(), Qt::LeftButton, {}, at(part<PictureImage>(m_form, "ueberbtn")));
     QCOMPARE(shown.size(), 1);
     QVERIFY(shown[0].isNull()); // destroyed once closed
-    QVERIFY(part<mainwin::PictureImage>(m_form, "ueberbtn")->isVisible());
+    QVERIFY(part<PictureImage>(m_form, "ueberbtn")->isVisible());
 
-    QTest::mousePress(window(), Qt::RightButton, {},
-                      at(part<mainwin::PictureImage>(m_form, "ueberbtn")));
-    QTest::mouseRelease(window(), Qt::RightButton, {},
-                        at(part<mainwin::PictureImage>(m_form, "ueberbtn")));
-    QVERIFY(pressedLook(part<mainwin::PictureImage>(m_form, "ueberbtn"),
-                        part<mainwin::PictureImage>(m_form, "ueberBtn2")));
+    QTest::mousePress(window(), Qt::RightButton, {}, at(part<PictureImage>(m_form, "ueberbtn")));
+    QTest::mouseRelease(window(), Qt::RightButton, {}, at(part<PictureImage>(m_form, "ueberbtn")));
+    QVERIFY(pressedLook(part<PictureImage>(m_form, "ueberbtn"),
+                        part<PictureImage>(m_form, "ueberBtn2")));
     closeBoxSoon();
-    QTest::mouseClick(window(), Qt::LeftButton, {},
-                      at(part<mainwin::PictureImage>(m_form, "ueberBtn2")));
+    QTest::mouseClick(window(), Qt::LeftButton, {}, at(part<PictureImage>(m_form, "ueberBtn2")));
     QCOMPARE(shown.size(), 2);
     QVERIFY(shown[1].isNull());
     QCOMPARE(titles, QStringList({QStringLiteral("Info."), QStringLiteral("Info.")}));
-    QVERIFY(part<mainwin::PictureImage>(m_form, "ueberbtn")->isVisible());
-    QVERIFY(!part<mainwin::PictureImage>(m_form, "ueberBtn2")->isVisible());
+    QVERIFY(part<PictureImage>(m_form, "ueberbtn")->isVisible());
+    QVERIFY(!part<PictureImage>(m_form, "ueberBtn2")->isVisible());
 }
 
 void TestPictureButtons::latchedStartButtonCanStillStartAJob()
 {
     part<QTabWidget>(m_form, "PageControl2")->setCurrentIndex(2); // "Créer le fichier PDF"
-    QTest::mousePress(window(), Qt::RightButton, {},
-                      at(part<mainwin::PictureImage>(m_form, "GoBtn1")));
-    QTest::mouseRelease(window(), Qt::RightButton, {},
-                        at(part<mainwin::PictureImage>(m_form, "GoBtn1")));
-    QVERIFY(pressedLook(part<mainwin::PictureImage>(m_form, "GoBtn1"),
-                        part<mainwin::PictureImage>(m_form, "GoBtn1Down")));
+    QTest::mousePress(window(), Qt::RightButton, {}, at(part<PictureImage>(m_form, "GoBtn1")));
+    QTest::mouseRelease(window(), Qt::RightButton, {}, at(part<PictureImage>(m_form, "GoBtn1")));
+    QVERIFY(pressedLook(part<PictureImage>(m_form, "GoBtn1"),
+                        part<PictureImage>(m_form, "GoBtn1Down")));
     // Nothing to convert: the job's first check answers, and the button is
     // back to normal rather than stuck.
-    QTest::mouseClick(window(), Qt::LeftButton, {},
-                      at(part<mainwin::PictureImage>(m_form, "GoBtn1Down")));
+    QTest::mouseClick(window(), Qt::LeftButton, {}, at(part<PictureImage>(m_form, "GoBtn1Down")));
     QCOMPARE(m_questions.size(), 1);
     QVERIFY(m_questions[0].startsWith(QStringLiteral("Vous devez spécifier")));
-    QVERIFY(part<mainwin::PictureImage>(m_form, "GoBtn1")->isVisible());
-    QVERIFY(!part<mainwin::PictureImage>(m_form, "GoBtn1Down")->isVisible());
+    QVERIFY(part<PictureImage>(m_form, "GoBtn1")->isVisible());
+    QVERIFY(!part<PictureImage>(m_form, "GoBtn1Down")->isVisible());
 }
 
 void TestPictureButtons::lostHoldLeavesButtonLatched()
 {
-    PictureImage* normal = part<mainwin::PictureImage>(m_form, "EndeBtn");
-    PictureImage* pressed = part<mainwin::PictureImage>(m_form, "EndeBtnDown");
+    PictureImage* normal = part<PictureImage>(m_form, "EndeBtn");
+    PictureImage* pressed = part<PictureImage>(m_form, "EndeBtnDown");
     m_form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_form));
     QTest::mousePress(window(), Qt::LeftButton, {}, at(normal));

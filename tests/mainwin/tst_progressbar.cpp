@@ -58,10 +58,10 @@ QList<int> TestProgressBar::navyColumns() const
 {
     const QImage shot = m_form->screen()->grabWindow(m_form->winId()).toImage();
     const QPoint origin =
-        part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->mapTo(m_form, QPoint(0, 0));
-    const int y = origin.y() + part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->height() / 2;
+        part<ProgressStatusBar>(m_form, "StatusBar1")->mapTo(m_form, QPoint(0, 0));
+    const int y = origin.y() + part<ProgressStatusBar>(m_form, "StatusBar1")->height() / 2;
     QList<int> columns;
-    for (int x = 0; x < part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->width(); ++x)
+    for (int x = 0; x < part<ProgressStatusBar>(m_form, "StatusBar1")->width(); ++x)
         if (shot.pixelColor(origin.x() + x, y) == QColor(0, 0, 128))
             columns << x;
     return columns;
@@ -84,10 +84,10 @@ void TestProgressBar::barCoversValuePerCentOfPanel()
 {
     QFETCH(int, value);
     QFETCH(int, lastColumn);
-    QCOMPARE(part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->width(), 614);
-    part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->SetProStatus(value);
+    QCOMPARE(part<ProgressStatusBar>(m_form, "StatusBar1")->width(), 614);
+    part<ProgressStatusBar>(m_form, "StatusBar1")->SetProStatus(value);
     const mainwin::ProgressStatusBar::Rect r =
-        part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->progressRect();
+        part<ProgressStatusBar>(m_form, "StatusBar1")->progressRect();
     QCOMPARE(r.left, 252);
     QCOMPARE(r.right, 592);
     QCOMPARE(navyColumns(), lastColumn < 0 ? QList<int>() : range(252, lastColumn));
@@ -95,41 +95,39 @@ void TestProgressBar::barCoversValuePerCentOfPanel()
 
 void TestProgressBar::growingPaintsOverWithoutRepaint()
 {
-    QSignalSpy panelPaints(part<mainwin::ProgressStatusBar>(m_form, "StatusBar1"),
-                           &StatusBar::drawPanel);
-    part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->SetProStatus(30);
-    part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->SetProStatus(80);
+    QSignalSpy panelPaints(part<ProgressStatusBar>(m_form, "StatusBar1"), &StatusBar::drawPanel);
+    part<ProgressStatusBar>(m_form, "StatusBar1")->SetProStatus(30);
+    part<ProgressStatusBar>(m_form, "StatusBar1")->SetProStatus(80);
     QCOMPARE(panelPaints.count(), 0);
     QCOMPARE(navyColumns(), range(252, 252 + 340 * 80 / 100 - 1));
 }
 
 void TestProgressBar::shrinkingRepaintsWholeBar()
 {
-    part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->SetProStatus(80);
-    QSignalSpy panelPaints(part<mainwin::ProgressStatusBar>(m_form, "StatusBar1"),
-                           &StatusBar::drawPanel);
-    part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->SetProStatus(30);
+    part<ProgressStatusBar>(m_form, "StatusBar1")->SetProStatus(80);
+    QSignalSpy panelPaints(part<ProgressStatusBar>(m_form, "StatusBar1"), &StatusBar::drawPanel);
+    part<ProgressStatusBar>(m_form, "StatusBar1")->SetProStatus(30);
     QCOMPARE(panelPaints.count(), 1);
     QCOMPARE(navyColumns(), range(252, 252 + 340 * 30 / 100 - 1));
-    QCOMPARE(part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->progressValue(), 30);
+    QCOMPARE(part<ProgressStatusBar>(m_form, "StatusBar1")->progressValue(), 30);
 }
 
 void TestProgressBar::progressMessageIsPaintedAtOnce()
 {
     WmUserEvent message(70, 0);
     QCoreApplication::sendEvent(m_form, &message);
-    QCOMPARE(part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->progressValue(), 70);
+    QCOMPARE(part<ProgressStatusBar>(m_form, "StatusBar1")->progressValue(), 70);
     QCOMPARE(navyColumns(), range(252, 252 + 238 - 1));
 }
 
 void TestProgressBar::widerWindowGivesWiderBar()
 {
-    part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->SetProStatus(50);
+    part<ProgressStatusBar>(m_form, "StatusBar1")->SetProStatus(50);
     m_form->resize(m_form->width() + 200, m_form->height());
-    QTRY_COMPARE(part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->progressRect().right, 792);
+    QTRY_COMPARE(part<ProgressStatusBar>(m_form, "StatusBar1")->progressRect().right, 792);
     QCOMPARE(navyColumns(), range(252, 252 + 540 / 2 - 1));
     // The first panel keeps its width; nothing is drawn into it.
-    QCOMPARE(part<mainwin::ProgressStatusBar>(m_form, "StatusBar1")->progressRect().left, 252);
+    QCOMPARE(part<ProgressStatusBar>(m_form, "StatusBar1")->progressRect().left, 252);
 }
 
 QTEST_MAIN(TestProgressBar)

@@ -122,7 +122,7 @@ void TestSourcePage::doubleClickOnFileTakesIt()
     QCOMPARE(part<QListWidget>(m_form, "ListBox1")->count(), 1);
     QCOMPARE(part<QListWidget>(m_form, "ListBox1")->item(0)->text(),
              m_root + "/Mes docs/report.ps");
-    QCOMPARE(part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->fileName(),
+    QCOMPARE(part<FilenameEdit>(m_form, "FilenameEdit2")->fileName(),
              m_root + "/Mes docs/report.PDF");
     QCOMPARE(part<QTabWidget>(m_form, "PageControl2")->currentIndex(), 2);
     QCOMPARE(part<QTabWidget>(m_form, "PageControl2")->currentWidget()->objectName(),
@@ -182,7 +182,7 @@ void TestSourcePage::enterOnFileTakesItEnterOnFolderOpensIt()
     showFolder(m_root + "/Mes docs", 3);
     list->setCurrentIndex(m_browser->listModel()->index(m_root + "/Mes docs/archive.part1.prn"));
     QTest::keyClick(list, Qt::Key_Enter);
-    QCOMPARE(part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->fileName(),
+    QCOMPARE(part<FilenameEdit>(m_form, "FilenameEdit2")->fileName(),
              m_root + "/Mes docs/archive.part1.PDF");
     QCOMPARE(part<QTabWidget>(m_form, "PageControl2")->currentIndex(), 2);
 
@@ -231,7 +231,7 @@ void TestSourcePage::preferredFolderTakesTreeThere()
 {
     showFolder(m_root + "/Mes docs", 3);
     browsePage(m_form)->setPrefFolders({m_root + "/Print/", ""});
-    auto* pref = part<mainwin::PrefListWidget>(m_form, "PrefListBox");
+    auto* pref = part<PrefListWidget>(m_form, "PrefListBox");
 
     // No current entry: nothing.
     browsePage(m_form)->PrefListBoxDblClick();
@@ -268,7 +268,7 @@ void TestSourcePage::linesInOtherEncodingsStayAsTheyAre()
     QVERIFY(writeFile(m_program + "folders.dat", before));
     browsePage(m_form)->setPrefFolderLines(mainwin::loadPrefFolders(m_program).value());
 
-    part<mainwin::PrefListWidget>(m_form, "PrefListBox")->setCurrentRow(1);
+    part<PrefListWidget>(m_form, "PrefListBox")->setCurrentRow(1);
     browsePage(m_form)->PrefListBoxDblClick();
     QCOMPARE(m_browser->selectedFolder(), m_root + "/Données");
     QVERIFY(m_boxes.isEmpty());
@@ -287,7 +287,7 @@ void TestSourcePage::missingPreferredFolderKeepsSelection()
     showFolder(m_root + "/Mes docs", 3);
     const QString gone = m_root + "/gone/";
     browsePage(m_form)->setPrefFolders({gone});
-    part<mainwin::PrefListWidget>(m_form, "PrefListBox")->setCurrentRow(0);
+    part<PrefListWidget>(m_form, "PrefListBox")->setCurrentRow(0);
     browsePage(m_form)->PrefListBoxDblClick();
     QCOMPARE(m_boxes.size(), 1);
     QCOMPARE(m_boxes.first().text, QStringLiteral("Unable to find path: ") + gone);
@@ -312,7 +312,7 @@ void TestSourcePage::anyFileWithTheAllFilesFilter()
     m_browser->list()->setCurrentIndex(
         m_browser->listModel()->index(m_root + "/Mes docs/notes.txt"));
     browsePage(m_form)->JamShellList1DblClick();
-    QCOMPARE(part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->fileName(),
+    QCOMPARE(part<FilenameEdit>(m_form, "FilenameEdit2")->fileName(),
              m_root + "/Mes docs/notes.PDF");
 }
 
@@ -394,12 +394,11 @@ void TestSourcePage::filesDroppedOnTheLists()
     // is no local file; the output name and the page stay.
     part<QTabWidget>(m_form, "PageControl2")->setCurrentIndex(2);
     sources->addItem("/x/1.ps");
-    part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->setFileName("/x/1.PDF");
+    part<FilenameEdit>(m_form, "FilenameEdit2")->setFileName("/x/1.PDF");
     QVERIFY(dropOn(sources->viewport(),
                    {docs + "report.ps", docs + "sub", "ftp://localhost/a.ps", page}));
     QCOMPARE(sourceList(), (QStringList{"/x/1.ps", docs + "report.ps", page}));
-    QCOMPARE(part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->fileName(),
-             QStringLiteral("/x/1.PDF"));
+    QCOMPARE(part<FilenameEdit>(m_form, "FilenameEdit2")->fileName(), QStringLiteral("/x/1.PDF"));
     QCOMPARE(part<QTabWidget>(m_form, "PageControl2")->currentIndex(), 2);
     QVERIFY(!dropOn(sources->viewport(), {docs + "sub"}));
     QCOMPARE(sources->count(), 3);
@@ -410,8 +409,7 @@ void TestSourcePage::filesDroppedOnTheLists()
     showFolder(docs, 3);
     QVERIFY(dropOn(m_browser->list()->viewport(), {page, docs + "notes.txt"}));
     QCOMPARE(sourceList(), (QStringList{page, docs + "notes.txt"}));
-    QCOMPARE(part<mainwin::FilenameEdit>(m_form, "FilenameEdit2")->fileName(),
-             m_root + "/Print/page.PDF");
+    QCOMPARE(part<FilenameEdit>(m_form, "FilenameEdit2")->fileName(), m_root + "/Print/page.PDF");
     QCOMPARE(part<QTabWidget>(m_form, "PageControl2")->currentIndex(), 2);
     QCOMPARE(prefEntries(), QStringList{m_root + "/Print/"});
     QCOMPARE(readFile(m_program + "folders.dat"), (m_root + "/Print/\r\n").toUtf8());

@@ -58,14 +58,14 @@ int runChild(int argc, char** argv)
     for (int i = 0; i < part<QListWidget>(form, "ListBox1")->count(); ++i)
         sources << part<QListWidget>(form, "ListBox1")->item(i)->text();
     report["sources"] = QJsonArray::fromStringList(sources);
-    report["output"] = part<mainwin::FilenameEdit>(form, "FilenameEdit2")->fileName();
+    report["output"] = part<FilenameEdit>(form, "FilenameEdit2")->fileName();
     report["programFolder"] = platform::programFolder();
     report["prefFolders"] = QJsonArray::fromStringList(browsePage(form)->prefFolders());
-    report["prefCurrent"] = part<mainwin::PrefListWidget>(form, "PrefListBox")->currentRow();
-    report["breit"] = part<mainwin::NumericSpinEdit>(form, "BreitEd")->text();
-    report["hoch"] = part<mainwin::NumericSpinEdit>(form, "HochEd")->text();
-    report["width"] = part<mainwin::NumericSpinEdit>(form, "WidthEd")->text();
-    report["height"] = part<mainwin::NumericSpinEdit>(form, "HeightEd")->text();
+    report["prefCurrent"] = part<PrefListWidget>(form, "PrefListBox")->currentRow();
+    report["breit"] = part<NumericSpinEdit>(form, "BreitEd")->text();
+    report["hoch"] = part<NumericSpinEdit>(form, "HochEd")->text();
+    report["width"] = part<NumericSpinEdit>(form, "WidthEd")->text();
+    report["height"] = part<NumericSpinEdit>(form, "HeightEd")->text();
     report["tree"] = browsePage(form)->browser()->selectedFolder();
     report["page"] = part<QTabWidget>(form, "PageControl2")->currentIndex();
     report["filter"] = part<QComboBox>(form, "FilterComboBox1")->currentText();
@@ -73,10 +73,8 @@ int runChild(int argc, char** argv)
         if (arg.startsWith("pick:"))
             browsePage(form)->AddToPrefFolders(arg.mid(5));
         if (arg.startsWith("set:")) {
-            part<mainwin::NumericSpinEdit>(form, "BreitEd")
-                ->setValue(arg.section(':', 1, 1).toDouble());
-            part<mainwin::NumericSpinEdit>(form, "HochEd")
-                ->setValue(arg.section(':', 2, 2).toDouble());
+            part<NumericSpinEdit>(form, "BreitEd")->setValue(arg.section(':', 1, 1).toDouble());
+            part<NumericSpinEdit>(form, "HochEd")->setValue(arg.section(':', 2, 2).toDouble());
         }
     }
     if (args.contains("close-ok") || args.contains("close-cancel")) {
