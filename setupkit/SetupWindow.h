@@ -253,6 +253,7 @@ WindowResult DefWindowProc(SetupWindow* window, const WindowMessage& message);
 // A control's window text as set, line breaks included (a static control
 // shows a lone CR as a line break).
 QString GetWindowText(const QWidget* control);
+void SetWindowText(QWidget* control, const QString& text);
 
 // --- The two windows -----------------------------------------------------
 
