@@ -169,14 +169,14 @@ int32_t InterpreterProcess::relay(Until until)
     QElapsedTimer sincePump;
     sincePump.start();
     m_haveCode = false;
+    char type = 0;
+    std::string payload; // reused: most frames are short lines
     for (;;) {
         if (s_stopRequested.exchange(false)) {
             platform::ChildProcess::kill(m_child->pid());
             ended();
             return interpreter::Stopped;
         }
-        char type = 0;
-        std::string payload;
         const Taken taken = takeFrame(type, payload);
         if (taken == Taken::Broken)
             return childGone();
