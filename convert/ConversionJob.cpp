@@ -1,6 +1,9 @@
 #include "convert/ConversionJob.h"
 
+#include "convert/InterpreterProcess.h"
 #include "convert/PageSize.h"
+#include "convert/PdfCheck.h"
+#include "platform/PendingFile.h"
 #include "platform/ProgramPath.h"
 #include "platform/ShortPath.h"
 
@@ -101,12 +104,12 @@ std::vector<std::string> BuildArgVector(const JobInput& job)
 
 QString sourceThatIsTheOutput(const JobInput& job)
 {
-    // Only an existing output can be a source; a missing one is made empty.
-    const QString output = QFileInfo(job.outputName).canonicalFilePath();
-    if (output.isEmpty())
+    // Files, not names: a link or a second hard link to a source is that
+    // source. Only an existing output can be one.
+    if (!QFileInfo::exists(job.outputName))
         return QString();
     for (const QString& source : job.sources) {
-        if (QFileInfo(source).canonicalFilePath() == output)
+        if (platform::isSameFile(source, job.outputName))
             return source;
     }
     return QString();
@@ -114,7 +117,8 @@ QString sourceThatIsTheOutput(const JobInput& job)
 
 QString failureLine(int32_t result)
 {
-    if (result == 0 || result == OutputIsASource || result == GsdllCrashed)
+    if (result == 0 || result == OutputIsASource || result == GsdllCrashed ||
+        result == OutputNotWritten || result == GsdllOutOfMemory)
         return QString();
     if (result == GsdllStopped)
         return QStringLiteral("Conversion arrêtée.");
@@ -123,37 +127,124 @@ QString failureLine(int32_t result)
 
 namespace {
 
+// The caller's callback during a run, and whether the interpreter's output
+// ends in the middle of a line. The callback signature has no room for
+// either, and one run at a time uses them.
+GsdllCallback g_runCallback = nullptr;
+bool g_lineOpen = false;
+
+int32_t watchLines(int32_t message, char* str, uint32_t count)
+{
+    if (message == 2 && count > 0)
+        g_lineOpen = str[count - 1] != '\n';
+    return g_runCallback ? g_runCallback(message, str, count) : 0;
+}
+
+// A line of ours, on a line of its own after whatever the interpreter wrote.
 void logLine(GsdllCallback callback, const QString& line)
 {
-    QByteArray bytes = line.toUtf8();
+    QByteArray bytes =
+        (g_lineOpen ? QStringLiteral("\n") : QString()).toUtf8() + line.toUtf8() + '\n';
+    g_lineOpen = false;
     if (callback)
         callback(2, bytes.data(), uint32_t(bytes.size()));
+}
+
+struct ProblemTexts
+{
+    QString french;
+    QString english;
+};
+
+// Why the PDF cannot be written, for the log and for the terminal.
+ProblemTexts problemTexts(const QString& pdf, const platform::FileProblem& problem)
+{
+    const QString& folder = problem.folder;
+    switch (problem.kind) {
+    case platform::FileProblem::FolderMissing:
+        return {QStringLiteral("le dossier %1 n'existe pas").arg(folder),
+                QStringLiteral("the folder %1 does not exist").arg(folder)};
+    case platform::FileProblem::NotAFolder:
+        return {
+            QStringLiteral("le chemin %1 passe par un fichier qui n'est pas un dossier")
+                .arg(folder),
+            QStringLiteral("the path %1 leads through a file that is not a folder").arg(folder)};
+    case platform::FileProblem::IsAFolder:
+        return {QStringLiteral("%1 est un dossier").arg(pdf),
+                QStringLiteral("%1 is a folder").arg(pdf)};
+    case platform::FileProblem::ReadOnly:
+        return {QStringLiteral("le dossier %1 est en lecture seule").arg(folder),
+                QStringLiteral("the folder %1 is read-only").arg(folder)};
+    case platform::FileProblem::NoPermission:
+        return {QStringLiteral("vous n'avez pas le droit d'écrire dans le dossier %1").arg(folder),
+                QStringLiteral("no permission to write in the folder %1").arg(folder)};
+    case platform::FileProblem::DiskFull:
+        return {QStringLiteral("le disque du dossier %1 est plein").arg(folder),
+                QStringLiteral("the disk of the folder %1 is full").arg(folder)};
+    case platform::FileProblem::None:
+    case platform::FileProblem::Other:
+        break;
+    }
+    return {problem.systemText, problem.systemText};
+}
+
+void reportUnwritable(GsdllCallback callback, RunReport* report, const QString& pdf,
+                      const platform::FileProblem& problem)
+{
+    const ProblemTexts texts = problemTexts(pdf, problem);
+    logLine(
+        callback,
+        QStringLiteral("Le fichier PDF %1 ne peut pas être écrit : %2.").arg(pdf, texts.french));
+    if (report)
+        report->reason = QStringLiteral("cannot write %1: %2.").arg(pdf, texts.english);
 }
 
 } // namespace
 
 int32_t RunConversion(const JobInput& job, GsdllCallback callback, QObject* window,
-                      const std::function<void()>& beforeRestore, QStringList* emptySources)
+                      const std::function<void()>& beforeRestore, RunReport* report)
 {
     const QString previous = QDir::currentPath();
     QDir::setCurrent(platform::programFolder());
+    if (report)
+        *report = RunReport();
+    g_lineOpen = false;
+    const auto end = [&](int32_t result) {
+        if (beforeRestore)
+            beforeRestore();
+        QDir::setCurrent(previous);
+        return result;
+    };
 
-    // The interpreter opens the output before it reads the sources: a PDF
-    // written over a source would destroy it unread.
+    // Refused before anything is written: the PDF must not take a source's
+    // place, whatever the name it is given.
     const QString clash = sourceThatIsTheOutput(job);
     if (!clash.isEmpty()) {
         logLine(callback, QStringLiteral("Le fichier PDF ne peut pas remplacer le fichier "
                                          "source %1 : rien n'a été converti.")
                               .arg(clash));
-        if (beforeRestore)
-            beforeRestore();
-        QDir::setCurrent(previous);
-        return OutputIsASource;
+        if (report)
+            report->reason =
+                QStringLiteral("%1 is also an input: writing the PDF would destroy it.").arg(clash);
+        return end(OutputIsASource);
+    }
+
+    // The interpreter writes a file of our own beside the output, which
+    // takes the output's name only once it is whole: a failed or stopped run
+    // leaves an older PDF of that name as it was.
+    platform::PendingFile pdf;
+    platform::FileProblem problem;
+    const QString outputPath = QFileInfo(job.outputName).absoluteFilePath();
+    if (!pdf.create(job.outputName, &problem)) {
+        reportUnwritable(callback, report, outputPath, problem);
+        return end(OutputNotWritten);
     }
 
     int32_t result;
     {
-        const std::vector<std::string> args = BuildArgVector(job);
+        JobInput run = job;
+        run.outputName = pdf.temporaryName();
+        const std::vector<std::string> args = BuildArgVector(run);
         // Each entry is its own buffer, sized to its text: nothing is cut.
         std::vector<std::unique_ptr<char[]>> buffers;
         std::vector<char*> argv;
@@ -167,7 +258,10 @@ int32_t RunConversion(const JobInput& job, GsdllCallback callback, QObject* wind
         argv.push_back(nullptr);
 
         gsdll_setpdfmediarect(1, 0, 0, mmToPoints(job.widthMm), mmToPoints(job.heightMm));
-        result = gsdll_init(callback, window, int32_t(args.size()), argv.data());
+        g_runCallback = callback;
+        g_lineOpen = false;
+        result =
+            gsdll_init(callback ? watchLines : nullptr, window, int32_t(args.size()), argv.data());
     } // the vector is freed here, before the interpreter shuts down
 
     if (result == 0) {
@@ -183,18 +277,56 @@ int32_t RunConversion(const JobInput& job, GsdllCallback callback, QObject* wind
         logLine(
             callback,
             QStringLiteral("Le fichier source %1 ne contient aucune page.").arg(job.sources[i]));
-        if (emptySources)
-            *emptySources << job.sources[i];
+        if (report)
+            report->emptySources << job.sources[i];
     }
-    if (result == GsdllStopped)
-        QFile::remove(job.outputName); // what was written is not a PDF
+    const int failed = result == 0 ? -1 : gsdll_failedsource();
+    if (failed >= 0 && failed < job.sources.size() && result != GsdllStopped) {
+        logLine(callback, QStringLiteral("Le fichier source %1 n'a pas pu être converti.")
+                              .arg(job.sources[failed]));
+        if (report)
+            report->failedSource = job.sources[failed];
+    }
+    if (result == GsdllOutOfMemory) {
+        logLine(callback, QStringLiteral("L'interpréteur a manqué de mémoire (limite : %1 Mio) : "
+                                         "la conversion a échoué.")
+                              .arg(InterpreterProcess::memoryLimit()));
+        if (report)
+            report->reason = QStringLiteral("the interpreter ran out of memory (limit: %1 MiB).")
+                                 .arg(InterpreterProcess::memoryLimit());
+    }
+
+    if (result == 0) {
+        // The interpreter's shut-down says nothing of a close that failed
+        // (a full disk): the file itself must show that it is whole.
+        const bool whole =
+            pdf.isStillOurs() && isCompletePdf(pdf.size(), [&pdf](qint64 at, qint64 length) {
+                QByteArray bytes(int(length), '\0');
+                const qint64 n = pdf.readAt(at, bytes.data(), length);
+                bytes.truncate(int(qMax<qint64>(n, 0)));
+                return bytes;
+            });
+        if (!whole) {
+            logLine(callback, QStringLiteral("Le fichier PDF %1 n'a pas pu être écrit jusqu'au "
+                                             "bout (disque plein ?) : il n'a pas été créé.")
+                                  .arg(outputPath));
+            if (report)
+                report->reason =
+                    QStringLiteral(
+                        "%1 came out incomplete (is the disk full?); it was not written.")
+                        .arg(outputPath);
+            result = OutputNotWritten;
+        } else if (!pdf.commit(&problem)) {
+            reportUnwritable(callback, report, outputPath, problem);
+            result = OutputNotWritten;
+        }
+    }
+    // Whatever did not succeed leaves no file of ours behind.
+    pdf.discard();
     const QString failure = failureLine(result);
     if (!failure.isEmpty())
         logLine(callback, failure);
-    if (beforeRestore)
-        beforeRestore();
-    QDir::setCurrent(previous);
-    return result;
+    return end(result);
 }
 
 } // namespace convert

@@ -39,26 +39,42 @@ struct JobInput
 // folder current as a run does.
 std::vector<std::string> BuildArgVector(const JobInput& job);
 
-// The source that names the same file as the output, or "" when none does.
-// Relative names are taken against the current directory.
+// The source that is the same file as the output (named alike, or through
+// a symbolic or hard link), or "" when none is. Relative names are taken
+// against the current directory.
 QString sourceThatIsTheOutput(const JobInput& job);
 
-// What RunConversion returns when it refused to write the PDF over a source.
+// What RunConversion returns besides the component's codes: it refused to
+// write the PDF over a source, or the PDF could not be written (its folder,
+// or the file came out incomplete).
 constexpr int32_t OutputIsASource = -1000;
+constexpr int32_t OutputNotWritten = -1004;
+
+// What a run found beyond its result, for a caller that reports it.
+struct RunReport
+{
+    QStringList emptySources; // sources that made no page
+    QString failedSource;     // the source during which the run failed
+    QString reason;           // why the PDF was not written, in English
+};
 
 // One run as the window's start button makes it, short of the log line:
 // program folder current, vector, media rectangle, gsdll_init, gsdll_exit
 // when that returned 0, `beforeRestore`, old directory current again.
-// Returns gsdll_init's result, or gsdll_exit's when that failed. When the
-// output is one of the sources the interpreter is not run: the callback gets a
-// line saying so and the result is OutputIsASource.
+//
+// The PDF is written under a temporary name in the output's folder and
+// takes the output's name only once it is complete and on the disk; on any
+// failure nothing of the run is left and an older file of that name stays
+// as it was. The interpreter is not run when the output is one of the
+// sources (OutputIsASource) or its folder cannot take the file
+// (OutputNotWritten). Returns gsdll_init's result, gsdll_exit's when that
+// failed, or one of those two.
 //
 // Before `beforeRestore`, the callback gets a line for each source that made
-// no page (also listed in emptySources) and one line when the run failed. A
-// stopped run's partial PDF is removed.
+// no page, one naming the source that failed, and one saying why the run
+// failed.
 int32_t RunConversion(const JobInput& job, GsdllCallback callback, QObject* window,
-                      const std::function<void()>& beforeRestore = {},
-                      QStringList* emptySources = nullptr);
+                      const std::function<void()>& beforeRestore = {}, RunReport* report = nullptr);
 
 // The log's line for a failed run's result, or "" where none is due (success,
 // or a failure that the component or the job has reported already).

@@ -11,6 +11,7 @@ namespace convert {
 
 static_assert(GsdllStopped == interpreter::Stopped);
 static_assert(GsdllCrashed == interpreter::Crashed);
+static_assert(GsdllOutOfMemory == interpreter::OutOfMemory);
 
 namespace {
 
@@ -25,6 +26,7 @@ MediaRect g_nextMedia; // applies to the next run only
 // A successful run waits here for gsdll_exit.
 std::unique_ptr<InterpreterProcess> g_waiting;
 std::vector<int> g_lastPages;
+int g_lastFailedSource = -1;
 
 int32_t shutDown()
 {
@@ -65,6 +67,7 @@ int32_t gsdll_init(GsdllCallback callback, QObject* hwnd, int32_t argc, char** a
     auto run = std::make_unique<InterpreterProcess>(callback, hwnd);
     const int32_t code = run->run(plan);
     g_lastPages = run->pages();
+    g_lastFailedSource = code == 0 ? -1 : run->failedSource();
     if (code == 0)
         g_waiting = std::move(run);
     return code;
@@ -83,6 +86,16 @@ void gsdll_prepare()
 void gsdll_stop()
 {
     InterpreterProcess::requestStop();
+}
+
+void gsdll_setmemorylimit(uint32_t mebibytes)
+{
+    InterpreterProcess::setMemoryLimit(mebibytes);
+}
+
+int gsdll_failedsource()
+{
+    return g_lastFailedSource;
 }
 
 std::vector<int> gsdll_sourcepages()

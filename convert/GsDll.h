@@ -49,11 +49,20 @@ void gsdll_stop();
 // than once.
 void gsdll_prepare();
 
+// From now on the interpreter's process may hold at most `mebibytes` MiB
+// (2048 unless set; 0: no limit of ours). A document that needs more fails
+// its run with GsdllOutOfMemory.
+void gsdll_setmemorylimit(uint32_t mebibytes);
+
 constexpr int32_t GsdllStopped = -1001;
 constexpr int32_t GsdllCrashed = -1002;
+constexpr int32_t GsdllOutOfMemory = -1003;
 
 // The pages that each source of the last gsdll_init made, in order; -1 where
 // the run did not get that far.
 std::vector<int> gsdll_sourcepages();
+// The index of the source during which the last gsdll_init failed, or -1
+// (success, or a failure outside every source).
+int gsdll_failedsource();
 
 } // namespace convert

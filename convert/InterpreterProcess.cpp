@@ -17,6 +17,7 @@ namespace convert {
 std::atomic<bool> InterpreterProcess::s_stopRequested{false};
 std::atomic<pid_t> InterpreterProcess::s_running{-1};
 bool InterpreterProcess::s_keepOneReady = false;
+quint64 InterpreterProcess::s_memoryLimitMiB = InterpreterProcess::DefaultMemoryLimitMiB;
 std::unique_ptr<platform::ChildProcess> InterpreterProcess::s_ready;
 std::vector<std::unique_ptr<platform::ChildProcess>> InterpreterProcess::s_leaving;
 
@@ -28,6 +29,24 @@ constexpr int PumpIntervalMs = 20;
 QString interpreterProgram()
 {
     return platform::programFolder() + QStringLiteral("folivant-interpreter");
+}
+
+// What the library takes from the environment: switches that come before
+// ours (GS_OPTIONS=-dNOSAFER switches safety off), folders it then trusts
+// for reading (GS_LIB, GS_FONTPATH, the CID substitution paths, and the font
+// configuration's own folders), the device, and where temporary files go
+// (each run gets a folder of its own instead). None of it may reach a run.
+const QStringList& withoutLibrarySettings()
+{
+    static const QStringList removed{QStringLiteral("GS_*"),
+                                     QStringLiteral("CIDFSUBSTFONT"),
+                                     QStringLiteral("CIDFSUBSTFONTID"),
+                                     QStringLiteral("CIDFSUBSTPATH"),
+                                     QStringLiteral("FONTCONFIG_*"),
+                                     QStringLiteral("TEMP"),
+                                     QStringLiteral("TMP"),
+                                     QStringLiteral("TMPDIR")};
+    return removed;
 }
 
 } // namespace
@@ -56,9 +75,14 @@ std::unique_ptr<platform::ChildProcess> InterpreterProcess::startChild(bool ahea
 {
     auto child = std::make_unique<platform::ChildProcess>();
     const QStringList args = ahead ? QStringList{QStringLiteral("--ahead")} : QStringList();
-    if (!child->start(interpreterProgram(), args, {}, error))
+    if (!child->start(interpreterProgram(), args, withoutLibrarySettings(), error))
         return nullptr;
     return child;
+}
+
+void InterpreterProcess::setMemoryLimit(quint64 mebibytes)
+{
+    s_memoryLimitMiB = mebibytes;
 }
 
 void InterpreterProcess::keepOneReady()
@@ -109,6 +133,7 @@ int32_t InterpreterProcess::run(const RunPlan& plan)
     m_pages.assign(std::count_if(plan.steps.begin(), plan.steps.end(),
                                  [](const RunStep& s) { return s.isFile; }),
                    -1);
+    m_failedSource = -1;
     sendProgress(0);
 
     // A folder of its own for the interpreter's temporary files: the
@@ -121,6 +146,8 @@ int32_t InterpreterProcess::run(const RunPlan& plan)
         job += folder.toStdString();
         job += '\0';
     }
+    job += std::to_string(s_memoryLimitMiB);
+    job += '\0';
     for (const std::string& s : plan.toStrings()) {
         job += s;
         job += '\0';
@@ -269,6 +296,9 @@ void InterpreterProcess::handle(char type, const std::string& payload)
     case interpreter::Pages:
         if (a >= 0 && size_t(a) < m_pages.size())
             m_pages[size_t(a)] = b;
+        break;
+    case interpreter::FailedSource:
+        m_failedSource = a;
         break;
     case interpreter::Result:
     case interpreter::Ended:

@@ -44,6 +44,15 @@ public:
 
     // Pages each file of the plan made, in order; -1 where not known.
     const std::vector<int>& pages() const { return m_pages; }
+    // The index of the file during which the run failed, or -1.
+    int failedSource() const { return m_failedSource; }
+
+    // The address space each later interpreter may hold, in MiB (0: no
+    // limit of ours); a document that needs more fails the run with
+    // interpreter::OutOfMemory.
+    static constexpr quint64 DefaultMemoryLimitMiB = 2048;
+    static void setMemoryLimit(quint64 mebibytes);
+    static quint64 memoryLimit() { return s_memoryLimitMiB; }
 
     // Ends the running child, if any, and makes the run return
     // interpreter::Stopped; a request made while none runs stops the next
@@ -72,6 +81,7 @@ private:
     std::unique_ptr<platform::ChildProcess> m_child;
     std::unique_ptr<QTemporaryDir> m_tempDir;
     std::vector<int> m_pages;
+    int m_failedSource = -1;
     std::vector<char> m_scratch;
     // Bytes from the child; frames before m_inboxRead are handled.
     std::string m_inbox;
@@ -85,6 +95,7 @@ private:
     static std::atomic<bool> s_stopRequested;
     static std::atomic<pid_t> s_running;
     static bool s_keepOneReady;
+    static quint64 s_memoryLimitMiB;
     static std::unique_ptr<platform::ChildProcess> s_ready;
     // Children that have done their work and are ending on their own.
     static std::vector<std::unique_ptr<platform::ChildProcess>> s_leaving;

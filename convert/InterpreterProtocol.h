@@ -13,12 +13,14 @@
 //                       page prompt's read is answered by the child itself.)
 //     'G' percent       progress, 0 to 99, at every page and while output comes
 //     'P' index, pages  the source of that index made that many pages
+//     'F' index         the run failed while the source of that index ran
 //     'R' code          the run is over: 0, or the interpreter's error code
 //     'E' code          the interpreter has shut down (after 'X')
 //   parent -> child
 //     'J' strings       the job, strings each ended by a zero byte: the
 //                       folder to work in, the folder for temporary files,
-//                       then the plan (RunPlan::toStrings)
+//                       the memory limit in MiB (0: none), then the plan
+//                       (RunPlan::toStrings)
 //     'A' n, bytes      the answer to 'I': n bytes of input (n < 0: error)
 //     'X'               shut the interpreter down: completes the output
 //
@@ -43,6 +45,7 @@ enum Frame : char {
     Input = 'I',
     Progress = 'G',
     Pages = 'P',
+    FailedSource = 'F',
     Result = 'R',
     Ended = 'E',
     Job = 'J',
@@ -78,8 +81,9 @@ inline std::string intFrame(char type, int32_t a, int32_t b)
 }
 
 // What the component returns besides the interpreter's own codes.
-constexpr int32_t Stopped = -1001; // ended on request
-constexpr int32_t Crashed = -1002; // the child died or could not start
+constexpr int32_t Stopped = -1001;     // ended on request
+constexpr int32_t Crashed = -1002;     // the child died or could not start
+constexpr int32_t OutOfMemory = -1003; // failed when its memory reached the limit
 
 } // namespace interpreter
 

@@ -7,6 +7,7 @@
 #include "convert/InterpreterProtocol.h"
 #include "convert/ProgressProbe.h"
 #include "convert/RunPlan.h"
+#include "platform/AllocationWatch.h"
 #include "platform/ChildProcess.h"
 
 #include <QString>
@@ -16,6 +17,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
@@ -143,8 +145,10 @@ int run(Interpreter& gs, Session& session, const RunPlan& plan)
             if (code >= 0 || code == Interpreter::Quit)
                 code = gs.runCode(AfterSource);
         }
-        if (code < 0)
+        if (code < 0) {
+            session.send(interpreter::intFrame(interpreter::FailedSource, index));
             return code;
+        }
         const int after = gs.pageCount();
         if (before >= 0 && after >= 0)
             session.send(interpreter::intFrame(interpreter::Pages, index, after - before));
@@ -153,8 +157,9 @@ int run(Interpreter& gs, Session& session, const RunPlan& plan)
     return 0;
 }
 
-// The job frame: working folder, temporary folder, plan.
-bool readJob(Session& session, std::string& folder, std::string& temporary, RunPlan& plan)
+// The job frame: working folder, temporary folder, memory limit, plan.
+bool readJob(Session& session, std::string& folder, std::string& temporary,
+             unsigned long long& limitMiB, RunPlan& plan)
 {
     char header[interpreter::HeaderSize];
     uint32_t length = 0;
@@ -174,11 +179,15 @@ bool readJob(Session& session, std::string& folder, std::string& temporary, RunP
         strings.push_back(payload.substr(at, end - at));
         at = end + 1;
     }
-    if (strings.size() < 2)
+    if (strings.size() < 3)
         return false;
     folder = strings[0];
     temporary = strings[1];
-    return RunPlan::fromStrings(std::vector<std::string>(strings.begin() + 2, strings.end()), plan);
+    char* end = nullptr;
+    limitMiB = std::strtoull(strings[2].c_str(), &end, 10);
+    if (strings[2].empty() || *end)
+        return false;
+    return RunPlan::fromStrings(std::vector<std::string>(strings.begin() + 3, strings.end()), plan);
 }
 
 // The library's first instance in a process costs more than later ones (it
@@ -228,9 +237,13 @@ int main(int argc, char** argv)
     Session waiting(frames, QStringList());
     std::string folder;
     std::string temporary;
+    unsigned long long limitMiB = 0;
     RunPlan plan;
-    if (!readJob(waiting, folder, temporary, plan))
+    if (!readJob(waiting, folder, temporary, limitMiB, plan))
         return 2;
+    // A document that allocates without end fails here, not the machine.
+    if (!platform::ChildProcess::limitMemory(limitMiB << 20))
+        std::perror("folivant-interpreter: memory limit");
     if (!folder.empty() && ::chdir(folder.c_str()) != 0)
         std::perror("folivant-interpreter");
     // The interpreter lets documents use its temporary folder: a private one.
@@ -251,6 +264,8 @@ int main(int argc, char** argv)
             // A failed run shuts down before it reports, as the caller will
             // not ask for it.
             gs.shutDown();
+            if (platform::allocationWasRefused())
+                code = interpreter::OutOfMemory;
             session.send(interpreter::intFrame(interpreter::Result, code));
             return 1;
         }

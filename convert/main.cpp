@@ -144,7 +144,13 @@ int main(int argc, char** argv)
         QStringLiteral("SIZE"));
     const QCommandLineOption landscapeOpt({QStringLiteral("l"), QStringLiteral("landscape")},
                                           QStringLiteral("Swap the page's width and height."));
-    parser.addOptions({outputOpt, compatOpt, optiOpt, resolutionOpt, pageOpt, landscapeOpt});
+    const QCommandLineOption memoryOpt(
+        QStringLiteral("memory-limit"),
+        QStringLiteral("The most memory the interpreter may take, in MiB, 256 to 1048576 "
+                       "(default 2048). A document that needs more fails."),
+        QStringLiteral("MiB"), QStringLiteral("2048"));
+    parser.addOptions(
+        {outputOpt, compatOpt, optiOpt, resolutionOpt, pageOpt, landscapeOpt, memoryOpt});
     parser.addPositionalArgument(QStringLiteral("IN.ps"),
                                  QStringLiteral("PostScript files, one or more."),
                                  QStringLiteral("IN.ps..."));
@@ -166,6 +172,11 @@ int main(int argc, char** argv)
             QStringLiteral("unknown page size \"%1\"; see --help.").arg(parser.value(pageOpt)));
     if (parser.isSet(landscapeOpt))
         std::swap(job.widthMm, job.heightMm);
+    const uint memoryLimit = parser.value(memoryOpt).toUInt(&ok);
+    if (!ok || memoryLimit < 256 || memoryLimit > 1048576)
+        return fail(
+            QStringLiteral("--memory-limit takes a whole number of MiB from 256 to 1048576."));
+    gsdll_setmemorylimit(memoryLimit);
 
     // The run makes the program's folder current: every name is made
     // absolute against the directory the user called from.
@@ -194,7 +205,7 @@ int main(int argc, char** argv)
     platform::onStopSignals(stopOnSignal);
     ProgressBar bar;
     const bool showBar = ::isatty(STDERR_FILENO) == 1;
-    QStringList emptySources;
+    RunReport report;
     const int32_t result = RunConversion(
         job, printOutput, showBar ? &bar : nullptr,
         [&bar] {
@@ -205,9 +216,9 @@ int main(int argc, char** argv)
             std::fputs("terminé...\n", stdout);
             std::fflush(stdout);
         },
-        &emptySources);
+        &report);
 
-    for (const QString& empty : emptySources)
+    for (const QString& empty : report.emptySources)
         std::fprintf(stderr, "folivant-convert: %s: the source held no page.\n", qPrintable(empty));
     if (const int signal = g_stopSignal) {
         if (result == GsdllStopped)
@@ -215,13 +226,15 @@ int main(int argc, char** argv)
                          qPrintable(output));
         return 128 + signal;
     }
+    if (!report.failedSource.isEmpty())
+        std::fprintf(stderr, "folivant-convert: %s: this source could not be converted.\n",
+                     qPrintable(report.failedSource));
+    if (!report.reason.isEmpty() && result != 0)
+        return fail(report.reason);
     if (result == GsdllCrashed)
         return fail(QStringLiteral("the interpreter crashed; its last words are above."));
     if (result != 0)
         return fail(QStringLiteral("the interpreter failed (code %1); its messages are above.")
                         .arg(result));
-    const QFileInfo written(job.outputName);
-    if (!written.isFile() || written.size() == 0)
-        return fail(QStringLiteral("%1 could not be written.").arg(output));
     return 0;
 }

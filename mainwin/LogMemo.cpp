@@ -16,12 +16,10 @@ constexpr qint64 ShowEveryMs = 100;
 constexpr int LinesPerParagraph = 64;
 
 // A carriage return would start a new paragraph in the document and so
-// split one output call over two lines; like a memo it shows nothing.
-QString displayText(const QString& line)
+// split a line in two; like a memo it shows nothing.
+QString displayText(QStringView text)
 {
-    if (!line.contains(QLatin1Char('\r')))
-        return line;
-    QString shown = line;
+    QString shown = text.toString();
     shown.remove(QLatin1Char('\r'));
     return shown;
 }
@@ -44,18 +42,72 @@ LogMemo::LogMemo(QWidget* parent) : QPlainTextEdit(parent)
     });
 }
 
+void LogMemo::startLine()
+{
+    if (m_pendingParagraphs.empty()) {
+        // The first line of a batch starts a paragraph of its own.
+        m_pendingContinues = false;
+        m_pendingParagraphs.push_back(1);
+        m_linesInParagraph = 0;
+    } else if (++m_linesInParagraph < LinesPerParagraph) {
+        m_pending += QChar(QChar::LineSeparator);
+        ++m_pendingParagraphs.back();
+    } else {
+        m_pending += QLatin1Char('\n');
+        m_pendingParagraphs.push_back(1);
+        m_linesInParagraph = 0;
+    }
+    m_lineOpen = true;
+    ++m_lines;
+}
+
+void LogMemo::continueLine()
+{
+    if (!m_lineOpen) {
+        startLine();
+    } else if (m_pendingParagraphs.empty()) {
+        // The open line is in the document already: the text goes on it.
+        m_pendingContinues = true;
+        m_pendingParagraphs.push_back(0);
+        m_linesInParagraph = 0;
+    }
+}
+
+void LogMemo::appendOutput(const QString& text)
+{
+    qsizetype at = 0;
+    for (;;) {
+        const qsizetype feed = text.indexOf(QLatin1Char('\n'), at);
+        const QStringView piece =
+            QStringView(text).mid(at, feed < 0 ? text.size() - at : feed - at);
+        if (!piece.isEmpty() || feed >= 0) {
+            continueLine();
+            m_pending += displayText(piece);
+        }
+        if (feed < 0)
+            break;
+        m_lineOpen = false;
+        at = feed + 1;
+    }
+    shown();
+}
+
+void LogMemo::appendOutput(QByteArrayView bytes)
+{
+    appendOutput(QString(m_decoder.decode(bytes)));
+}
+
 void LogMemo::appendLine(const QString& line)
 {
-    if (m_pendingLines > 0) {
-        if (++m_linesInParagraph < LinesPerParagraph) {
-            m_pending += QChar(QChar::LineSeparator);
-        } else {
-            m_pending += QLatin1Char('\n');
-            m_linesInParagraph = 0;
-        }
-    }
+    m_lineOpen = false;
+    startLine();
     m_pending += displayText(line);
-    ++m_pendingLines;
+    m_lineOpen = false;
+    shown();
+}
+
+void LogMemo::shown()
+{
     if (m_batchDepth == 0) {
         flush();
     } else if (m_sinceShown.elapsed() >= ShowEveryMs) {
@@ -83,23 +135,64 @@ void LogMemo::endBatch()
 void LogMemo::flush()
 {
     m_showLater->stop();
-    if (m_pendingLines == 0)
+    if (m_pendingParagraphs.empty())
         return;
     // One insertion for the whole batch: a single layout update instead of
     // one per line. The first line goes into the document's first block.
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
     cursor.beginEditBlock();
-    if (m_lines > 0 || !document()->isEmpty())
+    const bool empty = m_paragraphLines.empty() && !m_hasNotice && document()->isEmpty();
+    if (!m_pendingContinues && !empty)
         cursor.insertBlock();
     cursor.insertText(m_pending);
     cursor.endEditBlock();
-    m_lines += m_pendingLines;
+    auto paragraph = m_pendingParagraphs.begin();
+    if (m_pendingContinues && !m_paragraphLines.empty())
+        m_paragraphLines.back() += *paragraph++;
+    m_paragraphLines.insert(m_paragraphLines.end(), paragraph, m_pendingParagraphs.end());
     m_pending.clear();
-    m_pendingLines = 0;
-    m_linesInParagraph = 0;
+    m_pendingParagraphs.clear();
+    m_pendingContinues = false;
+    if (m_lines - m_dropped > MaxLines)
+        dropOldest();
     QScrollBar* bar = verticalScrollBar();
     bar->setValue(bar->maximum());
+}
+
+void LogMemo::dropOldest()
+{
+    // A tenth below the cap at a time, so the top is cut now and then, not
+    // at every batch; the paragraph being written stays.
+    const qint64 keep = MaxLines - MaxLines / 10;
+    int paragraphs = 0;
+    qint64 lines = 0;
+    while (m_paragraphLines.size() > size_t(paragraphs + 1) && m_lines - m_dropped - lines > keep)
+        lines += m_paragraphLines[size_t(paragraphs++)];
+    if (paragraphs == 0)
+        return;
+    const int first = m_hasNotice ? 1 : 0;
+    QTextCursor cut(document()->findBlockByNumber(first));
+    cut.setPosition(document()->findBlockByNumber(first + paragraphs).position(),
+                    QTextCursor::KeepAnchor);
+    cut.beginEditBlock();
+    cut.removeSelectedText();
+    m_dropped += lines;
+    m_paragraphLines.erase(m_paragraphLines.begin(), m_paragraphLines.begin() + paragraphs);
+    // The first line says what is missing above it.
+    const QString notice =
+        QStringLiteral("[Les %1 lignes les plus anciennes ont été retirées du journal.]")
+            .arg(m_dropped);
+    QTextCursor top(document());
+    if (m_hasNotice) {
+        top.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        top.insertText(notice);
+    } else {
+        top.insertText(notice);
+        top.insertBlock();
+        m_hasNotice = true;
+    }
+    cut.endEditBlock();
 }
 
 int LogMemo::lineCount() const

@@ -233,6 +233,19 @@ void TMainForm::GoBtn1Click()
         platform::showMessage(missing);
         return;
     }
+    // Writing the PDF must not destroy a source, whatever name leads to it.
+    convert::JobInput job = TabSheet3->jobInput();
+    const QString clash = convert::sourceThatIsTheOutput(job);
+    if (!clash.isEmpty()) {
+        platform::MessageRequest refused;
+        refused.owner = this;
+        refused.text = QStringLiteral("Le fichier PDF %1 est aussi le fichier source %2 : il le "
+                                      "remplacerait. Choisissez un autre nom pour le fichier PDF!")
+                           .arg(job.outputName, clash);
+        refused.icon = platform::MsgIcon::Information;
+        platform::showMessage(refused);
+        return;
+    }
     // A failed, crashed or stopped run has no PDF worth showing.
     if (StartIpPostScript2() == 0 && TabSheet3->opensResult())
         TabSheet3->ShowBtnClick();
@@ -261,10 +274,11 @@ int32_t TMainForm::StartIpPostScript2()
 // The interpreter's console reaches the log of the window's one instance.
 int32_t TMainForm::gsdllCallback(int32_t message, char* str, uint32_t count)
 {
-    return convert::consoleAnswer(message, str, count, [](const QString& line) {
-        if (s_instance)
-            s_instance->TabSheet3->log()->appendLine(line);
-    });
+    // The log cuts the output into lines at the interpreter's own line
+    // feeds, not at the calls that bring it.
+    if (message == 2 && s_instance)
+        s_instance->TabSheet3->log()->appendOutput(QByteArrayView(str, qsizetype(count)));
+    return convert::consoleAnswer(message, str, count, {});
 }
 
 bool TMainForm::event(QEvent* event)

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QtGlobal>
 
 #include <sys/types.h>
 
@@ -25,8 +26,9 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    // Starts program with args and the environment changed by `environment`
-    // ("NAME=value" entries). False, with the reason, when it cannot start.
+    // Starts program with args and the environment changed by `environment`:
+    // "NAME=value" sets NAME, "NAME" removes it, "PREFIX*" removes every name
+    // that begins with PREFIX. False, with the reason, when it cannot start.
     bool start(const QString& program, const QStringList& args, const QStringList& environment,
                QString* error);
 
@@ -48,6 +50,9 @@ public:
     // Called in a child: it ends when its parent does, even while it is
     // busy, so a killed window leaves no interpreter looping behind.
     static void endWithParent();
+    // Called in a child: limits the address space it may hold to `bytes`
+    // (0: no limit of ours); allocations beyond it fail.
+    static bool limitMemory(quint64 bytes);
     // All of the bytes over a channel, either way; false when the other side
     // has gone. For the child's side of the channel.
     static bool sendAll(int channel, const void* data, size_t size);

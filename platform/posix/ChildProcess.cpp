@@ -9,6 +9,7 @@
 #include <poll.h>
 #include <spawn.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -47,15 +48,28 @@ bool ChildProcess::start(const QString& program, const QStringList& args,
         argv.push_back(a.data());
     argv.push_back(nullptr);
 
-    // Our environment with the given entries in place of the same names.
+    // Our environment with the given entries in place of the same names;
+    // an entry without '=' removes the name, and one ending in '*' every
+    // name that begins with what comes before it.
     std::vector<QByteArray> envBytes;
+    std::vector<QByteArray> removed;
     for (const QString& e : environment)
-        envBytes.push_back(e.toUtf8());
+        (e.contains(QLatin1Char('=')) ? envBytes : removed).push_back(e.toUtf8());
+    const auto isRemoved = [&removed](const char* entry, size_t nameLength) {
+        for (const QByteArray& name : removed) {
+            if (name.endsWith('*')
+                    ? std::strncmp(entry, name.constData(), size_t(name.size() - 1)) == 0
+                    : (size_t(name.size()) == nameLength &&
+                       std::strncmp(entry, name.constData(), nameLength) == 0))
+                return true;
+        }
+        return false;
+    };
     std::vector<char*> envp;
     for (char** e = environ; e && *e; ++e) {
         const char* eq = std::strchr(*e, '=');
         const size_t nameLength = eq ? size_t(eq - *e) : std::strlen(*e);
-        bool replaced = false;
+        bool replaced = isRemoved(*e, nameLength);
         for (const QByteArray& mine : envBytes)
             replaced = replaced || (mine.size() > int(nameLength) && mine[int(nameLength)] == '=' &&
                                     std::strncmp(mine.constData(), *e, nameLength) == 0);
@@ -164,6 +178,21 @@ void ChildProcess::endWithParent()
     // The parent may have gone before the request was made.
     if (::getppid() == 1)
         ::_exit(1);
+}
+
+bool ChildProcess::limitMemory(quint64 bytes)
+{
+    struct rlimit limit;
+    limit.rlim_cur = bytes == 0 ? RLIM_INFINITY : rlim_t(bytes);
+    limit.rlim_max = limit.rlim_cur;
+    struct rlimit old;
+    // A lower hard limit set by whoever started us stays.
+    if (::getrlimit(RLIMIT_AS, &old) == 0 && old.rlim_max != RLIM_INFINITY &&
+        (limit.rlim_max == RLIM_INFINITY || old.rlim_max < limit.rlim_max)) {
+        limit.rlim_cur = old.rlim_max;
+        limit.rlim_max = old.rlim_max;
+    }
+    return ::setrlimit(RLIMIT_AS, &limit) == 0;
 }
 
 void ChildProcess::kill(pid_t pid)

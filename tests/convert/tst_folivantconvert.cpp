@@ -11,6 +11,8 @@
 #include <QTest>
 
 #include <csignal>
+#include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -61,6 +63,8 @@ private slots:
     void closingLineStandsAlone();
     void interpreterFailure_data();
     void interpreterFailure();
+    void environmentCannotSwitchSafetyOff_data();
+    void environmentCannotSwitchSafetyOff();
     void progressBarOnlyOnATerminal();
     void signalStopsTheRun_data();
     void signalStopsTheRun();
@@ -108,6 +112,14 @@ void TestFolivantConvert::refusedBeforeAnyRun_data()
         << QStringList{"-p", "5x100", "-o", "out.pdf", "deux pages é.ps"} << "unknown page size";
     QTest::newRow("output is an input")
         << QStringList{"-o", "deux pages é.ps", "deux pages é.ps"} << "is also an input";
+    if (::link(QFile::encodeName(m_ps).constData(),
+               QFile::encodeName(m_dir.filePath("second name.pdf")).constData()) != 0)
+        qFatal("cannot link %s", qPrintable(m_ps));
+    QTest::newRow("output is a hard link to an input")
+        << QStringList{"-o", "second name.pdf", "deux pages é.ps"} << "is also an input";
+    QTest::newRow("memory limit too small")
+        << QStringList{"--memory-limit", "100", "-o", "out.pdf", "deux pages é.ps"}
+        << "--memory-limit";
     QTest::newRow("page not a number")
         << QStringList{"-p", "nanx297", "-o", "out.pdf", "deux pages é.ps"} << "unknown page size";
 }
@@ -178,33 +190,155 @@ void TestFolivantConvert::closingLineStandsAlone()
 
 void TestFolivantConvert::interpreterFailure_data()
 {
-    QTest::addColumn<QString>("input");
+    QTest::addColumn<QStringList>("inputs");
     QTest::addColumn<QString>("output");
-    QTest::addColumn<QString>("interpreterSays");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("logSays");
+    QTest::addColumn<QString>("errorSays");
     const QString dir = m_dir.path();
     testsupport::writeFile(dir + "/junk.ps", QByteArray("\x01\x02garbage\xff\xfe", 12));
     testsupport::writeFile(dir + "/a file", "x");
-    QTest::newRow("a folder") << dir << dir + "/folder.pdf"
-                              << "Error";
-    QTest::newRow("binary junk") << dir + "/junk.ps" << dir + "/junk.pdf"
-                                 << "Error";
-    QTest::newRow("output folder missing") << m_ps << dir + "/nicht/da/out.pdf"
-                                           << "output file";
-    QTest::newRow("output below a file") << m_ps << dir + "/a file/out.pdf"
-                                         << "output file";
+    testsupport::writeFile(dir + "/bad.ps", "%!PS\n/foo bar baz\n");
+    QDir().mkpath(dir + "/a folder.pdf");
+    QDir().mkpath(dir + "/read-only");
+    QDir().mkpath(dir + "/small disk");
+    // Twenty pages of images that no compression makes small: far beyond
+    // 64 KiB as a PDF.
+    QByteArray big = "%!PS\n";
+    quint32 noise = 1;
+    for (int page = 0; page < 20; ++page) {
+        QByteArray hex;
+        for (int i = 0; i < 64 * 64; ++i) {
+            noise = noise * 1103515245u + 12345u;
+            hex += QByteArray::number(((noise >> 16) & 0xff) | 0x100, 16).right(2);
+        }
+        big += "gsave 100 100 translate 200 200 scale 64 64 8 [64 0 0 64 0 0] {<" + hex +
+               ">} image grestore showpage\n";
+    }
+    testsupport::writeFile(dir + "/big.ps", big);
+    testsupport::writeFile(dir + "/greedy.ps", "%!PS\n-2 vmreclaim /d 1000 dict def\n"
+                                               "0 { dup d exch 16000000 string put 1 add } loop\n");
+
+    const QString cannot = "could not be converted";
+    QTest::newRow("a folder") << QStringList{dir} << dir + "/folder.pdf" << QStringList()
+                              << "n'a pas pu être converti" << cannot;
+    QTest::newRow("binary junk") << QStringList{dir + "/junk.ps"} << dir + "/junk.pdf"
+                                 << QStringList() << "Error" << cannot;
+    QTest::newRow("the middle of three sources")
+        << QStringList{m_ps, dir + "/bad.ps", m_ps} << dir + "/three.pdf" << QStringList()
+        << "Le fichier source " + dir + "/bad.ps n'a pas pu être converti."
+        << dir + "/bad.ps: this source could not be converted.";
+    QTest::newRow("output folder missing")
+        << QStringList{m_ps} << dir + "/nicht/da/out.pdf" << QStringList()
+        << "le dossier " + dir + "/nicht/da n'existe pas"
+        << "the folder " + dir + "/nicht/da does not exist";
+    QTest::newRow("output below a file")
+        << QStringList{m_ps} << dir + "/a file/out.pdf" << QStringList() << "n'est pas un dossier"
+        << "is not a folder";
+    QTest::newRow("output is a folder")
+        << QStringList{m_ps} << dir + "/a folder.pdf" << QStringList() << "est un dossier"
+        << "is a folder";
+    QTest::newRow("output folder read-only")
+        << QStringList{m_ps} << dir + "/read-only/out.pdf" << QStringList()
+        << (::geteuid() == 0 ? "est en lecture seule" : "le droit d'écrire")
+        << (::geteuid() == 0 ? "is read-only" : "no permission");
+    QTest::newRow("disk full as the PDF closes")
+        << QStringList{dir + "/big.ps"} << dir + "/small disk/out.pdf" << QStringList()
+        << "n'a pas pu être écrit jusqu'au bout"
+        << "came out incomplete";
+    QTest::newRow("memory runs out") << QStringList{dir + "/greedy.ps"} << dir + "/greedy.pdf"
+                                     << QStringList{"--memory-limit", "256"}
+                                     << "L'interpréteur a manqué de mémoire (limite : 256 Mio)"
+                                     << "the interpreter ran out of memory (limit: 256 MiB).";
 }
 
 void TestFolivantConvert::interpreterFailure()
 {
-    QFETCH(QString, input);
+    QFETCH(QStringList, inputs);
     QFETCH(QString, output);
-    QFETCH(QString, interpreterSays);
-    const Result r = run({"-o", output, input}, m_dir.path());
+    QFETCH(QStringList, options);
+    QFETCH(QString, logSays);
+    QFETCH(QString, errorSays);
+    std::unique_ptr<testsupport::ReadOnlyFolder> readOnly;
+    std::unique_ptr<testsupport::SmallDisk> small;
+    const QFileInfo outputInfo(output);
+    if (output.contains("/small disk/")) {
+        small = std::make_unique<testsupport::SmallDisk>(outputInfo.path(), 64);
+        if (!small->failure().isEmpty())
+            QSKIP(qPrintable(small->failure()));
+    }
+    // An older PDF of that name stays as it was.
+    const QByteArray older = "%PDF-1.4 an older one\n";
+    const bool folderThere = QFileInfo(outputInfo.path()).isDir() && !outputInfo.isDir();
+    if (folderThere)
+        QVERIFY(testsupport::writeFile(output, older));
+    if (output.contains("/read-only/")) {
+        readOnly = std::make_unique<testsupport::ReadOnlyFolder>(outputInfo.path());
+        QVERIFY2(readOnly->failure().isEmpty(), qPrintable(readOnly->failure()));
+    }
+    const Result r = run(options + QStringList{"-o", output} + inputs, m_dir.path());
     QVERIFY(!r.crashed);
     QCOMPARE(r.exitCode, 2);
-    QVERIFY2(r.out.contains(interpreterSays), qPrintable(r.out));
+    QVERIFY2(r.out.contains(logSays), qPrintable(r.out));
     QVERIFY(r.out.endsWith("terminé...\n"));
-    QVERIFY2(r.err.contains("the interpreter failed"), qPrintable(r.err));
+    QVERIFY2(r.err.contains(errorSays), qPrintable(r.err));
+    if (folderThere) {
+        QCOMPARE(testsupport::readFile(output), older);
+        QCOMPARE(outputInfo.dir().entryList({".folivant-*"}, QDir::Hidden | QDir::Files),
+                 QStringList());
+    }
+}
+
+void TestFolivantConvert::environmentCannotSwitchSafetyOff_data()
+{
+    QTest::addColumn<QString>("setting");
+    // Each of the library's variables, set as one would to get out.
+    QTest::newRow("GS_OPTIONS") << "GS_OPTIONS=-dNOSAFER";
+    QTest::newRow("GS_LIB") << "GS_LIB=/etc";
+    QTest::newRow("GS_FONTPATH") << "GS_FONTPATH=/etc";
+    QTest::newRow("GS_DEVICE") << "GS_DEVICE=txtwrite";
+    QTest::newRow("CIDFSUBSTPATH") << "CIDFSUBSTPATH=/etc/";
+    QTest::newRow("CIDFSUBSTFONT") << "CIDFSUBSTFONT=passwd";
+    QTest::newRow("TEMP") << "TEMP=/etc";
+    QTest::newRow("TMP") << "TMP=/etc";
+    QTest::newRow("TMPDIR") << "TMPDIR=/etc";
+    QTest::newRow("FONTCONFIG_FILE") << "FONTCONFIG_FILE=/etc/passwd";
+}
+
+void TestFolivantConvert::environmentCannotSwitchSafetyOff()
+{
+    QFETCH(QString, setting);
+    const QString marker = m_dir.filePath("escaped");
+    QFile::remove(marker);
+    // The document tries to read a system file, run a command and write
+    // beside itself; each attempt says how it went.
+    const QString ps = m_dir.filePath("escape.ps");
+    QVERIFY(testsupport::writeFile(
+        ps, "%!PS\n"
+            "{ (/etc/passwd) (r) file 200 string readstring pop (READ:) print print } stopped "
+            "{ (no read) = } if\n"
+            "{ (%pipe%touch " +
+                QFile::encodeName(marker) +
+                ") (w) file closefile } stopped "
+                "{ (no pipe) = } if\n"
+                "{ (" +
+                QFile::encodeName(marker) +
+                ") (w) file closefile } stopped "
+                "{ (no write) = } if\n"
+                "72 72 moveto 9 9 lineto stroke showpage\n"));
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(setting.section('=', 0, 0), setting.section('=', 1));
+    p.setProcessEnvironment(env);
+    p.start(program(), {"-o", m_dir.filePath("escape.pdf"), ps});
+    QVERIFY(p.waitForFinished(60000));
+    const QString said = QString::fromUtf8(p.readAllStandardOutput());
+    QCOMPARE(p.exitCode(), 0);
+    QVERIFY2(!said.contains("READ:"), qPrintable(said));
+    QVERIFY2(said.contains("no read") && said.contains("no pipe") && said.contains("no write"),
+             qPrintable(said));
+    QVERIFY(!QFileInfo::exists(marker));
+    QCOMPARE(testsupport::readPdf(m_dir.filePath("escape.pdf")).pageCount, 1);
 }
 
 void TestFolivantConvert::progressBarOnlyOnATerminal()

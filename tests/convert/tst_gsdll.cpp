@@ -405,13 +405,23 @@ void TestGsDll::badInputThenNextRunWorks()
     const QString good = write("good.ps", psfiles::document(2));
     const QString goodPdf = m_dir.filePath("good.pdf");
 
+    // An older PDF of the output's name stays as it was when the run fails,
+    // and nothing of the run is left beside it.
+    const QFileInfo outputInfo(output);
+    const bool folderThere = outputInfo.dir().exists() && QFileInfo(outputInfo.path()).isDir();
+    const QByteArray older = "%PDF-1.2 older\n";
+    if (folderThere)
+        QVERIFY(testsupport::writeFile(output, older));
     const int32_t result = runJob({source}, output);
     QCOMPARE(result != 0, fails);
     QCOMPARE(g_lines.last(), QString("terminé..."));
     if (fails)
         QVERIFY2(g_lines.size() > 1, "the interpreter's words are missing");
-    if (QFileInfo(output).dir().exists() && QFileInfo(QFileInfo(output).path()).isDir())
-        QVERIFY(QFileInfo(output).isFile()); // left behind, possibly empty
+    if (folderThere) {
+        QCOMPARE(testsupport::readFile(output) == older, fails);
+        QCOMPARE(outputInfo.dir().entryList({".folivant-*"}, QDir::Hidden | QDir::Files),
+                 QStringList());
+    }
 
     g_lines.clear();
     QCOMPARE(runJob({good}, goodPdf), 0);
@@ -497,17 +507,29 @@ void TestGsDll::unfinishedRunIsShutDownByTheNext()
 
 void TestGsDll::runEndingBadlyLeavesNextRunWorking_data()
 {
-    QTest::addColumn<bool>("crash");
-    QTest::newRow("interpreter crashes") << true;
-    QTest::newRow("run stopped") << false;
+    QTest::addColumn<int>("ending");
+    QTest::addColumn<QByteArray>("endless");
+    QTest::newRow("interpreter crashes") << int(GsdllCrashed) << QByteArray("{} loop");
+    QTest::newRow("run stopped") << int(GsdllStopped) << QByteArray("{} loop");
+    // Without its garbage collector, a document that keeps allocating.
+    QTest::newRow("memory runs out")
+        << int(GsdllOutOfMemory)
+        << QByteArray("-2 vmreclaim /d 1000 dict def 0 { dup d exch 16000000 string put 1 add } "
+                      "loop");
 }
 
 void TestGsDll::runEndingBadlyLeavesNextRunWorking()
 {
-    QFETCH(bool, crash);
+    QFETCH(int, ending);
+    QFETCH(QByteArray, endless);
+    const bool crash = ending == GsdllCrashed;
     const QString loop = write("boucle.ps", "%!PS\n72 72 moveto (x) show showpage\n"
-                                            "(avant la boucle) = flush {} loop\n");
+                                            "(avant la boucle) = flush " +
+                                                endless + "\n");
     const QString out = m_dir.filePath("boucle.pdf");
+    const QByteArray older = "%PDF-1.2 older\n";
+    QVERIFY(testsupport::writeFile(out, older));
+    gsdll_setmemorylimit(256);
     // The run goes on in its own process; this one keeps handling events,
     // and its log grows as the document speaks.
     bool acted = false;
@@ -519,7 +541,7 @@ void TestGsDll::runEndingBadlyLeavesNextRunWorking()
         const int pid = testsupport::runningInterpreter(0);
         if (crash && pid > 0)
             ::kill(pid, SIGSEGV);
-        else
+        else if (ending == GsdllStopped)
             gsdll_stop();
     });
     watch.start(30);
@@ -530,16 +552,20 @@ void TestGsDll::runEndingBadlyLeavesNextRunWorking()
     giveUp.start(20000);
     ProgressRecorder window;
     const int32_t result = runJob({loop}, out, 210, 297, 0, &window);
+    gsdll_setmemorylimit(2048);
     QVERIFY(acted);
-    QCOMPARE(result, crash ? GsdllCrashed : GsdllStopped);
+    QCOMPARE(result, ending);
     // One line says how the run ended, just before the closing line.
-    QCOMPARE(g_lines.size() >= 2 ? g_lines[g_lines.size() - 2] : QString(),
-             crash ? QString("L'interpréteur s'est arrêté anormalement (signal 11).")
-                   : QString("Conversion arrêtée."));
+    const QString said =
+        ending == GsdllCrashed   ? "L'interpréteur s'est arrêté anormalement (signal 11)."
+        : ending == GsdllStopped ? "Conversion arrêtée."
+                                 : "L'interpréteur a manqué de mémoire (limite : 256 Mio) : la "
+                                   "conversion a échoué.";
+    QCOMPARE(g_lines.size() >= 2 ? g_lines[g_lines.size() - 2] : QString(), said);
     QCOMPARE(g_lines.last(), QString("terminé..."));
     QVERIFY(!window.values.contains(100));
-    // A stopped run's partial PDF goes; a crashed one's is left as it is.
-    QCOMPARE(QFileInfo::exists(out), crash);
+    // However it ended, the older PDF of that name is left whole.
+    QCOMPARE(testsupport::readFile(out), older);
 
     const QString good = write("bon.ps", psfiles::document(2));
     QCOMPARE(runJob({good}, m_dir.filePath("bon.pdf")), 0);

@@ -24,6 +24,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <unistd.h>
 
 using namespace convert;
 using namespace mainwin;
@@ -47,6 +48,7 @@ private slots:
     void cleanup();
     void missingInputIsReportedAndTouchesNothing_data();
     void missingInputIsReportedAndTouchesNothing();
+    void outputThatIsASourceIsRefusedInABox();
     void outputNameReadsBackAsWritten_data();
     void outputNameReadsBackAsWritten();
     void outputNameAsTyped_data();
@@ -134,6 +136,26 @@ void TestConversion::missingInputIsReportedAndTouchesNothing()
     QVERIFY(QDir(m_dir.path()).entryList(QDir::Files).isEmpty());
     QVERIFY(part<LogMemo>(m_form, "Memo1")->toPlainText().isEmpty());
     QVERIFY(opener.calls().isEmpty());
+}
+
+void TestConversion::outputThatIsASourceIsRefusedInABox()
+{
+    // A second hard link to the source: another name, the same file.
+    const QString source = m_dir.filePath("rapport.ps");
+    const QByteArray ps = page("rapport");
+    QVERIFY(writeFile(source, ps));
+    const QString output = m_dir.filePath("rapport.pdf");
+    QVERIFY(::link(QFile::encodeName(source).constData(), QFile::encodeName(output).constData()) ==
+            0);
+    part<QListWidget>(m_form, "ListBox1")->addItem(source);
+    part<FilenameEdit>(m_form, "FilenameEdit2")->setFileName(output);
+    clickGo();
+    QCOMPARE(m_boxes.size(), 1);
+    QVERIFY2(m_boxes[0].text.contains(source), qPrintable(m_boxes[0].text));
+    QCOMPARE(m_boxes[0].caption, QString());
+    QCOMPARE(m_boxes[0].icon, platform::MsgIcon::Information);
+    QCOMPARE(readFile(source), ps);
+    QVERIFY(part<LogMemo>(m_form, "Memo1")->toPlainText().isEmpty());
 }
 
 void TestConversion::outputNameReadsBackAsWritten_data()
@@ -226,7 +248,9 @@ void TestConversion::failedRunLeavesFileAndNextRunWorks()
     QCOMPARE(memoLines().constLast(), QStringLiteral("terminé..."));
     QVERIFY(memoLines().size() > 2); // the interpreter's complaint
     QVERIFY(memoLines().at(memoLines().size() - 2).startsWith("La conversion a échoué (code -"));
-    QVERIFY(QFileInfo::exists(output));
+    QCOMPARE(memoLines().at(memoLines().size() - 3),
+             "Le fichier source " + junk + " n'a pas pu être converti.");
+    QVERIFY(!QFileInfo::exists(output)); // no PDF is made of a failed run
     // A failed run has no PDF to show, even with the box ticked.
     QVERIFY(part<QCheckBox>(m_form, "showcheck")->isChecked());
     QCOMPARE(opener.calls(1), QStringList());
@@ -260,6 +284,8 @@ void TestConversion::runIsStoppedOrOutlivesACrash()
     QVERIFY(writeFile(loop, "%!PS\n72 72 moveto 9 9 lineto stroke showpage\n"
                             "(la boucle commence) = flush {} loop\n"));
     const QString output = m_dir.filePath("boucle.pdf");
+    const bool hadOne = QFileInfo::exists(output); // from the row before
+    const QByteArray before = readFile(output);
     part<QListWidget>(m_form, "ListBox1")->addItem(loop);
     part<FilenameEdit>(m_form, "FilenameEdit2")->setFileName(output);
     QVERIFY(part<QCheckBox>(m_form, "showcheck")->isChecked());
@@ -305,8 +331,10 @@ void TestConversion::runIsStoppedOrOutlivesACrash()
         QCOMPARE(m_boxes[0].text, QStringLiteral("Arrêter la conversion en cours?"));
         QCOMPARE(m_boxes[0].buttons, platform::MsgButtons::OkCancel);
         QCOMPARE(lines.at(lines.size() - 2), QStringLiteral("Conversion arrêtée."));
-        QVERIFY(!QFileInfo::exists(output)); // the unfinished PDF went
     }
+    // The unfinished PDF went; the one from before stays as it was.
+    QCOMPARE(QFileInfo::exists(output), hadOne);
+    QCOMPARE(readFile(output), before);
     // Neither opens the viewer; the window stays and converts again.
     QCOMPARE(opener.calls(), QStringList());
     QVERIFY(m_form->isVisible());
@@ -433,22 +461,40 @@ void TestConversion::logLines()
     clickGo();
     QVERIFY(memoLines().contains(QStringLiteral("bonjour du fichier")));
 
-    // Lines as the callback makes them: one line per output call, carriage
-    // returns kept in it but not shown, an empty output call an empty line.
+    // Lines as the interpreter breaks them, whatever the calls that bring
+    // them; carriage returns kept in a line but not shown; a line without
+    // its line feed shows at once and goes on when the rest comes.
     LogMemo* memo = part<LogMemo>(m_form, "Memo1");
     memo->clear();
     LogMemo fresh(nullptr);
-    fresh.appendLine(QString());
-    fresh.appendLine(QStringLiteral("abc\r"));
-    fresh.appendLine(QStringLiteral("50%\r100%"));
-    QCOMPARE(fresh.lineCount(), 3);
-    QCOMPARE(fresh.toPlainText(), QStringLiteral("\nabc\n50%100%"));
+    for (const char* piece : {"GPL Ghostscript", " 10.00.0", ": ", "Unrecoverable error\n",
+                              "Operand stack:\nExecution stack:\n", "\n", "abc\r\n50%\r"})
+        fresh.appendOutput(QByteArrayView(piece));
+    QCOMPARE(fresh.toPlainText(), QStringLiteral("GPL Ghostscript 10.00.0: Unrecoverable error\n"
+                                                 "Operand stack:\nExecution stack:\n\nabc\n50%"));
     fresh.beginBatch();
-    fresh.appendLine(QStringLiteral("x\ry"));
-    fresh.appendLine(QStringLiteral("z"));
+    fresh.appendOutput(QByteArrayView("100%\n\xc3"));
+    fresh.appendOutput(QByteArrayView("\xa9t\xc3\xa9"));
+    fresh.appendLine(QStringLiteral("terminé..."));
     fresh.endBatch();
-    QCOMPARE(fresh.toPlainText(), QStringLiteral("\nabc\n50%100%\nxy\nz"));
-    QCOMPARE(fresh.lineCount(), 5);
+    QCOMPARE(fresh.toPlainText().section('\n', 5), QStringLiteral("50%100%\nété\nterminé..."));
+    QCOMPARE(fresh.lineCount(), 8);
+
+    // A document that never stops printing: the newest lines stay, and the
+    // first line says how many older ones went.
+    LogMemo chatty(nullptr);
+    chatty.beginBatch();
+    const qint64 total = LogMemo::MaxLines + LogMemo::MaxLines / 2;
+    for (qint64 i = 1; i <= total; ++i)
+        chatty.appendOutput(QStringLiteral("ligne %1\n").arg(i));
+    chatty.endBatch();
+    const QStringList kept = chatty.toPlainText().split('\n');
+    QVERIFY(kept.size() <= LogMemo::MaxLines + 1);
+    QCOMPARE(kept.constLast(), QStringLiteral("ligne %1").arg(total));
+    QCOMPARE(kept.first(), QStringLiteral("[Les %1 lignes les plus anciennes ont été retirées du "
+                                          "journal.]")
+                               .arg(chatty.droppedLines()));
+    QCOMPARE(kept.at(1), QStringLiteral("ligne %1").arg(chatty.droppedLines() + 1));
 }
 
 void TestConversion::resolutionTypedOutOfBoundsIsBrought_data()

@@ -165,6 +165,28 @@ ReadOnlyFolder::~ReadOnlyFolder()
         ::chmod(m_folder.constData(), mode_t(m_oldMode));
 }
 
+SmallDisk::SmallDisk(const QString& folder, int kib) : m_folder(QFile::encodeName(folder))
+{
+    if (::geteuid() != 0) {
+        m_failure = QStringLiteral("mounting a file system needs root");
+        return;
+    }
+    static const QString isolation = enterPrivateMountNamespace();
+    if (!isolation.isEmpty()) {
+        m_failure = isolation;
+        return;
+    }
+    const QByteArray options = "size=" + QByteArray::number(kib) + "k,mode=0777";
+    if (::mount("tmpfs", m_folder.constData(), "tmpfs", 0, options.constData()) != 0)
+        m_failure = systemError("mount tmpfs");
+}
+
+SmallDisk::~SmallDisk()
+{
+    if (m_failure.isEmpty())
+        ::umount2(m_folder.constData(), MNT_DETACH);
+}
+
 bool writeFile(const QString& path, const QByteArray& bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());

@@ -67,6 +67,25 @@ private:
     int m_oldMode = -1;
 };
 
+// A file system of `kib` KiB mounted on an empty folder for the object's
+// lifetime, in this process's own mount namespace (root only), so that a
+// disk can be full at a chosen size.
+class SmallDisk
+{
+public:
+    SmallDisk(const QString& folder, int kib);
+    ~SmallDisk();
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+
+    // Empty once mounted, else why not.
+    QString failure() const { return m_failure; }
+
+private:
+    QByteArray m_folder;
+    QString m_failure;
+};
+
 // Writes `bytes` to `path`, creating folders; returns false on failure.
 bool writeFile(const QString& path, const QByteArray& bytes);
 QByteArray readFile(const QString& path);
