@@ -3,10 +3,24 @@
 #include <ghostscript/iapi.h>
 #include <ghostscript/ierrors.h>
 
+#include <cstdio>
+
 namespace convert {
 
 static_assert(Interpreter::Quit == gs_error_Quit);
 static_assert(Interpreter::Info == gs_error_Info);
+
+std::string libraryRevision()
+{
+    gsapi_revision_t revision{};
+    if (gsapi_revision(&revision, sizeof revision) != 0 || !revision.product)
+        return "Ghostscript";
+    // 10000 is 10.00.0.
+    const long r = revision.revision;
+    char version[32];
+    std::snprintf(version, sizeof version, "%ld.%02ld.%ld", r / 1000, (r / 10) % 100, r % 10);
+    return std::string(revision.product) + " " + version;
+}
 
 Interpreter::Interpreter(InterpreterIo& io) : m_io(io)
 {

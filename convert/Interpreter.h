@@ -20,6 +20,9 @@ public:
     virtual void writeOutput(const char* str, int size) = 0;
 };
 
+// The library's product name and version, as "GPL Ghostscript 10.00.0".
+std::string libraryRevision();
+
 class Interpreter
 {
 public:

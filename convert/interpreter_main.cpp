@@ -211,6 +211,11 @@ void warmUp()
 int main(int argc, char** argv)
 {
     using namespace convert;
+    if (argc == 2 && std::strcmp(argv[1], "--library") == 0) {
+        // Which interpreter library this build runs, for the programs' --version.
+        std::printf("%s\n", libraryRevision().c_str());
+        return 0;
+    }
     const bool ahead = argc == 2 && std::strcmp(argv[1], "--ahead") == 0;
     if ((argc != 1 && !ahead) || ::isatty(STDIN_FILENO)) {
         std::fputs("folivant-interpreter: runs conversions for Folivant; not for use by hand.\n",

@@ -10,6 +10,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
 
 #include <atomic>
 #include <cstdio>
@@ -21,6 +23,8 @@ namespace {
 std::atomic<int> g_stopSignal{0}; // SIGINT or SIGTERM came
 bool g_barShown = false;          // the progress bar is on the terminal's last line
 bool g_lineOpen = false;          // stdout's last byte was not a line feed
+
+FILE* g_messages = stdout; // standard error when the PDF goes to standard output
 
 int32_t printOutput(int32_t message, char* str, uint32_t count)
 {
@@ -34,10 +38,10 @@ int32_t printOutput(int32_t message, char* str, uint32_t count)
         std::fputs("\r\x1b[K", stderr);
         g_barShown = false;
     }
-    std::fwrite(str, 1, count, stdout);
+    std::fwrite(str, 1, count, g_messages);
     if (count > 0)
         g_lineOpen = str[count - 1] != '\n';
-    std::fflush(stdout);
+    std::fflush(g_messages);
     return int32_t(count);
 }
 
@@ -103,6 +107,52 @@ int fail(const QString& message)
     return 2;
 }
 
+// --compat: the window's index, or the version it stands for.
+bool parseCompat(const QString& text, int& index)
+{
+    const QStringList versions{QStringLiteral("1.2"), QStringLiteral("1.3"), QStringLiteral("1.4")};
+    index = int(versions.indexOf(text.trimmed()));
+    if (index >= 0)
+        return true;
+    bool ok = false;
+    index = text.toInt(&ok);
+    return ok && index >= 0 && index <= 2;
+}
+
+void printVersion()
+{
+    QProcess library;
+    library.start(QCoreApplication::applicationDirPath() + QStringLiteral("/folivant-interpreter"),
+                  {QStringLiteral("--library")});
+    QString revision = library.waitForFinished(10000)
+                           ? QString::fromUtf8(library.readAllStandardOutput()).trimmed()
+                           : QString();
+    if (revision.isEmpty())
+        revision = QStringLiteral("Ghostscript (its interpreter program did not answer)");
+    std::printf("folivant-convert %s\n"
+                "Copyright (C) the Folivant authors. License AGPL-3.0-or-later: GNU Affero\n"
+                "General Public License, version 3 or later. This is free software: you may\n"
+                "change and share it; there is NO WARRANTY, to the extent permitted by law.\n"
+                "Converts with %s, Artifex Software's interpreter library\n"
+                "(libgs, https://www.ghostscript.com/), licensed under AGPL-3.0-or-later.\n",
+                qPrintable(QCoreApplication::applicationVersion()), qPrintable(revision));
+}
+
+// Copies all of `from` into `to`; false on a read or write error.
+bool copyAll(QIODevice& from, QIODevice& to)
+{
+    char buffer[65536];
+    for (;;) {
+        const qint64 n = from.read(buffer, sizeof buffer);
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return true;
+        if (to.write(buffer, n) != n)
+            return false;
+    }
+}
+
 } // namespace
 } // namespace convert
 
@@ -111,22 +161,29 @@ int main(int argc, char** argv)
     using namespace convert;
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("folivant-convert"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("2.0"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Converts PostScript files into one PDF, their pages in the order given,\n"
                        "with the same settings as the Folivant window. The interpreter's\n"
-                       "messages go to standard output; on a terminal a progress bar is\n"
-                       "drawn on standard error. Exit status: 0 done, 2 refused or failed,\n"
-                       "the reason on standard error."));
+                       "messages go to standard output (to standard error with -o -); on a\n"
+                       "terminal a progress bar is drawn on standard error. A source named -\n"
+                       "is read from standard input. Exit status: 0 done, 2 refused or\n"
+                       "failed, the reason on standard error."));
     parser.addHelpOption();
-    const QCommandLineOption outputOpt({QStringLiteral("o"), QStringLiteral("output")},
-                                       QStringLiteral("The PDF to write (required)."),
-                                       QStringLiteral("OUT.pdf"));
+    const QCommandLineOption versionOpt({QStringLiteral("V"), QStringLiteral("version")},
+                                        QStringLiteral("Show the version and licence."));
+    parser.addOption(versionOpt);
+    const QCommandLineOption outputOpt(
+        {QStringLiteral("o"), QStringLiteral("output")},
+        QStringLiteral("The PDF to write (required); - for standard output."),
+        QStringLiteral("OUT.pdf"));
     const QCommandLineOption compatOpt(
         {QStringLiteral("c"), QStringLiteral("compat")},
-        QStringLiteral("PDF compatibility: 0 = PDF 1.2 (default), 1 = PDF 1.3, 2 = PDF 1.4."),
-        QStringLiteral("INDEX"), QStringLiteral("0"));
+        QStringLiteral("PDF compatibility: 0 or 1.2 = PDF 1.2 (default), 1 or 1.3 = PDF 1.3, "
+                       "2 or 1.4 = PDF 1.4."),
+        QStringLiteral("LEVEL"), QStringLiteral("0"));
     const QCommandLineOption optiOpt(
         {QStringLiteral("O"), QStringLiteral("optimise")},
         QStringLiteral("Optimisation: 0 = default (default), 1 = screen, 2 = printer, "
@@ -155,12 +212,15 @@ int main(int argc, char** argv)
                                  QStringLiteral("PostScript files, one or more."),
                                  QStringLiteral("IN.ps..."));
     parser.process(app);
+    if (parser.isSet(versionOpt)) {
+        printVersion();
+        return 0;
+    }
 
     JobInput job;
     bool ok = false;
-    job.compatIndex = parser.value(compatOpt).toInt(&ok);
-    if (!ok || job.compatIndex < 0 || job.compatIndex > 2)
-        return fail(QStringLiteral("--compat takes 0, 1 or 2."));
+    if (!parseCompat(parser.value(compatOpt), job.compatIndex))
+        return fail(QStringLiteral("--compat takes 0, 1 or 2, or 1.2, 1.3 or 1.4."));
     job.optiIndex = parser.value(optiOpt).toInt(&ok);
     if (!ok || job.optiIndex < 0 || job.optiIndex > 3)
         return fail(QStringLiteral("--optimise takes 0, 1, 2 or 3."));
@@ -183,11 +243,34 @@ int main(int argc, char** argv)
     const QString output = parser.value(outputOpt);
     if (output.isEmpty())
         return fail(QStringLiteral("no output file; give one with -o OUT.pdf."));
-    job.outputName = QFileInfo(output).absoluteFilePath();
     const QStringList inputs = parser.positionalArguments();
     if (inputs.isEmpty())
         return fail(QStringLiteral("no PostScript file to convert; see --help."));
+    // Standard input and output pass through files of a folder of our own:
+    // the interpreter reads its sources and writes its PDF by name.
+    QTemporaryDir streams(QDir::tempPath() + QStringLiteral("/folivant-convert-XXXXXX"));
+    const bool toStandardOutput = output == QLatin1String("-");
+    const QString fromStandardInput = streams.filePath(QStringLiteral("standard input.ps"));
+    if (toStandardOutput || inputs.contains(QStringLiteral("-"))) {
+        if (!streams.isValid())
+            return fail(QStringLiteral("no temporary folder: %1").arg(streams.errorString()));
+    }
+    job.outputName = toStandardOutput ? streams.filePath(QStringLiteral("standard output.pdf"))
+                                      : QFileInfo(output).absoluteFilePath();
+    if (toStandardOutput)
+        g_messages = stderr; // the PDF alone goes to standard output
     for (const QString& input : inputs) {
+        if (input == QLatin1String("-")) {
+            if (!QFileInfo::exists(fromStandardInput)) {
+                QFile in;
+                QFile copy(fromStandardInput);
+                if (!in.open(stdin, QIODevice::ReadOnly) || !copy.open(QIODevice::WriteOnly) ||
+                    !copyAll(in, copy) || !copy.flush())
+                    return fail(QStringLiteral("standard input could not be read."));
+            }
+            job.sources << fromStandardInput;
+            continue;
+        }
         const QFileInfo info(input);
         // Only a missing name is refused here: the window would create it
         // empty. Anything else is the interpreter's to judge.
@@ -212,14 +295,16 @@ int main(int argc, char** argv)
             bar.finish();
             // A document may end without a line feed of its own.
             if (g_lineOpen)
-                std::fputc('\n', stdout);
-            std::fputs("terminé...\n", stdout);
-            std::fflush(stdout);
+                std::fputc('\n', g_messages);
+            std::fputs("terminé...\n", g_messages);
+            std::fflush(g_messages);
         },
         &report);
 
     for (const QString& empty : report.emptySources)
-        std::fprintf(stderr, "folivant-convert: %s: the source held no page.\n", qPrintable(empty));
+        std::fprintf(
+            stderr, "folivant-convert: %s: the source held no page.\n",
+            qPrintable(empty == fromStandardInput ? QStringLiteral("standard input") : empty));
     if (const int signal = g_stopSignal) {
         if (result == GsdllStopped)
             std::fprintf(stderr, "folivant-convert: stopped; the unfinished %s was removed.\n",
@@ -228,7 +313,9 @@ int main(int argc, char** argv)
     }
     if (!report.failedSource.isEmpty())
         std::fprintf(stderr, "folivant-convert: %s: this source could not be converted.\n",
-                     qPrintable(report.failedSource));
+                     qPrintable(report.failedSource == fromStandardInput
+                                    ? QStringLiteral("standard input")
+                                    : report.failedSource));
     if (!report.reason.isEmpty() && result != 0)
         return fail(report.reason);
     if (result == GsdllCrashed)
@@ -236,5 +323,12 @@ int main(int argc, char** argv)
     if (result != 0)
         return fail(QStringLiteral("the interpreter failed (code %1); its messages are above.")
                         .arg(result));
+    if (toStandardOutput) {
+        QFile pdf(job.outputName);
+        QFile out;
+        if (!pdf.open(QIODevice::ReadOnly) || !out.open(stdout, QIODevice::WriteOnly) ||
+            !copyAll(pdf, out) || !out.flush())
+            return fail(QStringLiteral("the PDF could not be written to standard output."));
+    }
     return 0;
 }

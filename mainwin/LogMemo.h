@@ -20,7 +20,8 @@ class LogMemo : public QPlainTextEdit
 {
     Q_OBJECT
 public:
-    // About 50 MB of document; a million lines would take half a gigabyte.
+    // About 11 MB of document for lines of 45 characters; a million such
+    // lines took 100 MB.
     static constexpr qint64 MaxLines = 100000;
 
     explicit LogMemo(QWidget* parent);

@@ -55,6 +55,8 @@ class TestFolivantConvert : public QObject
 private slots:
     void initTestCase();
     void helpDocumentsTheOptions();
+    void terminalConventions_data();
+    void terminalConventions();
     void refusedBeforeAnyRun_data();
     void refusedBeforeAnyRun();
     void pageOptions_data();
@@ -88,6 +90,60 @@ void TestFolivantConvert::helpDocumentsTheOptions()
     for (const char* option : {"--output", "--compat", "--optimise", "--resolution", "--page",
                                "--landscape", "a4", "letter", "WIDTHxHEIGHT"})
         QVERIFY2(r.out.contains(QLatin1String(option)), option);
+}
+
+void TestFolivantConvert::terminalConventions_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QString>("outStarts"); // what standard output begins with
+    QTest::addColumn<QString>("errHas");
+    QTest::addColumn<int>("pages"); // of the PDF on standard output, or of out.pdf
+    const QByteArray three = psfiles::document(3);
+    QTest::newRow("--version") << QStringList{"--version"} << QByteArray()
+                               << "folivant-convert 2.0\n"
+                               << "" << -1;
+    QTest::newRow("source from standard input")
+        << QStringList{"-o", "out.pdf", "-"} << three << "terminé..."
+        << "" << 3;
+    QTest::newRow("standard input between files")
+        << QStringList{"-o", "out.pdf", m_ps, "-"} << three << "terminé..."
+        << "" << 5;
+    QTest::newRow("PDF to standard output, messages to standard error")
+        << QStringList{"-c", "1.3", "-o", "-", m_ps} << QByteArray() << "%PDF-1.3"
+        << "terminé..." << 2;
+    QTest::newRow("compat as a version")
+        << QStringList{"--compat", "1.4", "-o", "-", "-"} << three << "%PDF-1.4"
+        << "terminé..." << 3;
+}
+
+void TestFolivantConvert::terminalConventions()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, input);
+    QFETCH(QString, outStarts);
+    QFETCH(QString, errHas);
+    QFETCH(int, pages);
+    QFile::remove(m_dir.filePath("out.pdf"));
+    QProcess p;
+    p.setWorkingDirectory(m_dir.path());
+    p.start(program(), args);
+    p.write(input);
+    p.closeWriteChannel();
+    QVERIFY(p.waitForFinished(60000));
+    const QByteArray out = p.readAllStandardOutput();
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    QCOMPARE(p.exitCode(), 0);
+    QVERIFY2(out.startsWith(outStarts.toUtf8()), out.left(200).constData());
+    QVERIFY2(err.contains(errHas), qPrintable(err));
+    if (pages < 0)
+        return;
+    const bool pdfOnStandardOutput = outStarts.startsWith("%PDF");
+    if (pdfOnStandardOutput) {
+        QVERIFY(testsupport::writeFile(m_dir.filePath("out.pdf"), out));
+        QVERIFY(!out.contains("terminé")); // nothing but the PDF there
+    }
+    QCOMPARE(testsupport::readPdf(m_dir.filePath("out.pdf")).pageCount, pages);
 }
 
 void TestFolivantConvert::refusedBeforeAnyRun_data()
