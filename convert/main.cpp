@@ -1,6 +1,7 @@
 // folivant-convert: the window's conversion from a terminal. Same vector,
 // same interpreter component; the interpreter's output goes to stdout.
 
+#include "convert/BatchRun.h"
 #include "convert/ConversionJob.h"
 #include "convert/PageSize.h"
 #include "convert/WmUser.h"
@@ -12,6 +13,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <atomic>
 #include <cstdio>
@@ -153,6 +155,80 @@ bool copyAll(QIODevice& from, QIODevice& to)
     }
 }
 
+// --each: every source its own PDF, several runs at once.
+int runEach(const QCommandLineParser& parser, const QCommandLineOption& folderOpt,
+            const QCommandLineOption& jobsOpt, const QCommandLineOption& forceOpt,
+            const QCommandLineOption& outputOpt, const JobInput& job, uint memoryLimit)
+{
+    if (parser.isSet(outputOpt))
+        return fail(QStringLiteral("--each writes one PDF per source: give a folder with -d, "
+                                   "not -o."));
+    const QString folder = parser.value(folderOpt);
+    if (folder.isEmpty())
+        return fail(QStringLiteral("--each needs a folder for the PDFs: -d FOLDER."));
+    if (!QFileInfo(folder).isDir())
+        return fail(QStringLiteral("%1: no such folder.").arg(folder));
+    BatchInput batch;
+    batch.program = QCoreApplication::applicationFilePath();
+    batch.folder = QFileInfo(folder).absoluteFilePath();
+    batch.force = parser.isSet(forceOpt);
+    batch.jobs = QThread::idealThreadCount();
+    if (parser.isSet(jobsOpt)) {
+        bool ok = false;
+        batch.jobs = parser.value(jobsOpt).toInt(&ok);
+        if (!ok || batch.jobs < 1 || batch.jobs > 256)
+            return fail(QStringLiteral("--jobs takes a whole number from 1 to 256."));
+    }
+    batch.options = {QStringLiteral("-c"),
+                     QString::number(job.compatIndex),
+                     QStringLiteral("-O"),
+                     QString::number(job.optiIndex),
+                     QStringLiteral("-r"),
+                     QString::number(job.resolution),
+                     QStringLiteral("-p"),
+                     QString::number(job.widthMm, 'g', 10) + QLatin1Char('x') +
+                         QString::number(job.heightMm, 'g', 10),
+                     QStringLiteral("--memory-limit"),
+                     QString::number(memoryLimit)};
+    const QStringList inputs = parser.positionalArguments();
+    if (inputs.isEmpty())
+        return fail(QStringLiteral("no PostScript file to convert; see --help."));
+    for (const QString& input : inputs) {
+        if (!QFileInfo::exists(input))
+            return fail(QStringLiteral("%1: no such file.").arg(input));
+        batch.sources << QFileInfo(input).absoluteFilePath();
+    }
+
+    platform::onStopSignals([](int signal) { g_stopSignal = signal; });
+    const bool showBar = ::isatty(STDERR_FILENO) == 1;
+    const BatchResult result = runBatch(
+        batch,
+        [](const QString& line) {
+            if (g_barShown)
+                std::fputs("\r\x1b[K", stderr);
+            g_barShown = false;
+            std::fprintf(stderr, "folivant-convert: %s\n", qPrintable(line));
+        },
+        [showBar](int done, int total) {
+            if (!showBar)
+                return;
+            constexpr int width = 40;
+            const int filled = total > 0 ? done * width / total : width;
+            std::fprintf(stderr, "\r[%s%*s] %d/%d", QByteArray(filled, '#').constData(),
+                         width - filled, "", done, total);
+            std::fflush(stderr);
+            g_barShown = true;
+        },
+        g_stopSignal);
+    if (g_barShown)
+        std::fputc('\n', stderr);
+    std::fprintf(stderr, "folivant-convert: %d PDF%s written, %d kept, %d failed.\n",
+                 result.written, result.written == 1 ? "" : "s", result.kept, result.failed);
+    if (const int signal = g_stopSignal)
+        return 128 + signal;
+    return result.failed > 0 ? 2 : 0;
+}
+
 } // namespace
 } // namespace convert
 
@@ -206,8 +282,20 @@ int main(int argc, char** argv)
         QStringLiteral("The most memory the interpreter may take, in MiB, 256 to 1048576 "
                        "(default 2048). A document that needs more fails."),
         QStringLiteral("MiB"), QStringLiteral("2048"));
-    parser.addOptions(
-        {outputOpt, compatOpt, optiOpt, resolutionOpt, pageOpt, landscapeOpt, memoryOpt});
+    const QCommandLineOption eachOpt(
+        QStringLiteral("each"),
+        QStringLiteral("One PDF per source, in the folder of -d, named after the source."));
+    const QCommandLineOption folderOpt({QStringLiteral("d"), QStringLiteral("folder")},
+                                       QStringLiteral("With --each: the folder for the PDFs."),
+                                       QStringLiteral("FOLDER"));
+    const QCommandLineOption jobsOpt(
+        {QStringLiteral("j"), QStringLiteral("jobs")},
+        QStringLiteral("With --each: sources converted at once (default: the number of cores)."),
+        QStringLiteral("N"));
+    const QCommandLineOption forceOpt(
+        QStringLiteral("force"), QStringLiteral("With --each: replace PDFs that exist already."));
+    parser.addOptions({outputOpt, compatOpt, optiOpt, resolutionOpt, pageOpt, landscapeOpt,
+                       memoryOpt, eachOpt, folderOpt, jobsOpt, forceOpt});
     parser.addPositionalArgument(QStringLiteral("IN.ps"),
                                  QStringLiteral("PostScript files, one or more."),
                                  QStringLiteral("IN.ps..."));
@@ -237,6 +325,9 @@ int main(int argc, char** argv)
         return fail(
             QStringLiteral("--memory-limit takes a whole number of MiB from 256 to 1048576."));
     gsdll_setmemorylimit(memoryLimit);
+
+    if (parser.isSet(eachOpt))
+        return runEach(parser, folderOpt, jobsOpt, forceOpt, outputOpt, job, memoryLimit);
 
     // The run makes the program's folder current: every name is made
     // absolute against the directory the user called from.

@@ -68,6 +68,7 @@ private slots:
     void environmentCannotSwitchSafetyOff_data();
     void environmentCannotSwitchSafetyOff();
     void progressBarOnlyOnATerminal();
+    void eachSourceItsOwnPdf();
     void signalStopsTheRun_data();
     void signalStopsTheRun();
 
@@ -418,6 +419,46 @@ void TestFolivantConvert::progressBarOnlyOnATerminal()
     const QString tty = QString::fromUtf8(p.readAllStandardOutput());
     QVERIFY2(tty.contains("100%"), qPrintable(tty));
     QVERIFY(tty.contains("\r["));
+}
+
+void TestFolivantConvert::eachSourceItsOwnPdf()
+{
+    const QString in = m_dir.filePath("lot d'entrée");
+    const QString out = m_dir.filePath("lot de sortie");
+    QVERIFY(QDir().mkpath(in) && QDir().mkpath(out));
+    QStringList sources;
+    for (int pages = 1; pages <= 4; ++pages) {
+        sources << in + QStringLiteral("/%1 pages é.ps").arg(pages);
+        QVERIFY(testsupport::writeFile(sources.last(), psfiles::document(pages)));
+    }
+    sources << in + "/cassé.ps" << in + "/-tiret.ps";
+    QVERIFY(testsupport::writeFile(sources[4], "%!PS\n/foo bar baz\n"));
+    QVERIFY(testsupport::writeFile(sources[5], psfiles::document(2)));
+    const QByteArray older = "%PDF-1.4 kept\n";
+    QVERIFY(testsupport::writeFile(out + "/2 pages é.pdf", older));
+
+    const Result r =
+        run(QStringList{"--each", "-d", out, "-j", "3", "-p", "a4"} + sources, m_dir.path());
+    QCOMPARE(r.exitCode, 2); // one source failed
+    QVERIFY2(r.err.contains("cassé.ps: Error: /undefined in bar"), qPrintable(r.err));
+    QVERIFY2(r.err.contains("2 pages é.pdf exists; kept"), qPrintable(r.err));
+    QVERIFY2(r.err.endsWith("folivant-convert: 4 PDFs written, 1 kept, 1 failed.\n"),
+             qPrintable(r.err));
+    QCOMPARE(testsupport::readFile(out + "/2 pages é.pdf"), older);
+    for (const int pages : {1, 3, 4}) {
+        const testsupport::PdfInfo pdf =
+            testsupport::readPdf(out + QStringLiteral("/%1 pages é.pdf").arg(pages));
+        QCOMPARE(pdf.pageCount, pages);
+        QCOMPARE(pdf.mediaBoxes.first(), (QList<double>{0, 0, 595, 842}));
+    }
+    QCOMPARE(testsupport::readPdf(out + "/-tiret.pdf").pageCount, 2);
+    QVERIFY(!QFileInfo::exists(out + "/cassé.pdf"));
+    QCOMPARE(QDir(out).entryList({".folivant-*"}, QDir::Hidden | QDir::Files), QStringList());
+
+    // --force replaces what exists.
+    const Result again = run(QStringList{"--each", "--force", "-d", out, sources[1]}, m_dir.path());
+    QCOMPARE(again.exitCode, 0);
+    QCOMPARE(testsupport::readPdf(out + "/2 pages é.pdf").pageCount, 2);
 }
 
 void TestFolivantConvert::signalStopsTheRun_data()
