@@ -3,12 +3,16 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSet>
 #include <QTimer>
 
+#include <algorithm>
+#include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace convert {
@@ -23,24 +27,82 @@ QString batchOutputName(const QString& folder, const QString& source)
 namespace {
 
 // Why a run failed: the interpreter's own error line, when it gave one,
-// and the run's last words on standard error.
-QString reasonOf(const QByteArray& output, const QByteArray& errors)
+// then what the job says.
+QString reasonOf(const QByteArray& output, const QString& jobReason)
 {
     QString reason;
     for (const QByteArray& line : output.split('\n')) {
         if (line.startsWith("Error:") || line.contains("ERROR:")) {
-            reason = QString::fromUtf8(line.trimmed()) + QStringLiteral("; ");
+            reason = QString::fromUtf8(line.trimmed());
             break;
         }
     }
-    const QList<QByteArray> lines = errors.trimmed().split('\n');
-    QString last = QString::fromUtf8(lines.isEmpty() ? QByteArray() : lines.last());
-    last.remove(QStringLiteral("folivant-convert: "));
-    last.remove(QStringLiteral("; its messages are above"));
-    return reason + last;
+    if (!jobReason.isEmpty())
+        reason += (reason.isEmpty() ? QString() : QStringLiteral("; ")) + jobReason;
+    return reason;
 }
 
+// What the interpreter says during a worker's run, for the reason of a
+// failure: the start of it is enough, and a chatty document must not fill
+// the memory.
+QByteArray g_said;
+constexpr qsizetype SaidKept = 64 * 1024;
+
+int32_t keepSaid(int32_t message, char* str, uint32_t count)
+{
+    if (message == 2 && g_said.size() < SaidKept)
+        g_said.append(str, qMin<qsizetype>(count, SaidKept - g_said.size()));
+    return message == 1 ? 1 : message == 2 ? int32_t(count) : 0;
+}
+
+struct Worker
+{
+    std::unique_ptr<QProcess> process;
+    QByteArray answers;
+    int task = -1; // the task it works on, or -1
+};
+
 } // namespace
+
+int runBatchWorker(const JobInput& base)
+{
+    // No interpreter is started ahead: its warm-up run would double the
+    // work of every short source, and the other workers keep the cores busy.
+    std::string source;
+    std::string output;
+    const auto readField = [](std::string& field) {
+        field.clear();
+        for (int c; (c = std::getchar()) != EOF;) {
+            if (c == '\0')
+                return true;
+            field += char(c);
+        }
+        return false;
+    };
+    while (readField(source) && readField(output)) {
+        JobInput job = base;
+        job.sources = {QString::fromStdString(source)};
+        job.outputName = QString::fromStdString(output);
+        RunReport report;
+        g_said.clear();
+        const int32_t result = RunConversion(job, keepSaid, nullptr, {}, &report);
+        QString answer = QStringLiteral("0");
+        if (result != 0) {
+            QString why = report.reason;
+            if (why.isEmpty())
+                why = result == GsdllCrashed ? QStringLiteral("the interpreter crashed.")
+                      : result == GsdllStopped
+                          ? QStringLiteral("stopped.")
+                          : QStringLiteral("the interpreter failed (code %1).").arg(result);
+            answer = QStringLiteral("2 ") + reasonOf(g_said, why).simplified();
+        }
+        std::printf("%s\n", answer.toUtf8().constData());
+        std::fflush(stdout);
+        if (result == GsdllStopped)
+            return 2;
+    }
+    return 0;
+}
 
 BatchResult runBatch(const BatchInput& input, const std::function<void(const QString&)>& report,
                      const std::function<void(int done, int total)>& progress,
@@ -74,36 +136,56 @@ BatchResult runBatch(const BatchInput& input, const std::function<void(const QSt
     int done = result.kept + result.failed;
     progress(done, total);
     size_t next = 0;
-    int running = 0;
     QEventLoop loop;
-    std::vector<std::unique_ptr<QProcess>> processes;
-    const auto startMore = [&]() {
-        while (!stop && running < qMax(1, input.jobs) && next < tasks.size()) {
-            const Task task = tasks[next++];
-            auto process = std::make_unique<QProcess>();
-            QProcess* p = process.get();
-            QObject::connect(
-                p, &QProcess::finished, &loop, [&, p, task](int code, QProcess::ExitStatus status) {
-                    --running;
-                    ++done;
-                    if (status == QProcess::NormalExit && code == 0) {
-                        ++result.written;
-                    } else {
-                        ++result.failed;
-                        if (!stop)
-                            report(QStringLiteral("%1: %2").arg(
-                                task.source,
-                                reasonOf(p->readAllStandardOutput(), p->readAllStandardError())));
-                    }
-                    progress(done, total);
-                    loop.quit();
-                });
-            p->start(input.program, input.options + QStringList{QStringLiteral("-o"), task.output,
-                                                                QStringLiteral("--"), task.source});
-            ++running;
-            processes.push_back(std::move(process));
+    std::vector<Worker> workers(size_t(qBound(0, input.jobs, int(tasks.size()))));
+    const auto giveWork = [&](Worker& w) {
+        if (stop || next >= tasks.size()) {
+            w.task = -1;
+            w.process->closeWriteChannel(); // the worker ends
+            return;
         }
+        w.task = int(next++);
+        const QByteArray pair = QFile::encodeName(tasks[size_t(w.task)].source) + '\0' +
+                                QFile::encodeName(tasks[size_t(w.task)].output) + '\0';
+        w.process->write(pair);
     };
+    const auto finishTask = [&](Worker& w, const QString& answer) {
+        if (w.task < 0)
+            return;
+        const Task& task = tasks[size_t(w.task)];
+        if (answer == QLatin1String("0")) {
+            ++result.written;
+        } else {
+            ++result.failed;
+            if (!stop)
+                report(QStringLiteral("%1: %2").arg(task.source, answer.mid(2)));
+        }
+        ++done;
+        progress(done, total);
+        w.task = -1;
+    };
+    for (Worker& w : workers) {
+        w.process = std::make_unique<QProcess>();
+        w.process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        Worker* self = &w;
+        QObject::connect(w.process.get(), &QProcess::readyReadStandardOutput, &loop, [&, self] {
+            self->answers += self->process->readAllStandardOutput();
+            for (qsizetype end; (end = self->answers.indexOf('\n')) >= 0;) {
+                const QString answer = QString::fromUtf8(self->answers.left(end));
+                self->answers.remove(0, end + 1);
+                finishTask(*self, answer);
+                giveWork(*self);
+            }
+        });
+        QObject::connect(w.process.get(), &QProcess::finished, &loop, [&, self] {
+            // A worker that died took its task with it.
+            finishTask(*self, QStringLiteral("2 the worker ended unexpectedly."));
+            loop.quit();
+        });
+        w.process->start(input.program,
+                         input.options + QStringList{QStringLiteral("--each-worker")});
+        giveWork(w);
+    }
     QTimer watch; // a stop request comes from a signal handler
     watch.setInterval(50);
     QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
@@ -111,20 +193,23 @@ BatchResult runBatch(const BatchInput& input, const std::function<void(const QSt
             loop.quit();
     });
     watch.start();
-    startMore();
-    while (running > 0) {
+    const auto anyRunning = [&] {
+        return std::any_of(workers.begin(), workers.end(), [](const Worker& w) {
+            return w.process->state() != QProcess::NotRunning;
+        });
+    };
+    while (anyRunning()) {
         loop.exec();
         if (stop) {
-            // Each run removes its own unfinished PDF on SIGTERM.
-            for (const auto& p : processes) {
-                if (p->state() != QProcess::NotRunning)
-                    p->terminate();
+            // Each worker stops its run and removes its unfinished PDF on SIGTERM.
+            for (Worker& w : workers) {
+                if (w.process->state() != QProcess::NotRunning)
+                    w.process->terminate();
             }
-            for (const auto& p : processes)
-                p->waitForFinished(10000);
+            for (Worker& w : workers)
+                w.process->waitForFinished(10000);
             break;
         }
-        startMore();
     }
     return result;
 }

@@ -1,8 +1,12 @@
 #pragma once
-// Many sources, one PDF each: every source runs as a one-source job of the
-// terminal tool in a process of its own, several at once, so each PDF
-// follows the same rules as a single job (written whole or not at all, a
-// failure named) and the jobs share the machine's cores.
+// Many sources, one PDF each. Several worker processes of the terminal tool
+// run at once, each converting one source after another with the same job
+// as a single conversion (written whole or not at all, a failure named),
+// its next interpreter started ahead while it works. The batch hands each
+// worker its next source as soon as it is done, so long and short sources
+// share the cores.
+
+#include "convert/ConversionJob.h"
 
 #include <QString>
 #include <QStringList>
@@ -14,12 +18,12 @@ namespace convert {
 
 struct BatchInput
 {
-    QString program;     // the terminal tool to run for each source
-    QStringList options; // the job's settings, passed to each run as they are
+    QString program;     // the terminal tool, started as a worker for each job slot
+    QStringList options; // the job's settings, passed to each worker as they are
     QStringList sources; // absolute paths
     QString folder;      // where the PDFs go
     bool force = false;  // replace PDFs that exist already
-    int jobs = 1;        // runs at once
+    int jobs = 1;        // workers at once
 };
 
 struct BatchResult
@@ -39,5 +43,10 @@ QString batchOutputName(const QString& folder, const QString& source);
 BatchResult runBatch(const BatchInput& input, const std::function<void(const QString&)>& report,
                      const std::function<void(int done, int total)>& progress,
                      const std::atomic<int>& stop);
+
+// The worker: reads "SOURCE\0OUTPUT\0" pairs from standard input until its
+// end, converts each with `job`'s settings and answers each on standard
+// output with a line: "0", or "2 " and the reason.
+int runBatchWorker(const JobInput& job);
 
 } // namespace convert

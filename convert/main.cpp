@@ -294,8 +294,11 @@ int main(int argc, char** argv)
         QStringLiteral("N"));
     const QCommandLineOption forceOpt(
         QStringLiteral("force"), QStringLiteral("With --each: replace PDFs that exist already."));
+    // The batch's own workers; not for use by hand.
+    QCommandLineOption workerOpt(QStringLiteral("each-worker"));
+    workerOpt.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOptions({outputOpt, compatOpt, optiOpt, resolutionOpt, pageOpt, landscapeOpt,
-                       memoryOpt, eachOpt, folderOpt, jobsOpt, forceOpt});
+                       memoryOpt, eachOpt, folderOpt, jobsOpt, forceOpt, workerOpt});
     parser.addPositionalArgument(QStringLiteral("IN.ps"),
                                  QStringLiteral("PostScript files, one or more."),
                                  QStringLiteral("IN.ps..."));
@@ -326,6 +329,10 @@ int main(int argc, char** argv)
             QStringLiteral("--memory-limit takes a whole number of MiB from 256 to 1048576."));
     gsdll_setmemorylimit(memoryLimit);
 
+    if (parser.isSet(workerOpt)) {
+        platform::onStopSignals(stopOnSignal);
+        return runBatchWorker(job);
+    }
     if (parser.isSet(eachOpt))
         return runEach(parser, folderOpt, jobsOpt, forceOpt, outputOpt, job, memoryLimit);
 
