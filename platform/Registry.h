@@ -30,8 +30,11 @@ public:
     static std::optional<RegistryKey> open(Hive hive, const QString& keyPath, Access access,
                                            bool create = false);
 
-    // Missing values read as nullopt.
+    // Missing values read as nullopt, and so does a link found in a
+    // value's place: it is no value of this key.
     std::optional<QString> readString(const QString& name) const;
+    // Written whole: a reader sees the old text or the new, and a link in
+    // the value's place is replaced, never written through.
     bool writeString(const QString& name, const QString& value) const;
 
     // Names of the direct subkeys, sorted.

@@ -1,12 +1,14 @@
 #include "platform/Registry.h"
 
 #include "platform/KnownFolders.h"
+#include "platform/SafeFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -92,9 +94,18 @@ std::optional<QString> RegistryKey::readString(const QString& name) const
 {
     if (!isValidName(name))
         return std::nullopt;
-    QFile file(m_folder + name);
-    if (!file.open(QIODevice::ReadOnly))
+    const int fd = ::open(QFile::encodeName(m_folder + name).constData(),
+                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return std::nullopt;
+    // Only a plain file holds a value: a folder or a pipe of that name does not.
+    struct stat info;
+    QFile file;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return std::nullopt;
+    }
     return QString::fromUtf8(file.readAll());
 }
 
@@ -102,14 +113,7 @@ bool RegistryKey::writeString(const QString& name, const QString& value) const
 {
     if (m_access != Access::Full || !isValidName(name))
         return false;
-    // A value replaced atomically is never seen half written.
-    QSaveFile file(m_folder + name);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = value.toUtf8();
-    if (file.write(bytes) != bytes.size())
-        return false;
-    return file.commit();
+    return replaceFileWhole(m_folder + name, value.toUtf8());
 }
 
 QStringList RegistryKey::subKeys() const

@@ -146,6 +146,9 @@ void TestRegistry::linkedFoldersAreNotKeys()
     QVERIFY(!platform::deleteKey(Hive::Machine, "P\\Linked"));
     QCOMPARE(testsupport::readFile(outside + "/Child/Value"), QByteArray("keep"));
     QVERIFY(!QFileInfo::exists(outside + "/New"));
+    // A link in a value's place is no value.
+    QVERIFY(QFile::link(outside + "/Child/Value", parent->folder() + "Value"));
+    QCOMPARE(parent->readString("Value"), std::nullopt);
 }
 
 void TestRegistry::machineRightsFollowTheRoot()
