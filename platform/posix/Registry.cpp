@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -116,6 +117,18 @@ bool RegistryKey::writeString(const QString& name, const QString& value) const
     return replaceFileWhole(m_folder + name, value.toUtf8());
 }
 
+bool RegistryKey::deleteValue(const QString& name) const
+{
+    if (m_access != Access::Full || !isValidName(name))
+        return false;
+    // With the replacement a killed write may have left.
+    for (const QString& file : {m_folder + name, replacementFileName(m_folder + name)}) {
+        if (::unlink(QFile::encodeName(file).constData()) != 0 && errno != ENOENT)
+            return false;
+    }
+    return true;
+}
+
 QStringList RegistryKey::subKeys() const
 {
     return QDir(m_folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
@@ -126,14 +139,9 @@ bool deleteKey(Hive hive, const QString& keyPath)
     const QString folder = keyFolder(hive, keyPath);
     if (folder.isEmpty() || passesThroughLink(hive, keyPath) || !QFileInfo(folder).isDir())
         return false;
-    QDir dir(folder);
-    if (!dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty())
-        return false;
-    const QStringList values = dir.entryList(QDir::Files | QDir::System | QDir::Hidden);
-    for (const QString& value : values)
-        if (!dir.remove(value))
-            return false;
-    return QDir().rmdir(folder);
+    // Only an empty folder can be removed: whatever is left in it, another
+    // product's key or a value of someone else's, keeps it.
+    return ::rmdir(QFile::encodeName(folder).constData()) == 0;
 }
 
 } // namespace platform
