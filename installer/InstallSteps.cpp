@@ -79,7 +79,9 @@ void inform(QWidget* owner, const QString& text, const QString& caption, platfor
 // (a fresh account may not have its applications folder yet); without a
 // group name the entries go straight into the menu folder. Empty, after
 // telling the user, when there is none: the product then gets no entries.
-QString makeGroupFolder(const setupkit::InstallLog& log, QWidget* owner)
+// `made` receives the folders below the menu folder that this made, outer
+// ones first.
+QString makeGroupFolder(const setupkit::InstallLog& log, QWidget* owner, QStringList& made)
 {
     const QString programs = platform::programsMenuFolder();
     if (programs.isEmpty() || !setupkit::isSafeRelativePath(log.GroupName)) {
@@ -90,7 +92,33 @@ QString makeGroupFolder(const setupkit::InstallLog& log, QWidget* owner)
         return QString();
     }
     const QString group = platform::withTrailingSlash(programs + setupkit::logPath(log.GroupName));
-    if (!QDir().mkpath(group)) {
+    bool ok = QDir().mkpath(programs);
+    // One level at a time, each looked at before anything is made in it: a
+    // linked folder on the way would put the entries wherever it leads (a
+    // folder whose programs start at every login), where the uninstaller
+    // never looks.
+    QString folder = programs;
+    for (const QString& name :
+         setupkit::logPath(log.GroupName).split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (!ok)
+            break;
+        folder += name;
+        if (!QFileInfo::exists(folder)) {
+            ok = QDir().mkdir(folder);
+            if (ok)
+                made << folder;
+        }
+        if (ok && !setupkit::isFolderOrBelow(folder, programs)) {
+            inform(nullptr,
+                   QStringLiteral("Le dossier ") + group +
+                       QStringLiteral(" ne se trouve pas dans le menu Démarrer! Les raccourcis "
+                                      "du programme ne sont pas créés."),
+                   QString(), platform::MsgIcon::Information, true);
+            return QString();
+        }
+        folder += QLatin1Char('/');
+    }
+    if (!ok || !QFileInfo(group).isDir()) {
         inform(owner,
                QStringLiteral("Le dossier du menu Démarrer ") + group +
                    QStringLiteral(" ne peut pas être créé! Les raccourcis du programme ne sont "
@@ -197,6 +225,8 @@ bool CopyOneFile(const QString& source, const QString& destination,
     progress.setProgressText(QStringLiteral("Copier ") + source + QStringLiteral("\r vers \r") +
                              destination + QStringLiteral("..."));
     progress.setWaitCursor(true);
+    // A copy that was killed here before left its temporary behind.
+    setupkit::removeStaleCopies(destination, folder);
     platform::CopyOptions options;
     options.within = folder;
     const bool ok = platform::copyFileBytes(source, destination, options);
@@ -262,6 +292,10 @@ bool RunInstallation(Installer& installer, const QString& sourceField, const QSt
     // not opened and are not registered.
     std::array<bool, setupkit::MaxEntries> copied{};
     bool allCopied = true;
+    // The uninstaller's entry once it is in place, and whether the copy of
+    // Install.log it will read is.
+    int uninstallerCopied = 0;
+    bool logCopied = false;
     for (int i = 1; i <= log.EntryCount; ++i) {
         const setupkit::InstallEntry& entry = log.entry(i);
         const QString fileName = setupkit::logPath(entry.FileName);
@@ -277,15 +311,27 @@ bool RunInstallation(Installer& installer, const QString& sourceField, const QSt
         makeEntryFolder(destination, fileName);
         copied[size_t(i - 1)] = CopyOneFile(source, destination, progress, folder);
         allCopied = allCopied && copied[size_t(i - 1)];
-        if (machineUninstaller && copied[size_t(i - 1)] && !RegisterUninstall(installer, fileName))
-            inform(progress.progressWindow(),
-                   QStringLiteral("La désinstallation de ") +
-                       setupkit::fromWindows1252(log.FolderName) +
-                       QStringLiteral(" ne peut pas être enregistrée!"),
-                   QString(), platform::MsgIcon::Warning, true);
+        if (isTag(entry.Tag, setupkit::DeinstallTag) && copied[size_t(i - 1)])
+            uninstallerCopied = i;
+        if (!machineUninstaller && setupkit::isLogCopy(entry.FileName) && copied[size_t(i - 1)])
+            logCopied = true;
     }
 
-    installer.GroupFolder = makeGroupFolder(log, progress.progressWindow());
+    // An uninstaller without its Install.log refuses to run: it is offered
+    // (registered, or given its menu entry) only once both are in place.
+    const bool uninstallOffered = uninstallerCopied && logCopied;
+    if (uninstallerCopied &&
+        (!uninstallOffered ||
+         (!installer.PerUserInstall &&
+          !RegisterUninstall(installer, setupkit::logPath(log.entry(uninstallerCopied).FileName)))))
+        inform(progress.progressWindow(),
+               QStringLiteral("La désinstallation de ") +
+                   setupkit::fromWindows1252(log.FolderName) +
+                   QStringLiteral(" ne peut pas être enregistrée!"),
+               QString(), platform::MsgIcon::Warning, true);
+
+    QStringList madeFolders;
+    installer.GroupFolder = makeGroupFolder(log, progress.progressWindow(), madeFolders);
     if (!installer.GroupFolder.isEmpty()) {
         for (int i = 1; i <= log.EntryCount; ++i) {
             const setupkit::InstallEntry& entry = log.entry(i);
@@ -294,7 +340,7 @@ bool RunInstallation(Installer& installer, const QString& sourceField, const QSt
             QString name;
             const char* categories = ProductCategories;
             if (isTag(entry.Tag, setupkit::DeinstallTag)) {
-                if (!installer.PerUserInstall)
+                if (!installer.PerUserInstall || !uninstallOffered)
                     continue;
                 name = setupkit::uninstallEntryName();
                 categories = UninstallCategories;
@@ -312,6 +358,11 @@ bool RunInstallation(Installer& installer, const QString& sourceField, const QSt
                               QString(), QString(), menuIcon(installer, copied, i), 0, ShowCommand,
                               0, QString::fromLatin1(categories));
         }
+    }
+    // A failed installation leaves no empty menu folder of its own making.
+    if (!allCopied) {
+        for (auto made = madeFolders.crbegin(); made != madeFolders.crend(); ++made)
+            QDir().rmdir(*made);
     }
 
     for (int i = 1; i <= log.EntryCount; ++i) {

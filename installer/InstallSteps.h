@@ -40,16 +40,19 @@ struct Installer
 // the user is told and the main window stays. `owner` owns that message.
 bool checkFolderFields(const QString& sourceField, const QString& installField, QWidget* owner);
 
-// The whole installation, in order: copy pass, menu folder, shortcut pass,
-// run pass, final message. A file that could not be copied gets no menu
-// entry and is not opened, an uninstaller that could not be copied is not
-// registered, and the final message and exit code say that the
-// installation is incomplete. Returns false then.
+// The whole installation, in order: copy pass, registration, menu folder,
+// shortcut pass, run pass, final message. A file that could not be copied
+// gets no menu entry and is not opened; the uninstaller is registered (or
+// given its menu entry) only once it and the copy of Install.log it reads
+// are both in place; a menu folder that leads out of the menu gets no
+// entries; and the final message and exit code say when the installation
+// is incomplete, which then leaves no empty menu folder. Returns false then.
 bool RunInstallation(Installer& installer, const QString& sourceField, const QString& installField,
                      setupkit::SetupProgress& progress);
 
-// Copies one file with its progress text; a failure is shown and reported,
-// and leaves the destination as it was. `folder`, the installation folder
+// Copies one file with its progress text, after removing what an earlier
+// copy there that was killed left; a failure is shown and reported, and
+// leaves the destination as it was. `folder`, the installation folder
 // that holds the destination, is where links stop being followed: a folder
 // of an entry's path found there as a link is not gone through.
 bool CopyOneFile(const QString& source, const QString& destination,

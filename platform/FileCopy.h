@@ -5,6 +5,7 @@
 // all there.
 
 #include <QString>
+#include <QStringList>
 
 namespace platform {
 
@@ -39,6 +40,13 @@ struct CopyOptions
 // source itself (the same name, or a hard link to it) is left as it is.
 bool copyFileBytes(const QString& source, const QString& destination,
                    const CopyOptions& options = {});
+
+// Removes the hidden temporaries that copies to `destination` left when
+// their process died: regular files in its folder named as copyFileBytes
+// names them (".NAME.XXXXXX"), nothing else. Only a folder that is or lies
+// below `within` is looked into, and the folders between are never taken
+// through a link. Returns the paths that could not be removed.
+QStringList removeCopyLeftovers(const QString& destination, const QString& within);
 
 // Makes `destination` a symbolic link with the same target text as the link
 // `source`, relative or not, and with its times. Fails when the name is taken.

@@ -30,9 +30,14 @@ public:
     static std::optional<RegistryKey> open(Hive hive, const QString& keyPath, Access access,
                                            bool create = false);
 
-    // Missing values read as nullopt.
+    // Missing values read as nullopt, and so does a link found in a
+    // value's place: it is no value of this key.
     std::optional<QString> readString(const QString& name) const;
+    // Written whole: a reader sees the old text or the new, and a link in
+    // the value's place is replaced, never written through.
     bool writeString(const QString& name, const QString& value) const;
+    // Removes the value; true when it is gone, also when it was not there.
+    bool deleteValue(const QString& name) const;
 
     // Names of the direct subkeys, sorted.
     QStringList subKeys() const;
@@ -48,8 +53,8 @@ private:
     Access m_access;
 };
 
-// Deletes a key that has no subkeys, with its values. Fails when the key is
-// missing, still has subkeys or cannot be written.
+// Deletes a key that holds nothing. Fails when the key is missing, still has
+// subkeys or values, or cannot be written.
 bool deleteKey(Hive hive, const QString& keyPath);
 
 } // namespace platform

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 namespace platform {
 
 // The file a replacement is written to before it takes the old one's place:
@@ -17,8 +19,12 @@ QString replacementFileName(const QString& fileName);
 // flush) removes the replacement and returns false with the old file whole.
 // An existing file that may not be written, or a folder of that name, is
 // left alone as a plain overwrite would leave it; a link of that name is
-// replaced itself, never followed. A replaced file keeps its permissions.
-bool replaceFileWhole(const QString& fileName, const QByteArray& bytes);
+// replaced itself, never followed, and what it leads to stays as it was.
+// The file gets the permission bits `mode` (as chmod takes them) when
+// given, else a replaced file keeps its own and a new one gets 0666 less
+// the umask.
+bool replaceFileWhole(const QString& fileName, const QByteArray& bytes,
+                      std::optional<int> mode = std::nullopt);
 
 // True when this process may create and rename files in `folder`: a
 // read-only mount counts as much as the permissions do.

@@ -19,8 +19,9 @@ struct ShortcutEntry
 };
 
 // Writes the entry: a program (an executable target) is run directly,
-// anything else is opened with xdg-open. Returns false when the file could
-// not be written.
+// anything else is opened with xdg-open. The entry is written whole and
+// takes the place of whatever file or link stands at its name, never
+// writing through a link. Returns false when the file could not be written.
 bool writeShortcut(const ShortcutEntry& shortcut);
 
 // The entry file named `name` in `folder` (which ends in '/'): "NAME.desktop".

@@ -1,5 +1,8 @@
 #include "setupkit/InstallVocabulary.h"
 
+#include "platform/FileCopy.h"
+#include "platform/MessageBox.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -21,6 +24,11 @@ bool isSameOrBelow(const QString& real, const QString& base)
 }
 
 } // namespace
+
+bool isLogCopy(const QByteArray& fileName)
+{
+    return logPath(fileName) == QLatin1String("Install.log");
+}
 
 QString uninstallKeyPath(const InstallLog& log)
 {
@@ -57,6 +65,18 @@ void FolderGuard::deleteFile(const QString& path)
 {
     if (contains(path))
         QFile::remove(path);
+}
+
+void removeStaleCopies(const QString& destination, const QString& folder)
+{
+    for (const QString& left : platform::removeCopyLeftovers(destination, folder)) {
+        platform::MessageRequest request;
+        request.text = QStringLiteral("Le fichier temporaire ") + left +
+                       QStringLiteral(" ne peut pas être supprimé!");
+        request.icon = platform::MsgIcon::Information;
+        request.taskModal = true;
+        platform::showMessage(request);
+    }
 }
 
 bool isInsideFolder(const QString& path, const QString& folder)

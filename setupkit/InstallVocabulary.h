@@ -21,6 +21,10 @@ inline bool isTag(const QByteArray& tag, const char* marker)
     return tag == QByteArray(marker);
 }
 
+// True when an entry's file is the copy of Install.log that the installed
+// product's uninstaller reads.
+bool isLogCopy(const QByteArray& fileName);
+
 // Where uninstall registrations live in the machine registry.
 constexpr char UninstallKeyBase[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
@@ -49,6 +53,10 @@ private:
     QString m_base;
     QHash<QString, bool> m_parents;
 };
+
+// Removes the temporaries that copies to `destination` left in `folder` when
+// they were killed; the user hears of it only when one cannot be removed.
+void removeStaleCopies(const QString& destination, const QString& folder);
 
 // FolderGuard(folder).contains(path), for a single question.
 bool isInsideFolder(const QString& path, const QString& folder);

@@ -2,6 +2,7 @@
 
 #include "platform/KnownFolders.h"
 #include "platform/MessageBox.h"
+#include "platform/SafeFiles.h"
 #include "platform/Shortcut.h"
 #include "setupkit/InstallVocabulary.h"
 
@@ -33,16 +34,24 @@ bool askToStart()
     return platform::showMessage(request) == platform::MsgAnswer::Yes;
 }
 
-bool DeleteKeyTree(platform::Hive hive, const QString& keyPath)
+bool DeleteUninstallKey(const setupkit::InstallLog& log)
 {
-    const auto key =
-        platform::RegistryKey::open(hive, keyPath, platform::RegistryKey::Access::Full);
+    const QString base = QString::fromLatin1(setupkit::UninstallKeyBase);
+    QString keyPath = setupkit::uninstallKeyPath(log);
+    const auto key = platform::RegistryKey::open(platform::Hive::Machine, keyPath,
+                                                 platform::RegistryKey::Access::Full);
     if (!key)
         return false;
-    const QStringList subKeys = key->subKeys();
-    for (int i = int(subKeys.size()) - 1; i >= 0; --i)
-        DeleteKeyTree(hive, keyPath + QLatin1Char('\\') + subKeys.at(i));
-    return platform::deleteKey(hive, keyPath);
+    bool ok = true;
+    for (const char* name : {"DisplayName", "UninstallString"})
+        ok = key->deleteValue(QString::fromLatin1(name)) && ok;
+    // A product named inside ours ("Suite\Outil" beside "Suite") keeps its
+    // key below ours: then ours stays, empty, and goes with the last of
+    // them, as does any empty key above it up to the list itself.
+    while (keyPath.size() > base.size() && platform::deleteKey(platform::Hive::Machine, keyPath))
+        keyPath.truncate(
+            qMax(keyPath.lastIndexOf(QLatin1Char('\\')), keyPath.lastIndexOf(QLatin1Char('/'))));
+    return ok;
 }
 
 void RunUninstallation(const Uninstallation& work, setupkit::SetupProgress& progress)
@@ -50,11 +59,31 @@ void RunUninstallation(const Uninstallation& work, setupkit::SetupProgress& prog
     const setupkit::InstallLog& log = work.log;
     progress.showProgressWindow();
 
+    // The copy of Install.log is what lets a later run finish this one if
+    // it is cut short, and the per-user uninstaller is what the menu entry
+    // and the user start it with: both go last of all.
+    QStringList last;
     setupkit::FolderGuard installed(work.InstallFolder);
-    for (int i = 1; i <= log.EntryCount; ++i)
-        installed.deleteFile(work.InstallFolder + setupkit::logPath(log.entry(i).FileName));
-    if (!log.ExtraFileName.isEmpty())
-        installed.deleteFile(work.InstallFolder + setupkit::logPath(log.ExtraFileName));
+    for (int i = 1; i <= log.EntryCount; ++i) {
+        const setupkit::InstallEntry& entry = log.entry(i);
+        const QString path = work.InstallFolder + setupkit::logPath(entry.FileName);
+        if (!installed.contains(path))
+            continue;
+        setupkit::removeStaleCopies(path, work.InstallFolder);
+        if (setupkit::isLogCopy(entry.FileName))
+            last.append(path);
+        else if (setupkit::isTag(entry.Tag, setupkit::DeinstallTag))
+            last.prepend(path);
+        else
+            installed.deleteFile(path);
+    }
+    if (!log.ExtraFileName.isEmpty()) {
+        const QString path = work.InstallFolder + setupkit::logPath(log.ExtraFileName);
+        if (setupkit::isLogCopy(log.ExtraFileName))
+            last.append(path);
+        else
+            installed.deleteFile(path);
+    }
 
     // Without a usable menu folder there are no entries of ours to remove.
     // Without a group name the entries lie in the menu folder itself.
@@ -75,8 +104,11 @@ void RunUninstallation(const Uninstallation& work, setupkit::SetupProgress& prog
                                      ? setupkit::uninstallEntryName()
                                      : setupkit::fromWindows1252(tag);
             const QString link = platform::shortcutPath(group, name);
-            if (!link.isEmpty())
-                menu.deleteFile(link);
+            if (link.isEmpty())
+                continue;
+            menu.deleteFile(link);
+            // What a write of the entry that was cut short left.
+            menu.deleteFile(platform::replacementFileName(link));
         }
         // Only an empty folder goes, and only one below the menu folder.
         const QFileInfo groupInfo(group.chopped(1));
@@ -85,7 +117,10 @@ void RunUninstallation(const Uninstallation& work, setupkit::SetupProgress& prog
             QDir().rmdir(group.chopped(1));
     }
 
-    DeleteKeyTree(platform::Hive::Machine, setupkit::uninstallKeyPath(log));
+    DeleteUninstallKey(log);
+
+    for (const QString& path : last)
+        installed.deleteFile(path);
 
     progress.finish(QStringLiteral("La désinstallation est terminée!"),
                     QStringLiteral("Désinstallation terminée"), 0);

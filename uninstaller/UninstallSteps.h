@@ -25,16 +25,22 @@ struct Uninstallation
     QString InstallFolder; // ends in '/'
 };
 
-// Removes the listed files, the menu entries and their folder, and the
-// uninstall key, then shows the final message. Nothing is reported on the
-// way. Only files inside the installation folder and the product's menu
-// folder are ever deleted, whatever the log names.
+// Removes the listed files (with what copies of them that were killed
+// left), the menu entries and their folder, the uninstall registration,
+// and last the uninstaller in the installation folder and the copy of
+// Install.log, so that a run cut short anywhere can be run again to the
+// end. Then shows the final message. Nothing is reported on the way but a
+// temporary that could not be removed. Only files inside the installation
+// folder and the product's menu folder are ever deleted, whatever the log
+// names.
 void RunUninstallation(const Uninstallation& work, setupkit::SetupProgress& progress);
 // The same with no window: the final message is shown without an owner.
 void RunUninstallation(const Uninstallation& work);
 
-// Deletes a key with everything below it, deepest keys first.
-bool DeleteKeyTree(platform::Hive hive, const QString& keyPath);
+// Removes the product's two values from its uninstall key, then the key
+// once nothing else is left in it, and every key above it left empty up to
+// the list of uninstall keys. False when the key or a value would not go.
+bool DeleteUninstallKey(const setupkit::InstallLog& log);
 
 extern const char* const CorruptLogText;
 extern const char* const CorruptLogCaption;

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -113,32 +114,54 @@ int openFolder(const QString& folder, const QString& within)
     return fd;
 }
 
-// The bytes go here until they are all there: a hidden name beside the
-// destination, so that the final rename stays within one file system.
-// Created new, never through anything already at that name.
-int createTemporary(int folder, QByteArray name, mode_t mode, QByteArray& temporary)
+constexpr char TemporaryLetters[] =
+    "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+constexpr qsizetype TemporarySuffix = 6;
+
+// What a temporary's name holds of the destination's: the dot and the
+// suffix must fit into a name's 255 bytes; the cut never splits a UTF-8
+// character.
+QByteArray temporaryStem(QByteArray name)
 {
-    // The dot and the suffix must fit into a name's 255 bytes; the cut
-    // never splits a UTF-8 character.
-    constexpr qsizetype MaxStem = 255 - 8;
+    constexpr qsizetype MaxStem = 255 - 2 - TemporarySuffix;
     if (name.size() > MaxStem) {
         qsizetype cut = MaxStem;
         while (cut > 0 && (uchar(name[cut]) & 0xC0) == 0x80)
             --cut;
         name.truncate(cut);
     }
-    static const char Letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    return name;
+}
+
+// The bytes go here until they are all there: a hidden name beside the
+// destination, so that the final rename stays within one file system.
+// Created new, never through anything already at that name.
+int createTemporary(int folder, const QByteArray& name, mode_t mode, QByteArray& temporary)
+{
+    const QByteArray stem = temporaryStem(name);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        QByteArray suffix(6, Qt::Uninitialized);
+        QByteArray suffix(TemporarySuffix, Qt::Uninitialized);
         for (char& c : suffix)
-            c = Letters[QRandomGenerator::global()->bounded(int(sizeof Letters - 1))];
-        temporary = '.' + name + '.' + suffix;
+            c = TemporaryLetters[QRandomGenerator::global()->bounded(
+                int(sizeof TemporaryLetters - 1))];
+        temporary = '.' + stem + '.' + suffix;
         const int fd = ::openat(folder, temporary.constData(),
                                 O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
     return -1;
+}
+
+bool isTemporaryOf(const QByteArray& entry, const QByteArray& prefix)
+{
+    if (entry.size() != prefix.size() + TemporarySuffix || !entry.startsWith(prefix))
+        return false;
+    const QByteArray letters(TemporaryLetters);
+    for (qsizetype i = prefix.size(); i < entry.size(); ++i)
+        if (!letters.contains(entry[i]))
+            return false;
+    return true;
 }
 
 // Renames within `folder`, replacing the name or not. Network file systems
@@ -221,6 +244,43 @@ bool copyFileBytes(const QString& source, const QString& destination, const Copy
     if (!ok)
         ::unlinkat(folder.get(), temporary.constData(), 0);
     return ok;
+}
+
+QStringList removeCopyLeftovers(const QString& destination, const QString& within)
+{
+    QStringList failed;
+    const QFileInfo target(QDir::cleanPath(destination));
+    const QString base = QDir::cleanPath(within);
+    if (within.isEmpty() ||
+        (target.path() != base && !target.path().startsWith(base + QLatin1Char('/'))))
+        return failed;
+    const Fd folder(openFolder(target.path(), base));
+    const QByteArray name = QFile::encodeName(target.fileName());
+    // No folder, no leftovers; a folder reached through a link is not ours.
+    if (folder.get() < 0 || name.isEmpty())
+        return failed;
+    const int listed = ::dup(folder.get());
+    DIR* dir = listed >= 0 ? ::fdopendir(listed) : nullptr;
+    if (!dir) {
+        if (listed >= 0)
+            ::close(listed);
+        return failed;
+    }
+    const QByteArray prefix = '.' + temporaryStem(name) + '.';
+    QList<QByteArray> found;
+    while (const struct dirent* entry = ::readdir(dir)) {
+        const QByteArray entryName(entry->d_name);
+        struct stat info;
+        if (isTemporaryOf(entryName, prefix) &&
+            ::fstatat(folder.get(), entryName.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode))
+            found << entryName;
+    }
+    ::closedir(dir);
+    for (const QByteArray& entryName : found)
+        if (::unlinkat(folder.get(), entryName.constData(), 0) != 0 && errno != ENOENT)
+            failed << target.path() + QLatin1Char('/') + QFile::decodeName(entryName);
+    return failed;
 }
 
 bool copySymbolicLink(const QString& source, const QString& destination)

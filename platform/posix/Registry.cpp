@@ -1,12 +1,15 @@
 #include "platform/Registry.h"
 
 #include "platform/KnownFolders.h"
+#include "platform/SafeFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -92,9 +95,18 @@ std::optional<QString> RegistryKey::readString(const QString& name) const
 {
     if (!isValidName(name))
         return std::nullopt;
-    QFile file(m_folder + name);
-    if (!file.open(QIODevice::ReadOnly))
+    const int fd = ::open(QFile::encodeName(m_folder + name).constData(),
+                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return std::nullopt;
+    // Only a plain file holds a value: a folder or a pipe of that name does not.
+    struct stat info;
+    QFile file;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return std::nullopt;
+    }
     return QString::fromUtf8(file.readAll());
 }
 
@@ -102,14 +114,19 @@ bool RegistryKey::writeString(const QString& name, const QString& value) const
 {
     if (m_access != Access::Full || !isValidName(name))
         return false;
-    // A value replaced atomically is never seen half written.
-    QSaveFile file(m_folder + name);
-    if (!file.open(QIODevice::WriteOnly))
+    return replaceFileWhole(m_folder + name, value.toUtf8());
+}
+
+bool RegistryKey::deleteValue(const QString& name) const
+{
+    if (m_access != Access::Full || !isValidName(name))
         return false;
-    const QByteArray bytes = value.toUtf8();
-    if (file.write(bytes) != bytes.size())
-        return false;
-    return file.commit();
+    // With the replacement a killed write may have left.
+    for (const QString& file : {m_folder + name, replacementFileName(m_folder + name)}) {
+        if (::unlink(QFile::encodeName(file).constData()) != 0 && errno != ENOENT)
+            return false;
+    }
+    return true;
 }
 
 QStringList RegistryKey::subKeys() const
@@ -122,14 +139,9 @@ bool deleteKey(Hive hive, const QString& keyPath)
     const QString folder = keyFolder(hive, keyPath);
     if (folder.isEmpty() || passesThroughLink(hive, keyPath) || !QFileInfo(folder).isDir())
         return false;
-    QDir dir(folder);
-    if (!dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty())
-        return false;
-    const QStringList values = dir.entryList(QDir::Files | QDir::System | QDir::Hidden);
-    for (const QString& value : values)
-        if (!dir.remove(value))
-            return false;
-    return QDir().rmdir(folder);
+    // Only an empty folder can be removed: whatever is left in it, another
+    // product's key or a value of someone else's, keeps it.
+    return ::rmdir(QFile::encodeName(folder).constData()) == 0;
 }
 
 } // namespace platform

@@ -110,7 +110,7 @@ QString replacementFileName(const QString& fileName)
     return fileName + QStringLiteral(".new");
 }
 
-bool replaceFileWhole(const QString& fileName, const QByteArray& bytes)
+bool replaceFileWhole(const QString& fileName, const QByteArray& bytes, std::optional<int> mode)
 {
     const QByteArray target = QFile::encodeName(fileName);
     const QByteArray temp = QFile::encodeName(replacementFileName(fileName));
@@ -126,11 +126,14 @@ bool replaceFileWhole(const QString& fileName, const QByteArray& bytes)
     const int fd = openReplacement(temp);
     if (fd < 0)
         return false;
-    const bool keepsMode = exists && S_ISREG(old.st_mode);
+    // Only the new file's own mode is ever set: a link found at the name
+    // gives none and has none taken from it.
+    if (!mode && exists && S_ISREG(old.st_mode))
+        mode = int(old.st_mode & 07777);
     // The lock is held until the rename is done, so no other save can write
     // into the file once it stands in place.
-    if ((!keepsMode || ::fchmod(fd, old.st_mode & 07777) == 0) && writeAll(fd, bytes) &&
-        ::fsync(fd) == 0 && ::rename(temp.constData(), target.constData()) == 0) {
+    if ((!mode || ::fchmod(fd, mode_t(*mode)) == 0) && writeAll(fd, bytes) && ::fsync(fd) == 0 &&
+        ::rename(temp.constData(), target.constData()) == 0) {
         ::close(fd);
         syncFolderOf(fileName);
         return true;

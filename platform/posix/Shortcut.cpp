@@ -1,7 +1,8 @@
 #include "platform/Shortcut.h"
 
+#include "platform/SafeFiles.h"
+
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace platform {
 
@@ -97,19 +98,9 @@ bool writeShortcut(const ShortcutEntry& shortcut)
             QStringLiteral("Categories=") + escapeValue(shortcut.categories) + QLatin1Char('\n');
     text += QStringLiteral("Terminal=false\n");
 
-    QSaveFile file(shortcut.linkFile);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = text.toUtf8();
-    if (file.write(bytes) != bytes.size())
-        return false;
-    if (!file.commit())
-        return false;
     // Menus only list entries they may read; launchers want them executable.
-    return QFile::setPermissions(shortcut.linkFile,
-                                 QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                     QFileDevice::ExeOwner | QFileDevice::ReadGroup |
-                                     QFileDevice::ReadOther);
+    // Whatever stands at the name is replaced, never written through.
+    return replaceFileWhole(shortcut.linkFile, text.toUtf8(), 0744);
 }
 
 } // namespace platform

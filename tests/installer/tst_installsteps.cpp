@@ -402,7 +402,7 @@ void TestInstallSteps::failedRegistrationIsReported()
 {
     SetupSandbox box(Scope::Machine);
     LogFixture fixture;
-    fixture.entries = {{"uninst", "DEINST!", "u", true}};
+    fixture.entries = {{"uninst", "DEINST!", "u", true}, {"Install.log", "NEIN!", {}}};
     QVERIFY(writeDistribution(box.path("dist"), fixture));
     installer::Installer work;
     QVERIFY(setupkit::ReadInstallLog(box.path("dist/"), work.log));

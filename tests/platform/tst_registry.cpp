@@ -25,7 +25,7 @@ private slots:
     void readAccessCannotWrite();
     void keyPathsCannotLeaveTheHive_data();
     void keyPathsCannotLeaveTheHive();
-    void deleteKeyOnlyWithoutSubkeys();
+    void deleteKeyOnlyWhenEmpty();
     void linkedFoldersAreNotKeys();
     void machineRightsFollowTheRoot();
     void specialFoldersFollowTheEnvironment();
@@ -113,7 +113,7 @@ void TestRegistry::keyPathsCannotLeaveTheHive()
     QVERIFY(!QFileInfo::exists(m_dir->path() + "/root/var/lib/setwell/x"));
 }
 
-void TestRegistry::deleteKeyOnlyWithoutSubkeys()
+void TestRegistry::deleteKeyOnlyWhenEmpty()
 {
     const auto parent = RegistryKey::open(Hive::Machine, "P", RegistryKey::Access::Full, true);
     QVERIFY(parent);
@@ -126,7 +126,10 @@ void TestRegistry::deleteKeyOnlyWithoutSubkeys()
     QVERIFY(platform::deleteKey(Hive::Machine, "P\\Alpha"));
     QVERIFY(platform::deleteKey(Hive::Machine, "P\\Zeta"));
     QVERIFY(!platform::deleteKey(Hive::Machine, "P\\Zeta"));
-    QVERIFY(platform::deleteKey(Hive::Machine, "P")); // its values go with it
+    QVERIFY(!platform::deleteKey(Hive::Machine, "P")); // a value keeps it
+    QVERIFY(parent->deleteValue("Value"));
+    QVERIFY(parent->deleteValue("Value")); // gone already
+    QVERIFY(platform::deleteKey(Hive::Machine, "P"));
     QVERIFY(!QFileInfo::exists(parent->folder()));
 }
 
@@ -146,6 +149,9 @@ void TestRegistry::linkedFoldersAreNotKeys()
     QVERIFY(!platform::deleteKey(Hive::Machine, "P\\Linked"));
     QCOMPARE(testsupport::readFile(outside + "/Child/Value"), QByteArray("keep"));
     QVERIFY(!QFileInfo::exists(outside + "/New"));
+    // A link in a value's place is no value.
+    QVERIFY(QFile::link(outside + "/Child/Value", parent->folder() + "Value"));
+    QCOMPARE(parent->readString("Value"), std::nullopt);
 }
 
 void TestRegistry::machineRightsFollowTheRoot()

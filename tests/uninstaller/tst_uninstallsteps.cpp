@@ -31,7 +31,7 @@ private slots:
     void zeroEntries();
     void withoutGroupName();
     void menuFolderReachedThroughALink();
-    void keyTreeGoesDeepestFirst();
+    void onlyOurOwnKey();
     void nothingOutsideTheProductFolders();
 
 private:
@@ -144,16 +144,23 @@ void TestUninstallSteps::afterMachineWideInstallation()
     QVERIFY(QFileInfo::exists(box.root() + "/usr/local/lib/setwell/uninst"));
     // Our entries go; the folder stays for the user's entry.
     QCOMPARE(QDir(group).entryList(QDir::Files), QStringList{"Mine.desktop"});
-    // The key goes with everything below it; its parent stays.
+    // Our values go; the key stays for the one below it, which is not ours.
+    const auto key = RegistryKey::open(Hive::Machine, keyPath, RegistryKey::Access::Read);
+    QVERIFY(key);
+    QCOMPARE(key->readString("UninstallString"), std::nullopt);
+    QCOMPARE(key->subKeys(), QStringList{"Sub"});
+    QVERIFY(platform::deleteKey(Hive::Machine, keyPath + "\\Sub\\Deeper"));
+    QVERIFY(platform::deleteKey(Hive::Machine, keyPath + "\\Sub"));
+
+    // Again, with the values and all files already gone: silent once more,
+    // and the key left empty goes.
+    QVERIFY(QFile::copy(box.path("dist/Install.log"), target + "/Install.log"));
+    MessageRecorder again;
+    uninstaller::RunUninstallation(fromFolder(target));
     QVERIFY(!RegistryKey::open(Hive::Machine, keyPath, RegistryKey::Access::Read));
     QVERIFY(RegistryKey::open(Hive::Machine,
                               "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
                               RegistryKey::Access::Read));
-
-    // Again, with the key and all files already gone: silent once more.
-    QVERIFY(QFile::copy(box.path("dist/Install.log"), target + "/Install.log"));
-    MessageRecorder again;
-    uninstaller::RunUninstallation(fromFolder(target));
     QCOMPARE(again.texts(), QStringList{"La désinstallation est terminée!"});
 }
 
@@ -240,28 +247,56 @@ void TestUninstallSteps::menuFolderReachedThroughALink()
     QVERIFY(QFileInfo::exists(outside + "Groupe/Victim.desktop"));
 }
 
-void TestUninstallSteps::keyTreeGoesDeepestFirst()
+void TestUninstallSteps::onlyOurOwnKey()
 {
     SetupSandbox box(Scope::Machine);
-    for (const char* path : {"K\\A\\A1", "K\\A\\A2\\A21", "K\\B", "Keep"})
-        QVERIFY(RegistryKey::open(Hive::Machine, path, RegistryKey::Access::Full, true));
-    QVERIFY(
-        RegistryKey::open(Hive::Machine, "K\\A", RegistryKey::Access::Full)->writeString("V", "1"));
-    QVERIFY(uninstaller::DeleteKeyTree(Hive::Machine, "K"));
-    QVERIFY(!RegistryKey::open(Hive::Machine, "K", RegistryKey::Access::Read));
-    QVERIFY(RegistryKey::open(Hive::Machine, "Keep", RegistryKey::Access::Read));
-    QVERIFY(!uninstaller::DeleteKeyTree(Hive::Machine, "K"));
+    const QString base = QString::fromLatin1(setupkit::UninstallKeyBase);
+    const auto registered = [&](const QByteArray& folderName) {
+        const auto key = RegistryKey::open(Hive::Machine, base + QString::fromLatin1(folderName),
+                                           RegistryKey::Access::Full, true);
+        return key && key->writeString("DisplayName", "x") &&
+               key->writeString("UninstallString", "y");
+    };
+    const auto exists = [&](const QString& keyPath) {
+        return bool(RegistryKey::open(Hive::Machine, base + keyPath, RegistryKey::Access::Read));
+    };
+    QVERIFY(registered("K"));
+    QVERIFY(registered("K\\Sub"));
+    QVERIFY(registered("Keep"));
+    setupkit::InstallLog log;
+    log.FolderName = "K";
+    QVERIFY(uninstaller::DeleteUninstallKey(log));
+    QVERIFY(exists("K\\Sub"));
+    QCOMPARE(RegistryKey::open(Hive::Machine, base + "K", RegistryKey::Access::Read)
+                 ->readString("DisplayName"),
+             std::nullopt);
+    // The last product out takes the empty keys above its own, no more.
+    log.FolderName = "K\\Sub";
+    QVERIFY(uninstaller::DeleteUninstallKey(log));
+    QVERIFY(!exists("K"));
+    QVERIFY(exists("Keep"));
+    QVERIFY(RegistryKey::open(Hive::Machine, base.chopped(1), RegistryKey::Access::Read));
+    // A value of someone else's keeps the key too.
+    const auto other = RegistryKey::open(Hive::Machine, base + "Keep", RegistryKey::Access::Full);
+    QVERIFY(other && other->writeString("Publisher", "z"));
+    log.FolderName = "Keep";
+    QVERIFY(uninstaller::DeleteUninstallKey(log));
+    QCOMPARE(other->readString("Publisher"), QString("z"));
     // A key path that climbs out is refused, not followed.
-    QVERIFY(!uninstaller::DeleteKeyTree(Hive::Machine, "Keep\\..\\.."));
-    QVERIFY(!uninstaller::DeleteKeyTree(Hive::Machine, "Keep\\"));
-    QVERIFY(RegistryKey::open(Hive::Machine, "Keep", RegistryKey::Access::Read));
-    // A subkey that is a link to another folder: its tree stays whole.
+    for (const QByteArray folderName : {"Keep\\..\\..", "Keep\\", ""}) {
+        log.FolderName = folderName;
+        QVERIFY(!uninstaller::DeleteUninstallKey(log));
+    }
+    QVERIFY(exists("Keep"));
+    // A subkey that is a link to another folder: what it leads to stays.
     const QString outside = box.path("outside");
     QVERIFY(testsupport::writeFile(outside + "/Deep/Value", "keep"));
-    const auto linked = RegistryKey::open(Hive::Machine, "L", RegistryKey::Access::Full, true);
-    QVERIFY(linked);
-    QVERIFY(QFile::link(outside, linked->folder() + "Sub"));
-    uninstaller::DeleteKeyTree(Hive::Machine, "L");
+    QVERIFY(registered("L"));
+    QVERIFY(QFile::link(
+        outside,
+        RegistryKey::open(Hive::Machine, base + "L", RegistryKey::Access::Read)->folder() + "Sub"));
+    log.FolderName = "L";
+    uninstaller::DeleteUninstallKey(log);
     QCOMPARE(testsupport::readFile(outside + "/Deep/Value"), QByteArray("keep"));
 }
 
