@@ -244,7 +244,9 @@ bool storeJob(int input, const JobUser& user, const std::string& title, const st
                             (errno == ELOOP || errno == ENOTDIR ? " (not a plain folder)" : ""));
         return false;
     }
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (::fstat(folder.get(), &info) != 0 || info.st_uid != user.uid) {
         error = "The folder " + user.home + "/PostScript does not belong to " + user.name;
         return false;
@@ -262,7 +264,9 @@ bool storeJob(int input, const JobUser& user, const std::string& title, const st
         std::snprintf(g_tempName, sizeof g_tempName, ".folivant-%s-%ld.part", jobId.c_str(),
                       static_cast<long>(::getpid()));
         g_tempFolder = folder.get();
-        struct sigaction action{};
+        struct sigaction action
+        {
+        };
         action.sa_handler = removeTempAndExit;
         ::sigaction(SIGTERM, &action, nullptr);
         ::sigaction(SIGINT, &action, nullptr);
