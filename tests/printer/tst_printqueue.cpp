@@ -107,6 +107,8 @@ private slots:
     void killedJobLeavesNothing_data();
     void killedJobLeavesNothing();
 
+    void maintainerScriptsFollowTheServer();
+
 private:
     struct Account
     {
@@ -117,7 +119,7 @@ private:
     bool addAccount(Account& account, const QString& name, const QString& home);
     QString folderOf(const Account& account) const { return account.home + "/PostScript"; }
     int submit(const Account& account, const QString& title, const QString& file,
-               const QString& user = {});
+               const QString& user = {}, const QStringList& options = {});
     bool waitUntilQueueIsDone();
     Run runBackend(const QStringList& args, const QByteArray& input = {}) const;
     // The same with the title as raw bytes, as the server may pass them.
@@ -260,10 +262,11 @@ void TestPrintQueue::init()
 }
 
 int TestPrintQueue::submit(const Account& account, const QString& title, const QString& file,
-                           const QString& user)
+                           const QString& user, const QStringList& options)
 {
-    const Run r = run(
-        "lp", {"-d", "Folivant", "-U", user.isEmpty() ? account.name : user, "-t", title, file});
+    const QStringList who{"-d", "Folivant", "-U", user.isEmpty() ? account.name : user,
+                          "-t", title};
+    const Run r = run("lp", who + options + QStringList{file});
     const QRegularExpressionMatch m =
         QRegularExpression("request id is Folivant-(\\d+)").match(QString::fromUtf8(r.out));
     if (!m.hasMatch())
@@ -332,12 +335,16 @@ void TestPrintQueue::serverCollectsJobs_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("pages");
+    QTest::addColumn<QStringList>("options");
     QTest::newRow("PostScript") << dscDocument(3, "Rapport") << "Rapport annuel"
-                                << "Rapport annuel" << 3;
+                                << "Rapport annuel" << 3 << QStringList();
     QTest::newRow("plain text") << QByteArray("Page 1\nLigne é\fPage 2\fPage 3\n") << "notes.txt"
-                                << "notes.txt" << 3;
+                                << "notes.txt" << 3 << QStringList();
     QTest::newRow("title with ../") << dscDocument(1, "x") << "../../etc/cron.d/tâche"
-                                    << "_.._etc_cron.d_tâche" << 1;
+                                    << "_.._etc_cron.d_tâche" << 1 << QStringList();
+    // No filter runs: the server hands the backend its spool file by name.
+    QTest::newRow("raw") << dscDocument(2, "brut") << "brut"
+                         << "brut" << 2 << QStringList{"-o", "raw"};
 }
 
 void TestPrintQueue::serverCollectsJobs()
@@ -346,15 +353,20 @@ void TestPrintQueue::serverCollectsJobs()
     QFETCH(QString, title);
     QFETCH(QString, name);
     QFETCH(int, pages);
+    QFETCH(QStringList, options);
     const QString source = m_root.filePath("source");
     QVERIFY(testsupport::writeFile(source, content));
-    const int job = submit(m_alice, title, source);
+    const int job = submit(m_alice, title, source, {}, options);
     QVERIFY(job > 0);
     QVERIFY(waitUntilQueueIsDone());
     const QString fileName = QStringLiteral("%1-%2.ps").arg(name).arg(job);
     checkCollected(m_alice, fileName);
+    if (QTest::currentTestFailed())
+        return;
     const QString collected = folderOf(m_alice) + "/" + fileName;
     QVERIFY(testsupport::readFile(collected).startsWith("%!PS"));
+    if (!options.isEmpty())
+        QCOMPARE(testsupport::readFile(collected), content);
 
     const QString pdf = m_root.filePath("collected.pdf");
     const Run converted = run(binFolder() + "/folivant-convert", {"-o", pdf, collected});
@@ -617,6 +629,32 @@ void TestPrintQueue::killedJobLeavesNothing()
     QVERIFY(job.waitForFinished());
     QCOMPARE(job.exitStatus(), QProcess::CrashExit);
     QCOMPARE(entries(folderOf(m_alice)), QStringList{});
+}
+
+void TestPrintQueue::maintainerScriptsFollowTheServer()
+{
+    // As the package manager runs them, folivant-printer on the PATH.
+    const QString scripts = QStringLiteral(FOLIVANT_SOURCE_DIR "/dist/deb/");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("PATH", binFolder() + ":/usr/sbin:/usr/bin:/sbin:/bin");
+    const auto queueExists = [] { return run("lpstat", {"-p", "Folivant"}).exitCode == 0; };
+    QCOMPARE(run("sh", {scripts + "prerm", "upgrade", "2.0.0"}, {}, env).exitCode, 0);
+    QVERIFY(queueExists());
+    QCOMPARE(run("sh", {scripts + "prerm", "remove"}, {}, env).exitCode, 0);
+    QVERIFY(!queueExists());
+    // Without a server the installation goes on and adds nothing.
+    QProcessEnvironment noServer = env;
+    noServer.insert("CUPS_SERVER", m_root.filePath("no-server.sock"));
+    QCOMPARE(run("sh", {scripts + "postinst", "configure"}, {}, noServer).exitCode, 0);
+    QVERIFY(!queueExists());
+    const Run refused = run(binFolder() + "/folivant-printer", {"add"}, {}, noServer);
+    QCOMPARE(refused.exitCode, 1);
+    QVERIFY2(refused.err.contains("no print server answers"), refused.err.constData());
+    QCOMPARE(run("sh", {scripts + "postinst", "configure", ""}, {}, env).exitCode, 0);
+    QVERIFY(queueExists());
+    // Other machines may not send jobs into this machine's home folders.
+    const Run options = run("lpoptions", {"-p", "Folivant"});
+    QVERIFY2(options.out.contains("printer-is-shared=false"), options.out.constData());
 }
 
 QTEST_GUILESS_MAIN(TestPrintQueue)
