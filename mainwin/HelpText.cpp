@@ -32,8 +32,8 @@ QStringList helpTextLines()
         QString(),
         QStringLiteral("Attention: chaque document arrive chez l'utilisateur qui l'imprime. "),
         QStringLiteral("L'imprimante n'est pas partagée avec les autres machines, et les "),
-        QStringLiteral("impressions de root ou d'un compte système (sans dossier personnel) "),
-        QStringLiteral("échouent sans rien écrire."),
+        QStringLiteral("impressions de root, d'un compte système ou d'un compte sans dossier "),
+        QStringLiteral("personnel échouent sans rien écrire."),
         QString(),
         // 19-37
         QStringLiteral("2.Spécifier le nom du fichier PostScript créé au moment de "
