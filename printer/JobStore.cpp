@@ -17,7 +17,8 @@ namespace printer {
 
 namespace {
 
-// Debian's first and last ids of people's accounts (adduser, login.defs).
+// People's accounts start at this uid on Debian (adduser, login.defs); the
+// ones below are root's and the system's.
 constexpr uid_t firstUserUid = 1000;
 constexpr uid_t nobodyUid = 65534;
 
@@ -26,7 +27,8 @@ std::string systemError(const std::string& what)
     return what + ": " + std::strerror(errno);
 }
 
-// Closes a descriptor when it goes out of scope.
+// Closes a descriptor when it goes out of scope (platform/ has its own, but
+// the backend links nothing of the Qt programs).
 class Fd
 {
 public:
@@ -39,12 +41,6 @@ public:
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return m_fd; }
-    int release()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
 
 private:
     int m_fd;
@@ -118,16 +114,16 @@ bool copyAndSync(int input, int output, std::string& error)
     return true;
 }
 
-constexpr int maxNameAttempts = 100;
-
-// Gives the finished unnamed file `fd` its name in `folder`.
-bool nameUnnamedFile(int fd, int folder, const std::string& title, const std::string& jobId,
-                     std::string& storedName, std::string& error)
+// Puts the finished file under the first of the job's names that is free:
+// `place(name)` returns 0, or -1 with errno (EEXIST for a name taken).
+template <typename Place>
+bool nameJobFile(Place place, const std::string& title, const std::string& jobId,
+                 std::string& storedName, std::string& error)
 {
-    const std::string self = "/proc/self/fd/" + std::to_string(fd);
-    for (int attempt = 1; attempt <= maxNameAttempts; ++attempt) {
+    constexpr int maxAttempts = 100;
+    for (int attempt = 1; attempt <= maxAttempts; ++attempt) {
         const std::string name = jobFileName(title, jobId, attempt);
-        if (::linkat(AT_FDCWD, self.c_str(), folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        if (place(name) == 0) {
             storedName = name;
             return true;
         }
@@ -140,13 +136,22 @@ bool nameUnnamedFile(int fd, int folder, const std::string& title, const std::st
     return false;
 }
 
-// Gives the finished temporary file `tempName` its name in `folder`, never
-// replacing what is there.
+// The unnamed file `fd` gets its first name in `folder`.
+bool nameUnnamedFile(int fd, int folder, const std::string& title, const std::string& jobId,
+                     std::string& storedName, std::string& error)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    const auto link = [&](const std::string& name) {
+        return ::linkat(AT_FDCWD, self.c_str(), folder, name.c_str(), AT_SYMLINK_FOLLOW);
+    };
+    return nameJobFile(link, title, jobId, storedName, error);
+}
+
+// The temporary file `tempName` in `folder` takes a name that nothing holds.
 bool nameTempFile(int folder, const char* tempName, const std::string& title,
                   const std::string& jobId, std::string& storedName, std::string& error)
 {
-    for (int attempt = 1; attempt <= maxNameAttempts; ++attempt) {
-        const std::string name = jobFileName(title, jobId, attempt);
+    const auto rename = [&](const std::string& name) {
         int result = ::renameat2(folder, tempName, folder, name.c_str(), RENAME_NOREPLACE);
         if (result != 0 && errno == EINVAL) {
             // A file system without that flag: a link cannot replace either.
@@ -154,17 +159,9 @@ bool nameTempFile(int folder, const char* tempName, const std::string& title,
             if (result == 0)
                 ::unlinkat(folder, tempName, 0);
         }
-        if (result == 0) {
-            storedName = name;
-            return true;
-        }
-        if (errno != EEXIST) {
-            error = systemError("Cannot name the job's file " + name);
-            return false;
-        }
-    }
-    error = "Every name for the job's file is taken";
-    return false;
+        return result;
+    };
+    return nameJobFile(rename, title, jobId, storedName, error);
 }
 
 } // namespace
@@ -244,9 +241,7 @@ bool storeJob(int input, const JobUser& user, const std::string& title, const st
                             (errno == ELOOP || errno == ENOTDIR ? " (not a plain folder)" : ""));
         return false;
     }
-    struct stat info
-    {
-    };
+    struct stat info = {};
     if (::fstat(folder.get(), &info) != 0 || info.st_uid != user.uid) {
         error = "The folder " + user.home + "/PostScript does not belong to " + user.name;
         return false;
@@ -264,9 +259,7 @@ bool storeJob(int input, const JobUser& user, const std::string& title, const st
         std::snprintf(g_tempName, sizeof g_tempName, ".folivant-%s-%ld.part", jobId.c_str(),
                       static_cast<long>(::getpid()));
         g_tempFolder = folder.get();
-        struct sigaction action
-        {
-        };
+        struct sigaction action = {};
         action.sa_handler = removeTempAndExit;
         ::sigaction(SIGTERM, &action, nullptr);
         ::sigaction(SIGINT, &action, nullptr);

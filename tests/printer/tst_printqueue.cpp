@@ -317,9 +317,7 @@ void TestPrintQueue::checkCollected(const Account& account, const QString& name)
 {
     const QString folder = folderOf(account);
     QCOMPARE(entries(folder), QStringList{name});
-    struct stat info
-    {
-    };
+    struct stat info = {};
     QVERIFY(::lstat(folder.toUtf8().constData(), &info) == 0);
     QCOMPARE(info.st_uid, account.uid);
     QCOMPARE(info.st_mode & 07777, 0700u);
