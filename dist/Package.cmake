@@ -24,6 +24,12 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Opening the finished PDF, Qt's own dialogs in French, and the face the
 # windows' text is set in (DejaVu Sans Condensed).
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-translations-l10n, fonts-dejavu-extra")
+# The print queue "Folivant": the print server, its commands and the filters
+# that turn any document into PostScript. Folivant converts without them.
+string(APPEND CPACK_DEBIAN_PACKAGE_RECOMMENDS ", cups-daemon, cups-client, cups-filters")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    ${CMAKE_SOURCE_DIR}/dist/deb/postinst ${CMAKE_SOURCE_DIR}/dist/deb/prerm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # Folders as Debian makes them, whatever the umask of the machine that builds.
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)

@@ -24,74 +24,80 @@ QStringList helpTextLines()
         // 8-17
         QStringLiteral("1.Pour installer une nouvelle imprimante:"),
         QStringLiteral(" "),
-        QStringLiteral("Sous Windows 2000, cliquez sur \"Démarrer/Paramètres/Imprimantes/\", puis "
-                       "sur \"Ajout d'imprimante\"."),
-        QStringLiteral("Sous Windows XP, cliquez sur \"Démarrer/Imprimantes et télécopieurs\", "
-                       "puis sur \"Ajouter une imprimante\"."),
-        QStringLiteral("Choisissez une imprimante PostScript couleur, par exemple \"Apple Color "
-                       "LW 12/660 PS\"."),
+        QStringLiteral("Le paquet de Folivant installe l'imprimante PostScript couleur "
+                       "\"Folivant\" si le "),
+        QStringLiteral("serveur d'impression (CUPS) fonctionne. Sinon, une fois le serveur "
+                       "démarré, tapez "),
+        QStringLiteral("en tant que root: \"folivant-printer add\"."),
         QString(),
-        QStringLiteral("Attention: le nom doit se terminer par "),
-        QStringLiteral("\"PS\" ou \"PostScript\" et il doit contenir le mot \"Color\" ou "),
-        QStringLiteral("\"Couleur\", sinon les fichiers PDF créés n'auront pas "),
-        QStringLiteral("de couleurs."),
+        QStringLiteral("Attention: chaque document arrive chez l'utilisateur qui l'imprime. "),
+        QStringLiteral("L'imprimante n'est pas partagée avec les autres machines, et les "),
+        QStringLiteral("impressions de root, d'un compte système ou d'un compte sans dossier "),
+        QStringLiteral("personnel échouent sans rien écrire."),
         QString(),
         // 19-37
         QStringLiteral("2.Spécifier le nom du fichier PostScript créé au moment de "
                        "l'impression:"),
         QStringLiteral("Vous avez 3 possibilités :"),
         QString(),
-        QStringLiteral("a) Cliquez avec le bouton droit sur le nom de l'imprimante, puis sur "
-                       "\"Propriétés\". "),
-        QStringLiteral("Dans l'onglet \"Ports\", choisissez le port \"File\"."),
-        QStringLiteral("A chaque impression, le nom du fichier PostScript à créer vous sera "),
-        QStringLiteral("demandé."),
+        QStringLiteral("a) Imprimez sur l'imprimante \"Folivant\": le fichier PostScript est "
+                       "créé dans le "),
+        QStringLiteral("dossier \"PostScript\" de votre dossier personnel (~/PostScript), "
+                       "sous le titre du "),
+        QStringLiteral("document suivi du numéro de l'impression, par exemple "
+                       "\"Rapport annuel-42.ps\"."),
+        QStringLiteral("Il apparaît dans la liste des fichiers de Folivant quand ce dossier "
+                       "est ouvert."),
         QString(),
-        QStringLiteral("b) Dans le même onglet \"Ports\", cliquez sur \"Ajouter un port\", "
-                       "choisissez "),
-        QStringLiteral("\"Local port\" et donnez comme nom de port un nom de fichier, par "
-                       "exemple "),
-        QStringLiteral("\"C:\\monFichierPostscript.ps\"."),
+        QStringLiteral("b) Si le programme le propose, choisissez dans sa boîte de dialogue "
+                       "d'impression "),
+        QStringLiteral("\"Imprimer dans un fichier\", le format \"PostScript\" et un nom de "
+                       "fichier avec "),
+        QStringLiteral("l'extension .ps. Si seul le format PDF est proposé, imprimez plutôt "
+                       "sur \"Folivant\"."),
         QStringLiteral("Ce nom de fichier sera alors utilisé à chaque impression: chaque "),
         QStringLiteral("nouvelle impression remplace le fichier précédent, convertissez-le "),
         QStringLiteral("avant d'imprimer le document suivant."),
         QString(),
-        QStringLiteral("c) Gardez le port LPT1 et, à chaque impression, cochez la case "),
-        QStringLiteral("\"Imprimer dans un fichier\" de la boîte de dialogue d'impression. "),
-        QStringLiteral("Donnez alors un nom de fichier avec l'extension .ps: le fichier sera "),
-        QStringLiteral("créé dans le dossier \"Mes Documents\"."),
+        QStringLiteral("c) Depuis un terminal, envoyez un fichier (PDF, texte, image, "
+                       "PostScript) avec "),
+        QStringLiteral("la commande \"lp -d Folivant fichier\": le serveur d'impression le "
+                       "convertit "),
+        QStringLiteral("en PostScript et le fichier \"fichier-42.ps\" arrive, comme en a), "
+                       "dans le "),
+        QStringLiteral("dossier ~/PostScript."),
         QString(),
         // 39-62
         QStringLiteral("3.Options d'impression:"),
         QString(),
-        QStringLiteral("Sous Windows 95/98/ME, pour obtenir des fichiers PDF de bonne qualité, "
-                       "réglez "),
-        QStringLiteral("les options suivantes dans les propriétés de l'imprimante (clic droit "
-                       "sur son "),
-        QStringLiteral("nom, puis \"Propriétés\"):"),
+        QStringLiteral("Sur l'imprimante \"Folivant\", pour obtenir des fichiers PDF de bonne "
+                       "qualité, réglez "),
+        QStringLiteral("les options suivantes dans la boîte de dialogue d'impression du "
+                       "programme (onglet "),
+        QStringLiteral("\"Mise en page\", \"Avancé\" ou \"Propriétés\", selon le programme):"),
         QString(),
-        QStringLiteral("- Onglet \"Polices\", option \"Envoyer comme\": choisissez "),
-        QStringLiteral("\"Police vectorielle\"."),
+        QStringLiteral("- Taille du papier: choisissez celle du document (A4 par défaut); "),
+        QStringLiteral("la page du PDF se règle ensuite dans Folivant, page \"Taille de la "
+                       "page\"."),
         QString(),
-        QStringLiteral("- Onglet \"Général\", cliquez sur \"Options d'impression\", puis sur "
-                       "\"Avancé...\"."),
+        QStringLiteral("- Couleur: laissez \"Couleur\", l'imprimante est une imprimante couleur."),
         QString(),
-        QStringLiteral("Réglez l'option \"mise à l'échelle\" sur 1, "),
+        QStringLiteral("- Mise à l'échelle: laissez 100 %, "),
         QStringLiteral("afin que les pages gardent leur taille."),
         QString(),
-        QStringLiteral("Sous Windows 2000/XP:"),
+        QStringLiteral("Depuis un terminal, avec la commande lp:"),
         QString(),
-        QStringLiteral("Onglet \"Général\", cliquez sur \"Options d'impression\", puis sur "
-                       "\"Avancé...\"."),
+        QStringLiteral("lp -d Folivant -o media=A4 -t \"Titre du document\" fichier"),
         QString(),
-        QStringLiteral("- Option \"Police True Type\": choisissez \"Télécharger en tant que "
-                       "police logicielle\" "),
-        QStringLiteral("(par défaut: \"substituer avec la police du périphérique\")."),
+        QStringLiteral("- \"-o media=\" choisit la taille du papier (A4, Letter, Legal, A3, "
+                       "A5, Executive), "),
+        QStringLiteral("\"-t\" le titre, et donc le nom du fichier: \"Titre du document-42.ps\"."),
         QString(),
-        QStringLiteral("- Sous \"Options PostScript\", option \"Option de téléchargement de "
-                       "police True Type:\", "),
-        QStringLiteral("choisissez \"Police vectorielle\" "),
-        QStringLiteral("(par défaut: \"automatique\")."),
+        QStringLiteral("- Les polices du document sont incorporées au fichier PostScript par "
+                       "le serveur "),
+        QStringLiteral("d'impression: aucune option de police n'est à régler, et les textes "
+                       "gardent "),
+        QStringLiteral("leur forme exacte dans le PDF."),
         QString(),
         // 64-65
         QStringLiteral("Maintenant, vous pouvez créer un fichier PostScript de manière très "

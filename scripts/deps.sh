@@ -13,10 +13,11 @@ packages=(
   clang-14 libclang-rt-14-dev
   groff enscript poppler-utils
   clang-format-14 appstream lintian dpkg-dev file
+  cups cups-client cups-filters libcups2-dev
 )
 [ "${1:-}" = "--runtime" ] && packages=(cmake g++ make pkg-config qt6-base-dev qt6-svg-dev
   libgl-dev qt6-translations-l10n libgs-dev ghostscript libqpdf-dev xdg-utils fonts-dejavu-core
-  fonts-dejavu-extra)
+  fonts-dejavu-extra libcups2-dev)
 
 missing=()
 for p in "${packages[@]}"; do

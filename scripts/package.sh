@@ -29,6 +29,24 @@ for path in usr/bin/folivant usr/bin/folivant-convert \
   fi
 done
 
+# The print queue: the server runs the backend as root only when it is
+# root's alone (mode 0700); the queue's description, its command and the
+# maintainer scripts that add and remove the queue come with it.
+backend=$(dpkg-deb -c "$deb" | awk '$6 == "./usr/lib/cups/backend/folivant" {print $1, $2}')
+if [ "$backend" != "-rwx------ root/root" ]; then
+  echo "The package's /usr/lib/cups/backend/folivant is \"${backend:-missing}\", not mode 0700 root" >&2
+  exit 1
+fi
+for path in usr/share/ppd/folivant/Folivant.ppd usr/sbin/folivant-printer \
+            usr/share/man/man8/folivant-printer.8.gz; do
+  [ -e "$root/fs/$path" ] || { echo "The package lacks /$path" >&2; exit 1; }
+done
+cupstestppd -q "$root/fs/usr/share/ppd/folivant/Folivant.ppd"
+for script in postinst prerm; do
+  dpkg-deb -I "$deb" "$script" | grep -q folivant-printer ||
+    { echo "The package's $script does not run folivant-printer" >&2; exit 1; }
+done
+
 desktop-file-validate "$root/fs/usr/share/applications/$app.desktop"
 appstreamcli validate --no-net "$root/fs/usr/share/metainfo/$app.metainfo.xml"
 # Information-level findings are listed in the log; README says why each stays.
