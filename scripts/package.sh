@@ -51,3 +51,5 @@ echo "Unpacked folivant-convert: samples/sample.ps -> a PDF of $pages page(s)" >
 HOME="$root/home" QT_QPA_PLATFORM=offscreen FOLIVANT_EXIT_WHEN_SHOWN=1 \
   timeout 60 "$root/fs/usr/bin/folivant"
 echo "Unpacked folivant: the window starts" >&2
+# Settings of the unpacked window, driven by clicks: never under usr/.
+scripts/unpacked-settings.sh "$root/fs"
