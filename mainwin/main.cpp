@@ -15,24 +15,31 @@
 #include <QWindow>
 
 #include <cstdio>
+#include <functional>
 
 namespace {
-// Ends the program once its window has been shown and painted, so that the
-// start-up can be timed from outside (FOLIVANT_EXIT_WHEN_SHOWN).
-class ExitWhenShown : public QObject
+// Runs `then` once the window has been shown and painted. The start-up is
+// timed from outside to that moment (FOLIVANT_EXIT_WHEN_SHOWN ends the
+// program there), and whatever can wait for it does.
+class WhenShown : public QObject
 {
 public:
-    using QObject::QObject;
+    WhenShown(QObject* parent, std::function<void()> then)
+        : QObject(parent), m_then(std::move(then))
+    {
+    }
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        // The window paints on its first expose, before the queued quit runs.
+        // The window paints on its first expose, before the queued call runs.
         if (event->type() == QEvent::Expose || event->type() == QEvent::Paint) {
             watched->removeEventFilter(this);
-            // exit(), not quit(): quit() would ask the window to close first.
-            QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+            QTimer::singleShot(0, this, m_then);
         }
         return false;
     }
+
+private:
+    std::function<void()> m_then;
 };
 } // namespace
 
@@ -64,13 +71,17 @@ int main(int argc, char** argv)
 
     mainwin::TMainForm MainForm;
     MainForm.centreOnScreen();
-    if (qEnvironmentVariableIsSet("FOLIVANT_EXIT_WHEN_SHOWN")) {
-        MainForm.winId(); // makes the window handle to watch
-        MainForm.windowHandle()->installEventFilter(new ExitWhenShown(&MainForm));
-    }
+    MainForm.winId(); // makes the window handle to watch
+    MainForm.windowHandle()->installEventFilter(new WhenShown(&MainForm, [] {
+        // exit(), not quit(): quit() would ask the window to close first.
+        if (qEnvironmentVariableIsSet("FOLIVANT_EXIT_WHEN_SHOWN"))
+            QCoreApplication::exit(0);
+        // Conversions then start without waiting for the interpreter to
+        // load, and its loading does not hold up the first paint.
+        else
+            convert::gsdll_prepare();
+    }));
     MainForm.show();
-    // Conversions then start without waiting for the interpreter to load.
-    convert::gsdll_prepare();
     // After show(): a box about a missing file then stands over the window.
     MainForm.openCommandLineFiles(line.files);
     return app.exec();
