@@ -79,8 +79,8 @@ bool makeInstalledCopy(const QString& from, const QString& to)
     for (const char* program : {"folivant", "folivant-interpreter"}) {
         const QString name = QString::fromLatin1(program);
         if (!QFile::copy(from + name, to + name) ||
-            !QFile::setPermissions(to + name, QFile::ReadOwner | QFile::WriteOwner |
-                                                  QFile::ExeOwner))
+            !QFile::setPermissions(to + name,
+                                   QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
             return false;
     }
     return write(to + QStringLiteral("installed"), "installed\n");
@@ -121,7 +121,9 @@ int main(int argc, char** argv)
     std::vector<Contender> contenders = {
         {"minimal Qt Widgets window", bin + QStringLiteral("bench_minimal_window"), files, {}},
         {"folivant installed, in 2,000 files", installed + QStringLiteral("folivant"), files, {}},
-        {"folivant installed, in an empty folder", installed + QStringLiteral("folivant"), empty,
+        {"folivant installed, in an empty folder",
+         installed + QStringLiteral("folivant"),
+         empty,
          {}},
         {"folivant from the build, at its folder", bin + QStringLiteral("folivant"), files, {}},
     };
