@@ -34,6 +34,14 @@ QString quoted(const QString& name)
 {
     return QStringLiteral("« %1 »").arg(name);
 }
+
+// One for all models, never destroyed: a model's thread may still ask it
+// for an icon while the model is being destroyed, whichever object owned it.
+NameIconProvider* nameIcons()
+{
+    static auto* const provider = new NameIconProvider;
+    return provider;
+}
 } // namespace
 
 QMimeType NameIconProvider::mimeType(const QFileInfo& info) const
@@ -305,8 +313,8 @@ FileSystemBrowser::FileSystemBrowser(QWidget* parent)
     // may lie below one.
     m_treeModel->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot | QDir::Hidden);
     m_treeModel->setReadOnly(true);
-    m_treeModel->setIconProvider(&m_icons);
-    m_listModel->setIconProvider(&m_icons);
+    m_treeModel->setIconProvider(nameIcons());
+    m_listModel->setIconProvider(nameIcons());
     m_treeModel->setRootPath(QStringLiteral("/"));
     m_tree->setObjectName(QStringLiteral("JamShellTree1"));
     m_tree->setModel(m_treeModel);

@@ -129,7 +129,6 @@ private:
     QTimer* m_scrollDeadline;
     // Until the list has been painted once, no folder is listed: the window
     // shows first, whatever the folder holds, and the list fills in after.
-    NameIconProvider m_icons;
     bool m_shown = false;
     QString m_listPending;
 };
