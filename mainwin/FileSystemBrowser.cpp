@@ -35,11 +35,18 @@ QString quoted(const QString& name)
     return QStringLiteral("« %1 »").arg(name);
 }
 
-// One for all models, never destroyed: a model's thread may still ask it
-// for an icon while the model is being destroyed, whichever object owned it.
-NameIconProvider* nameIcons()
+// One for all trees and one for all lists, never destroyed: a model's
+// thread may still ask for an icon while the model is being destroyed,
+// whichever object owned it.
+NameIconProvider* treeIcons()
 {
-    static auto* const provider = new NameIconProvider;
+    static auto* const provider = new NameIconProvider(true);
+    return provider;
+}
+
+NameIconProvider* listIcons()
+{
+    static auto* const provider = new NameIconProvider(false);
     return provider;
 }
 } // namespace
@@ -55,6 +62,8 @@ QIcon NameIconProvider::icon(const QFileInfo& info) const
         return icon(Drive);
     if (info.isDir())
         return icon(Folder);
+    if (m_foldersOnly)
+        return icon(File);
     const QMimeType type = mimeType(info);
     QMutexLocker locked(&m_lock);
     auto known = m_icons.constFind(type.name());
@@ -73,6 +82,8 @@ QString NameIconProvider::type(const QFileInfo& info) const
 {
     if (info.isDir())
         return QFileIconProvider::type(info);
+    if (m_foldersOnly)
+        return QString();
     const QMimeType type = mimeType(info);
     return type.comment().isEmpty() ? type.name() : type.comment();
 }
@@ -313,8 +324,8 @@ FileSystemBrowser::FileSystemBrowser(QWidget* parent)
     // may lie below one.
     m_treeModel->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot | QDir::Hidden);
     m_treeModel->setReadOnly(true);
-    m_treeModel->setIconProvider(nameIcons());
-    m_listModel->setIconProvider(nameIcons());
+    m_treeModel->setIconProvider(treeIcons());
+    m_listModel->setIconProvider(listIcons());
     m_treeModel->setRootPath(QStringLiteral("/"));
     m_tree->setObjectName(QStringLiteral("JamShellTree1"));
     m_tree->setModel(m_treeModel);

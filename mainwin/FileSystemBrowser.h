@@ -39,6 +39,10 @@ public:
 class NameIconProvider : public QFileIconProvider
 {
 public:
+    // For a model that shows folders only: a file gets the plain file icon
+    // and no type, without a look at its name either.
+    explicit NameIconProvider(bool foldersOnly) : m_foldersOnly(foldersOnly) {}
+
     QIcon icon(IconType type) const override { return QFileIconProvider::icon(type); }
     QIcon icon(const QFileInfo& info) const override;
     QString type(const QFileInfo& info) const override;
@@ -46,6 +50,7 @@ public:
 private:
     QMimeType mimeType(const QFileInfo& info) const;
 
+    const bool m_foldersOnly;
     QMimeDatabase m_mimeTypes;
     mutable QMutex m_lock;
     mutable QHash<QString, QIcon> m_icons; // by MIME type
