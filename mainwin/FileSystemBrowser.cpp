@@ -398,8 +398,10 @@ void FileSystemBrowser::firstShown()
         showInList(std::exchange(m_listPending, QString()));
     // Unfolding the tree down to its folder lists the folders above it.
     const QModelIndex current = m_tree->currentIndex();
-    if (!m_scrollPending.isEmpty() && current.isValid())
+    if (!m_scrollPending.isEmpty() && current.isValid()) {
         m_tree->scrollTo(current, QAbstractItemView::PositionAtCenter);
+        m_scrollDeadline->start();
+    }
 }
 
 void FileSystemBrowser::showInList(const QString& folder)
@@ -453,10 +455,11 @@ bool FileSystemBrowser::selectFolder(const QString& path)
         return false;
     }
     m_tree->setCurrentIndex(index);
-    if (m_shown)
-        m_tree->scrollTo(index, QAbstractItemView::PositionAtCenter);
     m_scrollPending = wanted;
-    m_scrollDeadline->start();
+    if (m_shown) {
+        m_tree->scrollTo(index, QAbstractItemView::PositionAtCenter);
+        m_scrollDeadline->start();
+    }
     showInList(wanted);
     return true;
 }
