@@ -124,9 +124,9 @@ BrowsePage::BrowsePage(QWidget* parent) : QWidget(parent)
     acceptFileDrops(list, [this](const QStringList& files) { JamShellList1DragDrop(files); });
 }
 
-void BrowsePage::showProgramFolder()
+void BrowsePage::showStartFolder(const QString& folder)
 {
-    m_browser->selectFolder(m_programFolder);
+    m_browser->selectFolder(folder);
 }
 
 void BrowsePage::loadPreferredFolders()

@@ -39,9 +39,9 @@ public:
 
     // Where folders.dat is read and written.
     void setProgramFolder(const QString& folder) { m_programFolder = folder; }
-    // Start-up: the tree opens at the program's folder and the preferred
-    // folders are read.
-    void showProgramFolder();
+    // Start-up: the tree opens at the start folder (StartFolder.h) and the
+    // preferred folders are read.
+    void showStartFolder(const QString& folder);
     void loadPreferredFolders();
 
     // Takes the file selected in the list, or opens the selected folder.

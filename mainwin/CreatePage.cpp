@@ -119,12 +119,21 @@ bool CreatePage::hasInput() const
     return ListBox1->count() > 0 && !FilenameEdit2->fileName().isEmpty();
 }
 
+QString CreatePage::withFolder(const QString& name) const
+{
+    // The run and the viewer take the name where the page says it lies,
+    // whatever folder is current then.
+    if (name.isEmpty() || !QFileInfo(name).isRelative() || m_namesFolder.isEmpty())
+        return name;
+    return QDir(m_namesFolder).filePath(name);
+}
+
 convert::JobInput CreatePage::jobInput() const
 {
     convert::JobInput job;
     for (int i = 0; i < ListBox1->count(); ++i)
-        job.sources << ListBox1->item(i)->text();
-    job.outputName = FilenameEdit2->fileName();
+        job.sources << withFolder(ListBox1->item(i)->text());
+    job.outputName = withFolder(FilenameEdit2->fileName());
     job.compatIndex = KompatBox->currentIndex();
     job.optiIndex = OptiBox->currentIndex();
     // The start picture takes no focus, so the field may still hold a typed
@@ -146,13 +155,9 @@ QWidget* CreatePage::startPicture() const
 
 void CreatePage::ShowBtnClick()
 {
-    QString name = FilenameEdit2->fileName();
+    const QString name = withFolder(FilenameEdit2->fileName());
     if (name.isEmpty())
         return;
-    // A run writes a name without a folder into the program's folder; look
-    // for it there too rather than making an empty file elsewhere.
-    if (QFileInfo(name).isRelative() && !m_programFolder.isEmpty())
-        name = QDir(m_programFolder).filePath(name);
     const QString shortName = convert::ShortFileName(name);
     if (!shortName.isEmpty())
         platform::shellOpen(shortName);

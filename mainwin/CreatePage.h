@@ -26,8 +26,9 @@ public:
     // A run without a choice made starts from the first compatibility level
     // and the default optimisation.
     void selectFirstOptions();
-    // Where a PDF named without a folder is written, and so looked for.
-    void setProgramFolder(const QString& folder) { m_programFolder = folder; }
+    // Where a source or a PDF named without a folder lies: a run reads and
+    // writes it there, and the PDF is looked for there.
+    void setRelativeNamesFolder(const QString& folder) { m_namesFolder = folder; }
 
     // `first` becomes the only source, with the PDF named after it.
     void takeSource(const QString& first);
@@ -59,8 +60,10 @@ private:
     void DelBtnClick();
     void BitBtn1Click();
     bool handleEscape(QKeyEvent* event, QObject* receiver);
+    // `name` made absolute against the folder of names without one.
+    QString withFolder(const QString& name) const;
 
-    QString m_programFolder;
+    QString m_namesFolder;
     QListWidget* ListBox1;
     QPushButton* AddBtn;
     QPushButton* DelBtn;

@@ -34,7 +34,59 @@ QString quoted(const QString& name)
 {
     return QStringLiteral("« %1 »").arg(name);
 }
+
+// One for all trees and one for all lists, never destroyed: a model's
+// thread may still ask for an icon while the model is being destroyed,
+// whichever object owned it.
+NameIconProvider* treeIcons()
+{
+    static auto* const provider = new NameIconProvider(true);
+    return provider;
+}
+
+NameIconProvider* listIcons()
+{
+    static auto* const provider = new NameIconProvider(false);
+    return provider;
+}
 } // namespace
+
+QMimeType NameIconProvider::mimeType(const QFileInfo& info) const
+{
+    return m_mimeTypes.mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
+}
+
+QIcon NameIconProvider::icon(const QFileInfo& info) const
+{
+    if (info.isRoot())
+        return icon(Drive);
+    if (info.isDir())
+        return icon(Folder);
+    if (m_foldersOnly)
+        return icon(File);
+    const QMimeType type = mimeType(info);
+    QMutexLocker locked(&m_lock);
+    auto known = m_icons.constFind(type.name());
+    if (known != m_icons.constEnd())
+        return *known;
+    QIcon shown = QIcon::fromTheme(type.iconName());
+    if (shown.isNull())
+        shown = QIcon::fromTheme(type.genericIconName());
+    if (shown.isNull())
+        shown = icon(File);
+    m_icons.insert(type.name(), shown);
+    return shown;
+}
+
+QString NameIconProvider::type(const QFileInfo& info) const
+{
+    if (info.isDir())
+        return QFileIconProvider::type(info);
+    if (m_foldersOnly)
+        return QString();
+    const QMimeType type = mimeType(info);
+    return type.comment().isEmpty() ? type.name() : type.comment();
+}
 
 QVariant ShellFileModel::data(const QModelIndex& index, int role) const
 {
@@ -272,6 +324,8 @@ FileSystemBrowser::FileSystemBrowser(QWidget* parent)
     // may lie below one.
     m_treeModel->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot | QDir::Hidden);
     m_treeModel->setReadOnly(true);
+    m_treeModel->setIconProvider(treeIcons());
+    m_listModel->setIconProvider(listIcons());
     m_treeModel->setRootPath(QStringLiteral("/"));
     m_tree->setObjectName(QStringLiteral("JamShellTree1"));
     m_tree->setModel(m_treeModel);
@@ -323,10 +377,39 @@ FileSystemBrowser::FileSystemBrowser(QWidget* parent)
     connect(m_tree, &QWidget::customContextMenuRequested, this, &FileSystemBrowser::showTreeMenu);
     connect(m_list, &ShellListView::openFolderRequested, this,
             [this](const QString& path) { selectFolder(path); });
+    m_list->viewport()->installEventFilter(this);
+}
+
+bool FileSystemBrowser::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Paint) {
+        watched->removeEventFilter(this);
+        // After this paint has reached the screen.
+        QTimer::singleShot(0, this, [this] { firstShown(); });
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void FileSystemBrowser::firstShown()
+{
+    // Folders chosen until now only took the place of the one waiting.
+    m_shown = true;
+    if (!m_listPending.isEmpty())
+        showInList(std::exchange(m_listPending, QString()));
+    // Unfolding the tree down to its folder lists the folders above it.
+    const QModelIndex current = m_tree->currentIndex();
+    if (!m_scrollPending.isEmpty() && current.isValid()) {
+        m_tree->scrollTo(current, QAbstractItemView::PositionAtCenter);
+        m_scrollDeadline->start();
+    }
 }
 
 void FileSystemBrowser::showInList(const QString& folder)
 {
+    if (!m_shown) {
+        m_listPending = folder;
+        return;
+    }
     if (m_listModel->rootPath() == folder && m_list->rootIndex().isValid())
         return;
     m_list->setRootIndex(m_listModel->setRootPath(folder));
@@ -349,6 +432,8 @@ void FileSystemBrowser::showTreeMenu(const QPoint& pos)
 
 QString FileSystemBrowser::listFolder() const
 {
+    if (!m_listPending.isEmpty())
+        return QDir::cleanPath(m_listPending);
     return m_listModel->filePath(m_list->rootIndex());
 }
 
@@ -370,9 +455,11 @@ bool FileSystemBrowser::selectFolder(const QString& path)
         return false;
     }
     m_tree->setCurrentIndex(index);
-    m_tree->scrollTo(index, QAbstractItemView::PositionAtCenter);
     m_scrollPending = wanted;
-    m_scrollDeadline->start();
+    if (m_shown) {
+        m_tree->scrollTo(index, QAbstractItemView::PositionAtCenter);
+        m_scrollDeadline->start();
+    }
     showInList(wanted);
     return true;
 }

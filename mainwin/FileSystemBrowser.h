@@ -6,7 +6,11 @@
 
 #include "mainwin/FolderBrowser.h"
 
+#include <QFileIconProvider>
 #include <QFileSystemModel>
+#include <QHash>
+#include <QMimeDatabase>
+#include <QMutex>
 #include <QObject>
 #include <QTreeView>
 #include <functional>
@@ -25,6 +29,31 @@ public:
     using QFileSystemModel::QFileSystemModel;
     QVariant data(const QModelIndex& index, int role) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+};
+
+// Icons and type names from the entries' names alone. Qt's own provider
+// opens every file whose name leaves its type open to read its first bytes,
+// in every folder the models list, the tree's parents included: a folder of
+// thousands of files then costs thousands of reads before the list settles.
+// Called on the models' own thread as well as on the window's.
+class NameIconProvider : public QFileIconProvider
+{
+public:
+    // For a model that shows folders only: a file gets the plain file icon
+    // and no type, without a look at its name either.
+    explicit NameIconProvider(bool foldersOnly) : m_foldersOnly(foldersOnly) {}
+
+    QIcon icon(IconType type) const override { return QFileIconProvider::icon(type); }
+    QIcon icon(const QFileInfo& info) const override;
+    QString type(const QFileInfo& info) const override;
+
+private:
+    QMimeType mimeType(const QFileInfo& info) const;
+
+    const bool m_foldersOnly;
+    QMimeDatabase m_mimeTypes;
+    mutable QMutex m_lock;
+    mutable QHash<QString, QIcon> m_icons; // by MIME type
 };
 
 class ShellListView : public QTreeView
@@ -85,9 +114,14 @@ public:
     bool isEditing() const override { return m_list->isEditing(); }
     void defaultAction() override;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void showInList(const QString& folder);
     void showTreeMenu(const QPoint& pos);
+    // Lists what waited for the browser's first paint.
+    void firstShown();
 
     QFileSystemModel* m_treeModel;
     ShellFileModel* m_listModel;
@@ -98,6 +132,10 @@ private:
     // is scrolled into view again as its parents arrive.
     QString m_scrollPending;
     QTimer* m_scrollDeadline;
+    // Until the list has been painted once, no folder is listed: the window
+    // shows first, whatever the folder holds, and the list fills in after.
+    bool m_shown = false;
+    QString m_listPending;
 };
 
 } // namespace mainwin

@@ -15,8 +15,8 @@
 #include "mainwin/Pictures.h"
 #include "mainwin/ProgressStatusBar.h"
 #include "mainwin/SourceSelection.h"
+#include "mainwin/StartFolder.h"
 #include "platform/MessageBox.h"
-#include "platform/ProgramPath.h"
 #include "platform/ShellOpen.h"
 
 #include <QApplication>
@@ -153,11 +153,12 @@ void TMainForm::centreOnScreen()
 void TMainForm::FormCreate()
 {
     TabSheet3->selectFirstOptions();
-    // Settings live beside the program.
-    ProgramFolder = platform::programFolder();
+    // Settings live beside the program, unless it is an installed copy.
+    const StartPlaces places = startPlaces();
+    ProgramFolder = places.programFolder;
     m_browsePage->setProgramFolder(ProgramFolder);
-    TabSheet3->setProgramFolder(ProgramFolder);
-    m_browsePage->showProgramFolder();
+    TabSheet3->setRelativeNamesFolder(relativeNamesFolder(places));
+    m_browsePage->showStartFolder(startFolder(places));
     m_browsePage->loadPreferredFolders();
     // The millimetres follow the inches the page was built with, unless a
     // stored size replaces both.

@@ -1,5 +1,7 @@
 #include "mainwin/Pictures.h"
 
+#include <QHash>
+#include <QIconEngine>
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -45,12 +47,41 @@ QPixmap greyed(const QPixmap& pixmap)
     return QPixmap::fromImage(image);
 }
 
+namespace {
+// Draws the icon at a size only when something shows it at that size: a
+// start on a desktop that shows none, or only one size, draws nothing more.
+class PictureIconEngine : public QIconEngine
+{
+public:
+    explicit PictureIconEngine(const QString& name) : m_name(name) {}
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override
+    {
+        auto drawn = m_drawn.constFind(size);
+        if (drawn == m_drawn.constEnd())
+            drawn = m_drawn.insert(size, picture(m_name, size));
+        return *drawn;
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        return {{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}};
+    }
+    QIconEngine* clone() const override { return new PictureIconEngine(*this); }
+
+private:
+    QString m_name;
+    QHash<QSize, QPixmap> m_drawn;
+};
+} // namespace
+
 QIcon programIcon()
 {
-    QIcon icon;
-    for (int side : {16, 24, 32, 48, 64})
-        icon.addPixmap(picture(QStringLiteral("icon"), QSize(side, side)));
-    return icon;
+    return QIcon(new PictureIconEngine(QStringLiteral("icon")));
 }
 
 } // namespace mainwin

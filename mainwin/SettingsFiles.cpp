@@ -1,6 +1,7 @@
 #include "mainwin/SettingsFiles.h"
 
 #include "platform/KnownFolders.h"
+#include "platform/ProgramPath.h"
 #include "platform/SafeFiles.h"
 
 #include <QFile>
@@ -19,21 +20,29 @@ constexpr char CtrlZ = 26;
 const QString FoldersName = QStringLiteral("folders.dat");
 const QString OptionsName = QStringLiteral("options.dat");
 
-// A program installed where its users cannot write (below /opt or /usr)
-// keeps each user's settings in that user's own folder.
+// The design's place is beside the program. An installed copy (cmake
+// --install, the package) is shared by all the machine's users and belongs
+// to the package manager: it keeps every user's settings, root's included,
+// in that user's own folder and never reads or writes a file beside itself.
+// Any other copy installed where its users cannot write (below /opt) keeps
+// them there too, after the defaults that may lie beside it.
 bool savesBesideProgram(const QString& programFolder)
 {
-    return platform::isWritableFolder(programFolder);
+    return !platform::isInstalledCopy(programFolder) && platform::isWritableFolder(programFolder);
 }
 
 // Opens the first of the places that start-up reads `name` from.
 bool openForReading(QFile& file, const QString& programFolder, const QString& name)
 {
-    const QString user = userSettingsFolder();
-    if (!savesBesideProgram(programFolder) && !user.isEmpty()) {
-        file.setFileName(user + name);
-        if (file.open(QIODevice::ReadOnly))
-            return true;
+    if (!savesBesideProgram(programFolder)) {
+        const QString user = userSettingsFolder();
+        if (!user.isEmpty()) {
+            file.setFileName(user + name);
+            if (file.open(QIODevice::ReadOnly))
+                return true;
+        }
+        if (platform::isInstalledCopy(programFolder))
+            return false;
     }
     file.setFileName(programFolder + name);
     return file.open(QIODevice::ReadOnly);

@@ -1,8 +1,9 @@
 #pragma once
 // The two settings files: folders.dat (the preferred folders, one per line)
 // and options.dat (the page size in millimetres). They lie beside the
-// program; where its folder cannot be written they go to the user's own
-// configuration folder instead. Both are rewritten whole: a save either
+// program; where its folder cannot be written, and always for an installed
+// copy (platform::isInstalledCopy), they go to the user's own configuration
+// folder instead. Both are rewritten whole: a save either
 // replaces the file completely or leaves its former content, never a
 // half-written file.
 
@@ -36,7 +37,8 @@ QByteArray folderLine(const QString& folder);
 // be written and that copy exists, else the one beside the program (which
 // an administrator may ship); std::nullopt when neither can be opened.
 // Saving writes beside the program, or to the user's folder (made readable
-// by the user only) when the program's folder cannot be written.
+// by the user only) when the program's folder cannot be written. An
+// installed copy reads and writes the user's folder only.
 std::optional<QByteArrayList> loadPrefFolders(const QString& programFolder);
 bool savePrefFolders(const QString& programFolder, const QByteArrayList& folders);
 

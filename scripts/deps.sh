@@ -9,7 +9,7 @@ packages=(
   libgs-dev ghostscript
   libqpdf-dev qpdf
   fonts-dejavu-core fonts-dejavu-extra
-  xvfb xauth xdg-utils desktop-file-utils
+  xvfb xauth xdotool xdg-utils desktop-file-utils
   clang-14 libclang-rt-14-dev
   groff enscript poppler-utils
   clang-format-14 appstream lintian dpkg-dev file

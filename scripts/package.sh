@@ -67,5 +67,7 @@ HOME="$root/home" "$root/fs/usr/bin/folivant-convert" -o "$root/sample.pdf" samp
 pages=$(qpdf --show-npages "$root/sample.pdf")
 echo "Unpacked folivant-convert: samples/sample.ps -> a PDF of $pages page(s)" >&2
 HOME="$root/home" QT_QPA_PLATFORM=offscreen FOLIVANT_EXIT_WHEN_SHOWN=1 \
-  timeout 60 "$root/fs/usr/bin/folivant"
+  timeout 60 "$root/fs/usr/bin/folivant" >/dev/null
 echo "Unpacked folivant: the window starts" >&2
+# Settings of the unpacked window, driven by clicks: never under usr/.
+scripts/unpacked-settings.sh "$root/fs"

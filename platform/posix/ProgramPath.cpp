@@ -17,4 +17,11 @@ QString programFolder()
     return folder;
 }
 
+bool isInstalledCopy(const QString& programFolder)
+{
+    // Its content does not matter: a text for whoever finds it.
+    return !programFolder.isEmpty() &&
+           QFileInfo(programFolder + QLatin1String(InstalledMarkerName)).isFile();
+}
+
 } // namespace platform

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QMimeDatabase>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -63,6 +64,7 @@ private slots:
     void missingFolderKeepsSelection();
     void maskShowsFoldersAndMatchingFiles();
     void sizesAndDatesInFrench();
+    void typesFromNamesOnly();
     void firstSelectedIsInListOrder();
     void chooseFolderOpensIt();
     void chooseFileGivesFolderAndPath();
@@ -219,6 +221,22 @@ void TestFolderBrowser::sizesAndDatesInFrench()
     // A folder has no size.
     const QModelIndex folder = m_browser->listModel()->index(m_root + "/docs/sub dir é");
     QVERIFY(folder.siblingAtColumn(1).data().toString().isEmpty());
+}
+
+void TestFolderBrowser::typesFromNamesOnly()
+{
+    // Reading files to learn their types would read a whole folder before
+    // its list settles: PDF bytes under a bare name stay of no known type.
+    QVERIFY(writeFile(m_root + "/docs/rapport", "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n"));
+    m_browser->setMask("*.*");
+    QVERIFY(m_browser->selectFolder(m_root + "/docs"));
+    const QModelIndex bare = m_browser->listModel()->index(m_root + "/docs/rapport");
+    QTRY_VERIFY(!bare.siblingAtColumn(2).data().toString().isEmpty());
+    QVERIFY2(!bare.siblingAtColumn(2).data().toString().contains("PDF"),
+             qPrintable(bare.siblingAtColumn(2).data().toString()));
+    const QModelIndex named = m_browser->listModel()->index(m_root + "/docs/a.ps");
+    QCOMPARE(named.siblingAtColumn(2).data().toString(),
+             QMimeDatabase().mimeTypeForName("application/postscript").comment());
 }
 
 void TestFolderBrowser::firstSelectedIsInListOrder()

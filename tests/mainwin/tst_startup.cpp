@@ -3,6 +3,7 @@
 // sandbox folder and runs the copy there as the window's program.
 
 #include "mainwin/BrowsePage.h"
+#include "mainwin/CreatePage.h"
 #include "mainwin/FileSystemBrowser.h"
 #include "mainwin/FilenameEdit.h"
 #include "mainwin/MainUnit.h"
@@ -69,6 +70,10 @@ int runChild(int argc, char** argv)
     report["tree"] = browsePage(form)->browser()->selectedFolder();
     report["page"] = part<QTabWidget>(form, "PageControl2")->currentIndex();
     report["filter"] = part<QComboBox>(form, "FilterComboBox1")->currentText();
+    // Where a PDF typed without a folder would be written.
+    part<FilenameEdit>(form, "FilenameEdit2")->setFileName("typed.pdf");
+    report["typedOutput"] = form->findChild<CreatePage*>()->jobInput().outputName;
+    part<FilenameEdit>(form, "FilenameEdit2")->setFileName(report["output"].toString());
     for (const QString& arg : args) {
         if (arg.startsWith("pick:"))
             browsePage(form)->AddToPrefFolders(arg.mid(5));
@@ -103,7 +108,12 @@ private slots:
     void cancelWritesNothingOkWritesPageSize();
     void savedPageSizeComesBack();
     void readOnlyProgramFolderSavesForTheUser();
+    void installedCopyWritesNothingBesideItself();
+    void firstFolder_data();
+    void firstFolder();
     void openWithFiles();
+    void commandLine_data();
+    void commandLine();
 
 private:
     QJsonObject run(const QStringList& args = {});
@@ -116,12 +126,14 @@ private:
     QString m_program;
     QString m_exeName;
     QString m_workingFolder;
+    QString m_home;
 };
 
 void TestStartup::init()
 {
     m_dir = new QTemporaryDir;
     m_workingFolder.clear();
+    m_home.clear();
     m_program = m_dir->path() + "/Folivant dossier é/";
     QVERIFY(QDir().mkpath(m_program));
     m_exeName = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
@@ -142,6 +154,8 @@ QJsonObject TestStartup::run(const QStringList& args)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("XDG_CONFIG_HOME", m_dir->path() + "/config");
+    if (!m_home.isEmpty())
+        env.insert("HOME", m_home);
     child.setProcessEnvironment(env);
     if (!m_workingFolder.isEmpty())
         child.setWorkingDirectory(m_workingFolder);
@@ -287,6 +301,98 @@ void TestStartup::readOnlyProgramFolderSavesForTheUser()
     QCOMPARE(readFile(user + "options.dat"), mainwin::formatPageSize(300, 400));
 }
 
+void TestStartup::installedCopyWritesNothingBesideItself()
+{
+    // The machine's copy in a folder that this user (root, say) can write,
+    // with settings that an earlier version left there.
+    QVERIFY(writeFile(m_program + platform::InstalledMarkerName, "installed\n"));
+    QVERIFY(writeFile(m_program + "folders.dat", "/root-s/\r\n"));
+    QVERIFY(writeFile(m_program + "options.dat", mainwin::formatPageSize(148, 210)));
+    const QStringList before = sandboxFiles();
+    const QString user = m_dir->path() + "/config/folivant/";
+
+    QJsonObject r = run({"pick:/Docs/", "set:300:400", "close-ok"});
+    QCOMPARE(r["breit"].toString(), QStringLiteral("215.90"));
+    QCOMPARE(r["prefFolders"].toArray().size(), 0);
+    QVERIFY(r["closed"].toBool());
+    QCOMPARE(sandboxFiles(), before);
+    QCOMPARE(readFile(m_program + "options.dat"), mainwin::formatPageSize(148, 210));
+    QCOMPARE(readFile(user + "folders.dat"), QByteArray("/Docs/\r\n"));
+    QCOMPARE(readFile(user + "options.dat"), mainwin::formatPageSize(300, 400));
+
+    r = run();
+    QCOMPARE(r["breit"].toString(), QStringLiteral("300.00"));
+    QCOMPARE(r["prefFolders"].toArray().toVariantList(), QVariantList{"/Docs/"});
+}
+
+void TestStartup::firstFolder_data()
+{
+    // Folders below the sandbox: "program" is the program's own, "home" the
+    // user's; "-" starts the program where it lies. Expected: the tree's
+    // folder, and the folder where a PDF typed without a folder is written.
+    QTest::addColumn<bool>("installed");
+    QTest::addColumn<QString>("startedIn");
+    QTest::addColumn<QStringList>("folders");
+    QTest::addColumn<QString>("tree");
+    QTest::addColumn<QString>("typedIn");
+    const QString p = "Folivant dossier é";
+    QTest::newRow("distribution, anywhere") << false << "docs" << QStringList{"docs"} << p << p;
+    QTest::newRow("installed, in a folder") << true << "docs" << QStringList{"docs"} << "docs"
+                                            << "docs";
+    QTest::newRow("installed, in its own folder") << true << p << QStringList{} << "home"
+                                                  << "home";
+    QTest::newRow("installed, from the menu")
+        << true << "home" << QStringList{"home/PostScript"} << "home/PostScript"
+        << "home";
+    QTest::newRow("installed, in its folder, jobs waiting")
+        << true << p << QStringList{"home/PostScript"} << "home/PostScript"
+        << "home";
+    QTest::newRow("installed, home without jobs")
+        << true << "home" << QStringList{"home/docs"} << "home"
+        << "home";
+    QTest::newRow("installed, below home")
+        << true << "home/docs" << QStringList{"home/docs", "home/PostScript"} << "home/docs"
+        << "home/docs";
+    QTest::newRow("installed, unreadable folder")
+        << true << "locked" << QStringList{"locked", "home/PostScript"} << "home/PostScript"
+        << "home";
+}
+
+void TestStartup::firstFolder()
+{
+    QFETCH(bool, installed);
+    QFETCH(QString, startedIn);
+    QFETCH(QStringList, folders);
+    QFETCH(QString, tree);
+    QFETCH(QString, typedIn);
+    const QString root = m_dir->path() + '/';
+    QVERIFY(QDir().mkpath(root + "home"));
+    for (const QString& folder : folders)
+        QVERIFY(QDir().mkpath(root + folder));
+    // A file where the jobs' folder would be is no folder of jobs.
+    QVERIFY(writeFile(root + "home/PostScript.ps", "%!\n"));
+    if (installed)
+        QVERIFY(writeFile(m_program + platform::InstalledMarkerName, "installed\n"));
+    m_home = root + "home";
+    m_workingFolder = root + startedIn;
+    const bool locked = startedIn == "locked";
+    if (locked) {
+        QFile::setPermissions(m_workingFolder, QFile::WriteOwner | QFile::ExeOwner);
+        if (QFileInfo(m_workingFolder).isReadable()) {
+            QFile::setPermissions(m_workingFolder,
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QSKIP("this account reads any folder");
+        }
+    }
+    const QJsonObject r = run();
+    if (locked)
+        QFile::setPermissions(m_workingFolder,
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(r["tree"].toString(), root + tree);
+    QCOMPARE(r["typedOutput"].toString(), root + typedIn + "/typed.pdf");
+    QCOMPARE(r["boxes"].toArray().size(), 0);
+}
+
 void TestStartup::openWithFiles()
 {
     // As a file manager or a shell starts the program: names relative to
@@ -314,6 +420,72 @@ void TestStartup::openWithFiles()
     QCOMPARE(r["output"].toString(), QString());
     QCOMPARE(r["page"].toInt(), 1);
     QCOMPARE(r["boxes"].toArray().size(), 1);
+}
+
+void TestStartup::commandLine_data()
+{
+    // The real program. Without a display it cannot open a window, so a
+    // row that must not open one runs without, and one that must opens on
+    // the offscreen platform and ends once shown.
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+    QTest::addColumn<bool>("window");
+    const QString usage = "Usage: folivant [OPTION]... [--] [FILE]...\n";
+    const QString refused = "folivant: unknown option \"%1\"\n";
+    QTest::newRow("--help") << QStringList{"--help"} << 0 << usage << "" << false;
+    QTest::newRow("-h after a file") << QStringList{"a.ps", "-h"} << 0 << usage << "" << false;
+    QTest::newRow("--version") << QStringList{"--version"} << 0 << "Folivant 2.0.0\n"
+                               << "" << false;
+    QTest::newRow("unknown") << QStringList{"-x.ps"} << 2 << "" << refused.arg("-x.ps") << false;
+    QTest::newRow("unknown before --help")
+        << QStringList{"--verbose", "--help"} << 2 << "" << refused.arg("--verbose") << false;
+    QTest::newRow("standard input") << QStringList{"-"} << 2 << "" << refused.arg("-") << false;
+    QTest::newRow("Qt's own option")
+        << QStringList{"-platform", "offscreen"} << 2 << "" << refused.arg("-platform") << false;
+    // The window says once it has been shown.
+    QTest::newRow("-- then names") << QStringList{"--", "-x.ps", "--help"} << 0 << "shown\n"
+                                   << "" << true;
+    QTest::newRow("plain names") << QStringList{"a.ps"} << 0 << "shown\n"
+                                 << "" << true;
+}
+
+void TestStartup::commandLine()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    QFETCH(bool, window);
+    const QString folivant = qEnvironmentVariable("FOLIVANT_TEST_BIN") + "/folivant";
+    QVERIFY2(QFileInfo(folivant).isExecutable(), qPrintable(folivant));
+    QVERIFY(writeFile(m_dir->path() + "/-x.ps", "%!\n"));
+    QVERIFY(writeFile(m_dir->path() + "/a.ps", "%!\n"));
+    // Every name opens, so that no box about a missing file holds the window.
+    QVERIFY(writeFile(m_dir->path() + "/--help", "%!\n"));
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", m_dir->path() + "/config");
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    env.insert("QT_QPA_PLATFORM", window ? "offscreen" : "xcb");
+    if (window)
+        env.insert("FOLIVANT_EXIT_WHEN_SHOWN", "1");
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(m_dir->path());
+    p.start(folivant, args);
+    QVERIFY(p.waitForFinished(60000));
+    const QString stdOut = QString::fromUtf8(p.readAllStandardOutput());
+    const QString stdErr = QString::fromUtf8(p.readAllStandardError());
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), exitCode);
+    QVERIFY2(out.isEmpty() ? stdOut.isEmpty() : stdOut.startsWith(out), qPrintable(stdOut));
+    if (!window)
+        QVERIFY2(err.isEmpty() ? stdErr.isEmpty() : stdErr.startsWith(err), qPrintable(stdErr));
+    // Refused in two lines at most, the second pointing to the way out.
+    if (exitCode == 2)
+        QVERIFY(stdErr.count('\n') <= 2 && stdErr.contains("--help"));
 }
 
 int main(int argc, char** argv)
