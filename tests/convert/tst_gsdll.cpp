@@ -166,6 +166,17 @@ void TestGsDll::sourcesBecomeOnePdfInOrder()
     QVERIFY2(pdf.ok, qPrintable(pdf.error));
     QCOMPARE(pdf.pageCount, 6);
     QCOMPARE(g_lines.last(), QString("terminé..."));
+    QCOMPARE(gsdll_sourcepages(), (std::vector<int>{3, 2, 1}));
+
+    // Sources without a page after full ones are told, and only they.
+    const QString empty = write("vide.ps", "%!PS\n% nothing to print\n");
+    g_lines.clear();
+    QCOMPARE(runJob({a, empty, b, empty}, job), 0);
+    QCOMPARE(gsdll_sourcepages(), (std::vector<int>{2, 0, 1, 0}));
+    QCOMPARE(g_lines.filter("ne contient aucune page"),
+             (QStringList{"Le fichier source " + empty + " ne contient aucune page.",
+                          "Le fichier source " + empty + " ne contient aucune page."}));
+    QCOMPARE(testsupport::readPdf(job).pageCount, 3);
 }
 
 void TestGsDll::mediaRectangleFixesEveryPage_data()
@@ -312,6 +323,28 @@ void TestGsDll::outputAndErrorReachTheCallback()
                                                     "(second) print showpage\n");
     QCOMPARE(runJob({unflushed}, m_dir.filePath("unflushed.pdf")), 0);
     QCOMPARE(g_lines, (QStringList{"first", "second", "terminé..."}));
+
+    // A megabyte, more than any one read of the channel takes, arrives byte
+    // for byte and in order: numbered lines, with a page between blocks.
+    g_messages.clear();
+    const QString chatty = write("chatty.ps", "%!PS\n/n 12 string def\n"
+                                              "0 1 19999 { dup n cvs print (: ) print "
+                                              "(0123456789abcdefghijklmnopqrstuvwxyz) print "
+                                              "(ABCDEFGHIJ\\n) print 5000 mod 4999 eq "
+                                              "{ showpage } if } for\n");
+    QCOMPARE(runJob({chatty}, m_dir.filePath("chatty.pdf")), 0);
+    QByteArray said;
+    for (const Message& m : g_messages) {
+        if (m.message == 2)
+            said += m.before;
+    }
+    QByteArray expected;
+    for (int i = 0; i < 20000; ++i)
+        expected += QByteArray::number(i) + ": 0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJ\n";
+    QVERIFY(expected.size() > 1000000);
+    QCOMPARE(said.size(), expected.size());
+    QVERIFY(said == expected);
+    QCOMPARE(testsupport::readPdf(m_dir.filePath("chatty.pdf")).pageCount, 4);
 }
 
 void TestGsDll::inputRequestsAreAnswered()
@@ -511,6 +544,9 @@ void TestGsDll::runEndingBadlyLeavesNextRunWorking_data()
     QTest::addColumn<QByteArray>("endless");
     QTest::newRow("interpreter crashes") << int(GsdllCrashed) << QByteArray("{} loop");
     QTest::newRow("run stopped") << int(GsdllStopped) << QByteArray("{} loop");
+    // Asked twice, as an impatient user does: the second request belongs to
+    // the same run and must not stop the next one.
+    QTest::newRow("run stopped twice") << int(GsdllStopped) << QByteArray("{} loop");
     // Without its garbage collector, a document that keeps allocating.
     QTest::newRow("memory runs out")
         << int(GsdllOutOfMemory)
@@ -543,6 +579,8 @@ void TestGsDll::runEndingBadlyLeavesNextRunWorking()
             ::kill(pid, SIGSEGV);
         else if (ending == GsdllStopped)
             gsdll_stop();
+        if (QByteArray(QTest::currentDataTag()).endsWith("twice"))
+            QTimer::singleShot(0, [] { gsdll_stop(); });
     });
     watch.start(30);
     // Should the document never speak, the run is stopped all the same.

@@ -75,6 +75,7 @@ private:
     QTemporaryDir m_dir;
     TMainForm* m_form = nullptr;
     QList<platform::MessageRequest> m_boxes;
+    QList<platform::MsgAnswer> m_answers; // the boxes' next answers, then OK
 };
 
 void TestConversion::init()
@@ -83,7 +84,7 @@ void TestConversion::init()
     m_boxes.clear();
     platform::setMessageHandler([this](const platform::MessageRequest& request) {
         m_boxes << request;
-        return platform::MsgAnswer::Ok;
+        return m_answers.isEmpty() ? platform::MsgAnswer::Ok : m_answers.takeFirst();
     });
     gsdll_prepare(); // as the program does: each run's interpreter starts ahead
     m_form = new TMainForm;
@@ -271,6 +272,8 @@ void TestConversion::runIsStoppedOrOutlivesACrash_data()
 {
     QTest::addColumn<QString>("how");
     QTest::newRow("Escape, then OK") << "escape";
+    // The first answer lets the run go on; the next request ends it.
+    QTest::newRow("Escape and Cancel, then Escape and OK") << "cancel";
     QTest::newRow("close box, then OK") << "close";
     QTest::newRow("start picture, then OK") << "picture";
     QTest::newRow("interpreter crashes") << "crash";
@@ -293,12 +296,19 @@ void TestConversion::runIsStoppedOrOutlivesACrash()
     // While the interpreter loops, the log shows what it said and the window
     // takes the way out it is offered.
     bool acted = false;
+    if (how == "cancel")
+        m_answers = {platform::MsgAnswer::Cancel};
     QTimer watch;
     connect(&watch, &QTimer::timeout, this, [&] {
         if (acted || !part<LogMemo>(m_form, "Memo1")->toPlainText().contains("la boucle commence"))
             return;
         acted = true;
-        if (how == "escape") {
+        if (how == "cancel") {
+            QTest::keyClick(part<LogMemo>(m_form, "Memo1"), Qt::Key_Escape);
+            // Cancelled: the run goes on, and the next Escape asks again.
+            QVERIFY(runningInterpreter(0) > 0);
+            QTest::keyClick(part<LogMemo>(m_form, "Memo1"), Qt::Key_Escape);
+        } else if (how == "escape") {
             QTest::keyClick(part<LogMemo>(m_form, "Memo1"), Qt::Key_Escape);
         } else if (how == "close") {
             m_form->close();
@@ -327,8 +337,8 @@ void TestConversion::runIsStoppedOrOutlivesACrash()
         QCOMPARE(lines.at(lines.size() - 2),
                  QStringLiteral("L'interpréteur s'est arrêté anormalement (signal 11)."));
     } else {
-        QCOMPARE(m_boxes.size(), 1);
-        QCOMPARE(m_boxes[0].text, QStringLiteral("Arrêter la conversion en cours?"));
+        QCOMPARE(m_boxes.size(), how == "cancel" ? 2 : 1);
+        QCOMPARE(m_boxes.last().text, QStringLiteral("Arrêter la conversion en cours?"));
         QCOMPARE(m_boxes[0].buttons, platform::MsgButtons::OkCancel);
         QCOMPARE(lines.at(lines.size() - 2), QStringLiteral("Conversion arrêtée."));
     }
