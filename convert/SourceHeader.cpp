@@ -54,20 +54,23 @@ std::string trimmed(const std::string& s)
     return s.substr(first, s.find_last_not_of(" \t") - first + 1);
 }
 
-// "llx lly urx ury": four numbers with a width and a height.
+// "llx lly urx ury": four numbers with a width and a height. Out of these
+// bounds the scale to the page would leave the interpreter's reals.
 bool parseBox(const std::string& text, double box[4])
 {
+    constexpr double Far = 1e6;
+    constexpr double Least = 0.01;
     const char* at = text.data();
     const char* end = text.data() + text.size();
     for (int i = 0; i < 4; ++i) {
         while (at < end && (*at == ' ' || *at == '\t'))
             ++at;
         const std::from_chars_result r = std::from_chars(at, end, box[i]);
-        if (r.ec != std::errc() || !std::isfinite(box[i]))
+        if (r.ec != std::errc() || !(std::abs(box[i]) <= Far))
             return false;
         at = r.ptr;
     }
-    return box[2] > box[0] && box[3] > box[1];
+    return box[2] - box[0] >= Least && box[3] - box[1] >= Least;
 }
 
 // The last value of `key` in the trailer that is not "(atend)" again.

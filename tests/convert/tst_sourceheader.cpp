@@ -79,6 +79,13 @@ void TestSourceHeader::header_data()
     QTest::newRow("a box that is no box")
         << QByteArray("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 nan 9\n") << QByteArray()
         << QString() << true << none;
+    // Scaled to the page, these would fail the run.
+    QTest::newRow("a box too small to scale")
+        << QByteArray("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 1e-40 1e-40\n") << QByteArray()
+        << QString() << true << none;
+    QTest::newRow("a box too far")
+        << QByteArray("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 1e300 9\n") << QByteArray()
+        << QString() << true << none;
     QTest::newRow("a page, not an illustration")
         << QByteArray("%!PS-Adobe-3.0\n%%BoundingBox: 0 0 612 792\n%%Title: EPSF-3.0\n")
         << QByteArray() << "EPSF-3.0" << false << QList<double>{0, 0, 612, 792};
