@@ -76,9 +76,6 @@ void TestSourceHeader::header_data()
         << QByteArray("showpage\n%%Trailer\n%%BoundingBox: (atend)\n%%BoundingBox: 0 0 99 "
                       "88\n%%EOF\n")
         << QString() << true << QList<double>{0, 0, 99, 88};
-    QTest::newRow("a box that is no box")
-        << QByteArray("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 nan 9\n") << QByteArray()
-        << QString() << true << none;
     // Scaled to the page, these would fail the run.
     QTest::newRow("a box too small to scale")
         << QByteArray("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 1e-40 1e-40\n") << QByteArray()
