@@ -167,7 +167,7 @@ int run(Interpreter& gs, Session& session, const RunPlan& plan)
     }
     // Last, over what the sources' own comments made of the document's
     // information.
-    gs.runCode(documentInfoMark(files > 1 ? plan.title : title, Creator));
+    gs.runCode(documentInfoMark(files > 1 ? readableText(plan.title) : title, Creator));
     return 0;
 }
 
