@@ -22,6 +22,8 @@ namespace {
 constexpr size_t HeadBytes = 64 * 1024;
 constexpr size_t TailBytes = 64 * 1024;
 
+constexpr char UniversalExit[] = "\x1b%-12345X";
+
 bool startsWith(const std::string& s, const char* prefix)
 {
     return s.compare(0, std::strlen(prefix), prefix) == 0;
@@ -157,11 +159,26 @@ SourceHeader parseSourceHeader(const std::string& head, const std::string& tail)
     header.eps = startsWith(first, "%!PS-Adobe-") && (first.find(" EPSF-") != std::string::npos ||
                                                       first.find("\tEPSF-") != std::string::npos);
 
+    // A job that a Windows driver printed to a file may begin with printer
+    // commands (the universal exit, then PJL lines) before its PostScript,
+    // and with the end-of-job character: its header follows the "%!" line.
+    size_t begin = 0;
+    if (startsWith(first, UniversalExit)) {
+        const auto isStart = [](const std::string& line) {
+            size_t at = startsWith(line, UniversalExit) ? std::strlen(UniversalExit) : 0;
+            while (at < line.size() && line[at] == '\x04')
+                ++at;
+            return line.compare(at, 2, "%!") == 0;
+        };
+        while (begin + 1 < all.size() && !isStart(all[begin]))
+            ++begin;
+    }
+
     std::string title;
     std::string box;
     std::string hiResBox;
     std::string* last = nullptr; // the comment that a "%%+" line continues
-    for (size_t i = 1; i < all.size(); ++i) {
+    for (size_t i = begin + 1; i < all.size(); ++i) {
         const std::string& line = all[i];
         // The header ends with its own comment, or at the first line that
         // is no comment.

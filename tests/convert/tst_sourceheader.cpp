@@ -50,6 +50,10 @@ void TestSourceHeader::header_data()
     QTest::newRow("controls and blanks, a continued line")
         << QByteArray("%!PS\n%%Title: \t un\x01 \x7f titre  \n%%+ continué\n") << QByteArray()
         << "un titre continué" << false << none;
+    QTest::newRow("printer commands first")
+        << QByteArray("\x1b%-12345X@PJL JOB NAME=\"r\"\r\n@PJL ENTER LANGUAGE = POSTSCRIPT\r\n"
+                      "\x04%!PS-Adobe-3.0\r\n%%Title: Microsoft Word - rapport.docx\r\n")
+        << QByteArray() << "Microsoft Word - rapport.docx" << false << none;
     QTest::newRow("the first title counts, within the header")
         << QByteArray("%!PS\n%%Title: un\n%%Title: deux\n") << QByteArray() << "un" << false
         << none;
