@@ -12,7 +12,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace convert {
 
@@ -29,24 +28,29 @@ bool startsWith(const std::string& s, const char* prefix)
     return s.compare(0, std::strlen(prefix), prefix) == 0;
 }
 
-// Lines end in LF, CR LF or a lone CR (as older Macintosh drivers wrote).
-std::vector<std::string> lines(const std::string& text)
+// The lines of a text one at a time: the header is read only as far as it
+// goes. Lines end in LF, CR LF or a lone CR (as older Macintosh drivers wrote).
+class Lines
 {
-    std::vector<std::string> out;
-    size_t at = 0;
-    while (at < text.size()) {
-        const size_t end = text.find_first_of("\r\n", at);
-        if (end == std::string::npos) {
-            out.push_back(text.substr(at));
-            break;
-        }
-        out.push_back(text.substr(at, end - at));
-        at = end + 1;
-        if (text[end] == '\r' && at < text.size() && text[at] == '\n')
-            ++at;
+public:
+    explicit Lines(const std::string& text) : m_text(text) {}
+    bool next(std::string& line)
+    {
+        if (m_at >= m_text.size())
+            return false;
+        const size_t end = std::min(m_text.find_first_of("\r\n", m_at), m_text.size());
+        line.assign(m_text, m_at, end - m_at);
+        m_at = end + 1;
+        if (end < m_text.size() && m_text[end] == '\r' && m_at < m_text.size() &&
+            m_text[m_at] == '\n')
+            ++m_at;
+        return true;
     }
-    return out;
-}
+
+private:
+    const std::string& m_text;
+    size_t m_at = 0;
+};
 
 std::string trimmed(const std::string& s)
 {
@@ -79,7 +83,8 @@ bool parseBox(const std::string& text, double box[4])
 std::string trailerValue(const std::string& tail, const char* key)
 {
     std::string value;
-    for (const std::string& line : lines(tail)) {
+    Lines all(tail);
+    for (std::string line; all.next(line);) {
         if (startsWith(line, key) && trimmed(line.substr(std::strlen(key))) != "(atend)")
             value = line.substr(std::strlen(key));
     }
@@ -152,34 +157,33 @@ std::string readableText(const std::string& bytes)
 SourceHeader parseSourceHeader(const std::string& head, const std::string& tail)
 {
     SourceHeader header;
-    const std::vector<std::string> all = lines(head);
-    if (all.empty())
+    Lines all(head);
+    std::string line;
+    if (!all.next(line))
         return header;
-    const std::string& first = all[0];
-    header.eps = startsWith(first, "%!PS-Adobe-") && (first.find(" EPSF-") != std::string::npos ||
-                                                      first.find("\tEPSF-") != std::string::npos);
+    header.eps = startsWith(line, "%!PS-Adobe-") && (line.find(" EPSF-") != std::string::npos ||
+                                                     line.find("\tEPSF-") != std::string::npos);
 
     // A job that a Windows driver printed to a file may begin with printer
     // commands (the universal exit, then PJL lines) before its PostScript,
     // and with the end-of-job character: its header follows the "%!" line.
-    size_t begin = 0;
-    if (startsWith(first, UniversalExit)) {
-        const auto isStart = [](const std::string& line) {
-            size_t at = startsWith(line, UniversalExit) ? std::strlen(UniversalExit) : 0;
-            while (at < line.size() && line[at] == '\x04')
+    if (startsWith(line, UniversalExit)) {
+        const auto isStart = [](const std::string& text) {
+            size_t at = startsWith(text, UniversalExit) ? std::strlen(UniversalExit) : 0;
+            while (at < text.size() && text[at] == '\x04')
                 ++at;
-            return line.compare(at, 2, "%!") == 0;
+            return text.compare(at, 2, "%!") == 0;
         };
-        while (begin + 1 < all.size() && !isStart(all[begin]))
-            ++begin;
+        bool more = true;
+        while (more && !isStart(line))
+            more = all.next(line);
     }
 
     std::string title;
     std::string box;
     std::string hiResBox;
     std::string* last = nullptr; // the comment that a "%%+" line continues
-    for (size_t i = begin + 1; i < all.size(); ++i) {
-        const std::string& line = all[i];
+    while (all.next(line)) {
         // The header ends with its own comment, or at the first line that
         // is no comment.
         if (line.empty())
@@ -268,7 +272,9 @@ SourceHeader readSourceHeader(const std::string& path)
                 !readAt(fd, start, size_t(std::min<uint64_t>(HeadBytes, end - start)), head))
                 head.clear();
         }
-        if (!head.empty() && end - start > head.size()) {
+        // Only a box given at the end needs the end.
+        if (!head.empty() && end - start > head.size() &&
+            head.find("(atend)") != std::string::npos) {
             const uint64_t from = end - std::min<uint64_t>(TailBytes, end - start);
             readAt(fd, from, size_t(end - from), tail);
         }

@@ -125,6 +125,16 @@ void TestSourceHeader::files()
     QCOMPARE(figure.title, std::string("Figure"));
     QCOMPARE(figure.urx, 40.0);
 
+    // A box at the end of a file longer than what is read of its start.
+    const QByteArray body =
+        QByteArray("% ").append(QByteArray(100, 'x')).append('\n').repeated(800);
+    QVERIFY(writeFile(dir.filePath("long.eps"),
+                      "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: (atend)\n%%EndComments\n" + body +
+                          "%%Trailer\n%%BoundingBox: 1 2 3 4\n%%EOF\n"));
+    const SourceHeader atEnd = readSourceHeader(dir.filePath("long.eps").toStdString());
+    QVERIFY(atEnd.hasBox);
+    QCOMPARE(atEnd.ury, 4.0);
+
     // Not files to read: nothing, and at once (a pipe would wait for a writer).
     const QByteArray fifo = QFile::encodeName(dir.filePath("tube.ps"));
     QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
