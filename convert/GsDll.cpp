@@ -22,7 +22,8 @@ struct MediaRect
     int32_t height = 0;
 };
 
-MediaRect g_nextMedia; // applies to the next run only
+MediaRect g_nextMedia;   // applies to the next run only
+std::string g_nextTitle; // so does this
 // A successful run waits here for gsdll_exit.
 std::unique_ptr<InterpreterProcess> g_waiting;
 std::vector<int> g_lastPages;
@@ -51,6 +52,11 @@ int32_t gsdll_setpdfmediarect(int32_t kind, int32_t x0, int32_t y0, int32_t x1, 
     return 0;
 }
 
+void gsdll_setpdftitle(const char* title)
+{
+    g_nextTitle = title ? title : "";
+}
+
 int32_t gsdll_init(GsdllCallback callback, QObject* hwnd, int32_t argc, char** argv)
 {
     // An earlier run that was never shut down goes first: one at a time.
@@ -62,7 +68,9 @@ int32_t gsdll_init(GsdllCallback callback, QObject* hwnd, int32_t argc, char** a
     std::vector<std::string> args;
     for (int32_t i = 0; i < argc && argv; ++i)
         args.emplace_back(argv[i] ? argv[i] : "");
-    const RunPlan plan = media.set ? planRun(args, media.width, media.height) : planRun(args);
+    RunPlan plan = media.set ? planRun(args, media.width, media.height) : planRun(args);
+    plan.title.swap(g_nextTitle);
+    g_nextTitle.clear();
 
     auto run = std::make_unique<InterpreterProcess>(callback, hwnd);
     const int32_t code = run->run(plan);

@@ -26,6 +26,11 @@ using GsdllCallback = int32_t (*)(int32_t message, char* str, uint32_t count);
 // known. Returns 0, or a negative value when the rectangle is refused.
 int32_t gsdll_setpdfmediarect(int32_t kind, int32_t x0, int32_t y0, int32_t x1, int32_t y1);
 
+// The Title of the PDF that the next run writes when it merges several
+// sources (UTF-8; null or "" leaves it to the interpreter). With one source
+// the PDF keeps the source's own title.
+void gsdll_setpdftitle(const char* title);
+
 // Runs the interpreter on argv (argv[0] is the program-name slot) until it has
 // finished. The vector is copied; nothing points into it afterwards. When hwnd
 // is set, progress in per cent of the sources' bytes is sent to it as a

@@ -140,6 +140,10 @@ std::vector<std::string> RunPlan::toStrings() const
     std::vector<std::string> out;
     out.push_back(std::to_string(startArgs.size()));
     out.insert(out.end(), startArgs.begin(), startArgs.end());
+    if (!title.empty()) {
+        out.emplace_back("-t");
+        out.push_back(title);
+    }
     for (const RunStep& step : steps) {
         out.push_back(step.isFile ? "-f" : "-c");
         out.push_back(step.text);
@@ -159,6 +163,10 @@ bool RunPlan::fromStrings(const std::vector<std::string>& strings, RunPlan& plan
     plan = RunPlan();
     plan.startArgs.assign(strings.begin() + 1, strings.begin() + 1 + count);
     for (size_t i = size_t(1 + count); i + 1 < strings.size(); i += 2) {
+        if (strings[i] == "-t" && plan.steps.empty()) {
+            plan.title = strings[i + 1];
+            continue;
+        }
         if (strings[i] != "-f" && strings[i] != "-c")
             return false;
         plan.steps.push_back({strings[i] == "-f", strings[i + 1]});

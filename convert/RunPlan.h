@@ -20,6 +20,9 @@ struct RunPlan
 {
     std::vector<std::string> startArgs; // argv[0] slot first
     std::vector<RunStep> steps;
+    // The PDF's title when the plan runs several files (one file keeps its
+    // own); empty leaves the interpreter's.
+    std::string title;
 
     // The plan as a list of strings and back (see InterpreterProtocol.h).
     std::vector<std::string> toStrings() const;

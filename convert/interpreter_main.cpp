@@ -5,6 +5,7 @@
 #include "convert/FrameChannel.h"
 #include "convert/Interpreter.h"
 #include "convert/InterpreterProtocol.h"
+#include "convert/PdfMarks.h"
 #include "convert/ProgressProbe.h"
 #include "convert/RunPlan.h"
 #include "platform/AllocationWatch.h"
@@ -42,6 +43,8 @@ constexpr auto LookInterval = std::chrono::milliseconds(50);
 // and the page device as the first one did.
 constexpr char BeforeSource[] = "userdict /.folivantsource save put";
 constexpr char AfterSource[] = "clear cleardictstack userdict /.folivantsource get restore";
+
+constexpr char Creator[] = "Folivant 2.0";
 
 class Session : public InterpreterIo
 {
@@ -129,6 +132,9 @@ int run(Interpreter& gs, Session& session, const RunPlan& plan)
         return 0; // a usage text, or switches that ended the run themselves
     if (code < 0)
         return code;
+    const auto files = std::count_if(plan.steps.begin(), plan.steps.end(),
+                                     [](const RunStep& s) { return s.isFile; });
+    std::string title; // of the PDF: the job's when it merges, else the source's
     int32_t index = 0;
     for (const RunStep& step : plan.steps) {
         if (!step.isFile) {
@@ -137,8 +143,14 @@ int run(Interpreter& gs, Session& session, const RunPlan& plan)
                 return code;
             continue;
         }
+        const SourceHeader header = readSourceHeader(step.text);
+        if (files == 1)
+            title = header.title;
         const int before = gs.pageCount();
         code = gs.runCode(BeforeSource);
+        // Inside the source's save: the restore after it takes the placement away.
+        if (code >= 0 && header.eps && header.hasBox)
+            code = gs.runCode(placementCode(header));
         if (code >= 0) {
             code = gs.runFile(step.text);
             // A source that quits has ended itself, not the job.
@@ -152,8 +164,14 @@ int run(Interpreter& gs, Session& session, const RunPlan& plan)
         const int after = gs.pageCount();
         if (before >= 0 && after >= 0)
             session.send(interpreter::intFrame(interpreter::Pages, index, after - before));
+        // Only now is it known that the source has a first page to open.
+        if (files > 1 && before >= 0 && after > before)
+            gs.runCode(outlineMark(before + 1, outlineTitle(header, step.text)));
         ++index;
     }
+    // Last, over what the sources' own comments made of the document's
+    // information.
+    gs.runCode(documentInfoMark(files > 1 ? readableText(plan.title) : title, Creator));
     return 0;
 }
 

@@ -168,7 +168,7 @@ void CreatePage::AddBtnClick()
     QFileDialog OpenDialog1(this);
     OpenDialog1.setObjectName(QStringLiteral("OpenDialog1"));
     OpenDialog1.setFileMode(QFileDialog::ExistingFiles);
-    OpenDialog1.setNameFilters({QStringLiteral("Fichiers PostScript (*.ps *.prn)"),
+    OpenDialog1.setNameFilters({QStringLiteral("Fichiers PostScript (*.ps *.prn *.eps)"),
                                 QStringLiteral("Tous les fichiers (*.*) (*)")});
     OpenDialog1.setDefaultSuffix(QStringLiteral("ps"));
     if (OpenDialog1.exec() != QDialog::Accepted)

@@ -60,7 +60,7 @@ QStringList droppedFiles(const QList<QUrl>& urls)
 
 QString fileFilterDescription()
 {
-    return QStringLiteral("Fichiers PostScript|*.ps;*.prn|Tous les fichiers (*.*)|*.*");
+    return QStringLiteral("Fichiers PostScript|*.ps;*.prn;*.eps|Tous les fichiers (*.*)|*.*");
 }
 
 QList<FilterEntry> filterEntries()

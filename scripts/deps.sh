@@ -11,7 +11,7 @@ packages=(
   fonts-dejavu-core fonts-dejavu-extra
   xvfb xauth xdotool xdg-utils desktop-file-utils
   clang-14 libclang-rt-14-dev
-  groff enscript poppler-utils
+  groff enscript poppler-utils gnuplot-nox
   clang-format-14 appstream lintian dpkg-dev file
   cups cups-client cups-filters libcups2-dev
 )

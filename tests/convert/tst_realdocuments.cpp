@@ -1,10 +1,12 @@
 // Documents that other programs made, and documents that misbehave, on the
 // real interpreter: colour spaces that PDF 1.2 cannot take, sources that
 // change the page device for the next, sources that quit, documents that
-// reach for the temporary folder, sources without a page.
+// reach for the temporary folder, sources without a page; the outline and
+// title of a merged PDF; illustrations placed on the page.
 
 #include "convert/ConsoleOutput.h"
 #include "convert/ConversionJob.h"
+#include "convert/PageSize.h"
 
 #include "support/TestSupport.h"
 
@@ -152,6 +154,36 @@ int pageComments(const QString& ps)
     return int(readFile(ps).count("\n%%Page: "));
 }
 
+// Where a page's ink lies, [llx lly urx ury], as the interpreter's bounding
+// box device measures it: of the first page of a PDF, or of an EPS drawn
+// where it stands.
+QList<double> inkBox(const QString& file)
+{
+    QProcess gs;
+    gs.setProcessChannelMode(QProcess::MergedChannels);
+    gs.start("gs",
+             {"-q", "-dNOPAUSE", "-dBATCH", "-dSAFER", "-sDEVICE=bbox", "-dLastPage=1", file});
+    gs.waitForFinished(60000);
+    for (const QByteArray& line : gs.readAll().split('\n')) {
+        if (!line.startsWith("%%HiResBoundingBox:"))
+            continue;
+        QList<double> box;
+        for (const QByteArray& value : line.mid(19).simplified().split(' '))
+            box << value.toDouble();
+        return box;
+    }
+    return {};
+}
+
+// An outline as "title@page" entries.
+QStringList entries(const PdfInfo& pdf)
+{
+    QStringList out;
+    for (const auto& [title, page] : pdf.outline)
+        out << QStringLiteral("%1@%2").arg(title).arg(page);
+    return out;
+}
+
 } // namespace
 
 class TestRealDocuments : public QObject
@@ -166,6 +198,10 @@ private slots:
     void quittingSourceEndsOnlyItself_data();
     void quittingSourceEndsOnlyItself();
     void temporaryFolderIsClosedToDocuments();
+    void outlineAndTitle_data();
+    void outlineAndTitle();
+    void illustrationFillsThePage_data();
+    void illustrationFillsThePage();
 
 private:
     QString write(const QString& name, const QByteArray& bytes)
@@ -179,6 +215,7 @@ private:
     QTemporaryDir m_dir;
     QTemporaryDir m_systemTemp;    // stands for the system's temporary folder
     QMap<QString, QString> m_made; // documents made by other programs
+    QMap<QString, QString> m_eps;  // illustrations, by the program that made them
 };
 
 void TestRealDocuments::initTestCase()
@@ -187,7 +224,7 @@ void TestRealDocuments::initTestCase()
     // The interpreter's own folder is made in the system's temporary folder.
     qputenv("TMPDIR", QFile::encodeName(m_systemTemp.path()));
 
-    for (const char* tool : {"groff", "enscript", "pdftops", "pdftoppm"}) {
+    for (const char* tool : {"groff", "enscript", "pdftops", "pdftoppm", "gnuplot", "gs"}) {
         if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
             QFAIL(qPrintable(QStringLiteral("%1 is missing: scripts/deps.sh installs it")
                                  .arg(QLatin1String(tool))));
@@ -216,6 +253,17 @@ void TestRealDocuments::initTestCase()
     QVERIFY(runTool("pdftops", {pdf, m_made["pdftops"]}));
     for (const QString& made : m_made)
         QVERIFY2(pageComments(made) >= 2, qPrintable(made));
+
+    // Figures by gnuplot, as its two EPS terminals write them.
+    m_eps["gnuplot"] = m_dir.filePath("courbe.eps");
+    m_eps["cairo"] = m_dir.filePath("cairo.eps");
+    QVERIFY(runTool("gnuplot", {"-e", "set terminal postscript eps size 4,3; set output '" +
+                                          m_eps["gnuplot"] + "'; plot sin(x)"}));
+    QVERIFY(runTool("gnuplot", {"-e", "set terminal epscairo size 4cm,3cm; set output '" +
+                                          m_eps["cairo"] + "'; plot cos(x) with boxes"}));
+    QByteArray figure = readFile(m_eps["gnuplot"]);
+    QVERIFY(figure.startsWith("%!PS-Adobe-2.0 EPSF-2.0\n") && figure.contains("\nshowpage\n"));
+    m_eps["no showpage"] = write("sans-showpage.eps", figure.replace("\nshowpage\n", "\n"));
 }
 
 void TestRealDocuments::cieColourAtPdf12_data()
@@ -344,6 +392,116 @@ void TestRealDocuments::temporaryFolderIsClosedToDocuments()
     // The interpreter's own folder went with the run.
     QCOMPARE(QDir(system).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList{"secret.txt"});
+}
+
+void TestRealDocuments::outlineAndTitle_data()
+{
+    QTest::addColumn<QStringList>("sources");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QStringList>("outline");
+    const QByteArray page = "/Helvetica findfont 20 scalefont setfont 72 700 moveto (x) show "
+                            "showpage\n";
+    const QString utf8 = write("été.ps", "%!PS-Adobe-3.0\n%%Title: Premier été\n"
+                                         "%%Creator: a2ps version 4.14\n%%EndComments\n" +
+                                             page);
+    const QString latin1 = write("latin.ps", "%!PS-Adobe-3.0\r\n%%Title: Deuxi\xe8me\r\n%%"
+                                             "Creator: PSCRIPT5.DLL\r\n%%EndComments\r\n" +
+                                                 page + page);
+    const QString escaped = write("échappé.ps", "%!PS-Adobe-3.0\n%%Title: (Troisi\\350me "
+                                                "\\(fin\\))\n%%EndComments\n" +
+                                                    page);
+    const QString untitled = write("sans titre.ps", "%!PS\n" + page);
+    const QString empty = write("vide.ps", "%!PS-Adobe-3.0\n%%Title: Vide\n%%EndComments\n");
+
+    QTest::newRow("titles in every encoding, an empty source")
+        << QStringList{utf8, empty, latin1, escaped, untitled} << "Récit complet.pdf"
+        << "Récit complet"
+        << QStringList{"Premier été@1", "Deuxième@2", "Troisième (fin)@4", "sans titre@5"};
+    QTest::newRow("the same source twice")
+        << QStringList{latin1, latin1} << "deux.fois.pdf"
+        << "deux.fois" << QStringList{"Deuxième@1", "Deuxième@3"};
+    const int groffPages = pageComments(m_made["groff"]);
+    QTest::newRow("documents of other programs")
+        << QStringList{m_made["groff"], m_made["enscript"], m_made["pdftops"]} << "manuels.pdf"
+        << "manuels"
+        << QStringList{
+               "groff@1", QStringLiteral("Enscript Output@%1").arg(groffPages + 1),
+               QStringLiteral("pdftops@%1").arg(groffPages + pageComments(m_made["enscript"]) + 1)};
+    QTest::newRow("one source: its own title, no outline") << QStringList{utf8} << "seul.pdf"
+                                                           << "Premier été" << QStringList{};
+    QTest::newRow("one source without a title")
+        << QStringList{untitled} << "seul.pdf" << QString() << QStringList{};
+}
+
+void TestRealDocuments::outlineAndTitle()
+{
+    QFETCH(QStringList, sources);
+    QFETCH(QString, output);
+    QFETCH(QString, title);
+    QFETCH(QStringList, outline);
+    const QString out = m_dir.filePath(output);
+    QFile::remove(out);
+    QCOMPARE(runJob(sources, out), 0);
+    const PdfInfo pdf = readPdf(out);
+    QVERIFY2(pdf.ok, qPrintable(pdf.error));
+    QCOMPARE(entries(pdf), outline);
+    QCOMPARE(pdf.title, title);
+    QCOMPARE(pdf.creator, QStringLiteral("Folivant 2.0"));
+}
+
+void TestRealDocuments::illustrationFillsThePage_data()
+{
+    QTest::addColumn<QString>("figure");
+    QTest::addColumn<double>("widthMm");
+    QTest::addColumn<double>("heightMm");
+    QTest::newRow("gnuplot on A4") << "gnuplot" << 210.0 << 297.0;
+    QTest::newRow("gnuplot on landscape letter") << "gnuplot" << 279.40 << 215.90;
+    QTest::newRow("gnuplot without showpage") << "no showpage" << 210.0 << 297.0;
+    QTest::newRow("cairo, at the origin") << "cairo" << 210.0 << 297.0;
+}
+
+void TestRealDocuments::illustrationFillsThePage()
+{
+    QFETCH(QString, figure);
+    QFETCH(double, widthMm);
+    QFETCH(double, heightMm);
+    const QString eps = m_eps[figure];
+    // Another source after it: the figure keeps a page of its own.
+    const QString next = write("suite.ps", "%!PS\n72 72 moveto 200 200 lineto stroke showpage\n");
+    const QString out = m_dir.filePath(figure + ".pdf");
+    QCOMPARE(runJob({eps, next}, out, 0, widthMm, heightMm), 0);
+    QCOMPARE(readPdf(out).pageCount, 2);
+
+    // The ink as the figure draws it where it stands, moved as its box is
+    // when that is scaled to fit the page and centred.
+    const QList<double> drawn = inkBox(eps);
+    const QByteArray source = readFile(eps);
+    const qsizetype at = source.indexOf("\n%%BoundingBox:") + 15;
+    const QList<QByteArray> box =
+        source.mid(at, source.indexOf('\n', at) - at).simplified().split(' ');
+    QCOMPARE(drawn.size(), 4);
+    QCOMPARE(box.size(), 4);
+    const double llx = box[0].toDouble(), lly = box[1].toDouble();
+    const double w = box[2].toDouble() - llx, h = box[3].toDouble() - lly;
+    const double pageW = mmToPoints(widthMm), pageH = mmToPoints(heightMm);
+    const double scale = std::min(pageW / w, pageH / h);
+    const double dx = (pageW - scale * w) / 2, dy = (pageH - scale * h) / 2;
+    const QList<double> expected{dx + scale * (drawn[0] - llx), dy + scale * (drawn[1] - lly),
+                                 dx + scale * (drawn[2] - llx), dy + scale * (drawn[3] - lly)};
+    const QList<double> placed = inkBox(out);
+    QCOMPARE(placed.size(), 4);
+    for (int i = 0; i < 4; ++i)
+        QVERIFY2(std::abs(placed[i] - expected[i]) < 2.0,
+                 qPrintable(QStringLiteral("ink %1 %2 %3 %4, expected %5 %6 %7 %8")
+                                .arg(placed[0])
+                                .arg(placed[1])
+                                .arg(placed[2])
+                                .arg(placed[3])
+                                .arg(expected[0])
+                                .arg(expected[1])
+                                .arg(expected[2])
+                                .arg(expected[3])));
 }
 
 QTEST_GUILESS_MAIN(TestRealDocuments)

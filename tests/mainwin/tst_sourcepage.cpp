@@ -300,15 +300,17 @@ void TestSourcePage::anyFileWithTheAllFilesFilter()
 {
     auto* filter = part<QComboBox>(m_form, "FilterComboBox1");
     QCOMPARE(filter->currentIndex(), 0);
-    QCOMPARE(m_browser->mask(), QStringLiteral("*.ps;*.prn"));
-    showFolder(m_root + "/Mes docs", 3);
+    QCOMPARE(m_browser->mask(), QStringLiteral("*.ps;*.prn;*.eps"));
+    // Illustrations are PostScript too: listed beside the print files.
+    QVERIFY(writeFile(m_root + "/Mes docs/figure.eps", "%!PS-Adobe-3.0 EPSF-3.0\n"));
+    showFolder(m_root + "/Mes docs", 4);
 
     // Pick "Tous les fichiers (*.*)" as a user does.
     filter->setFocus();
     QTest::keyClick(filter, Qt::Key_Down);
     QCOMPARE(filter->currentText(), QStringLiteral("Tous les fichiers (*.*)"));
     QCOMPARE(m_browser->mask(), QStringLiteral("*.*"));
-    QTRY_COMPARE(m_browser->listModel()->rowCount(m_browser->list()->rootIndex()), 4);
+    QTRY_COMPARE(m_browser->listModel()->rowCount(m_browser->list()->rootIndex()), 5);
     m_browser->list()->setCurrentIndex(
         m_browser->listModel()->index(m_root + "/Mes docs/notes.txt"));
     browsePage(m_form)->JamShellList1DblClick();

@@ -94,7 +94,7 @@ void TestSourceSelection::masks()
     const auto entries = mainwin::filterEntries();
     QCOMPARE(entries.size(), 2);
     QCOMPARE(entries.at(0).text, QStringLiteral("Fichiers PostScript"));
-    QCOMPARE(entries.at(0).mask, QStringLiteral("*.ps;*.prn"));
+    QCOMPARE(entries.at(0).mask, QStringLiteral("*.ps;*.prn;*.eps"));
     QCOMPARE(entries.at(1).text, QStringLiteral("Tous les fichiers (*.*)"));
     QCOMPARE(entries.at(1).mask, QStringLiteral("*.*"));
     QCOMPARE(mainwin::splitMask("*.ps;*.prn"), (QStringList{"*.ps", "*.prn"}));

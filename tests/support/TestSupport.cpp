@@ -11,6 +11,7 @@
 #include <QThread>
 
 #include <qpdf/QPDF.hh>
+#include <qpdf/QPDFOutlineDocumentHelper.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
 
@@ -69,7 +70,8 @@ PdfInfo readPdf(const QString& path)
         pdf.processFile(QFile::encodeName(path).constData());
         info.version = QString::fromStdString(pdf.getPDFVersion());
         QPDFPageDocumentHelper doc(pdf);
-        for (auto& page : doc.getAllPages()) {
+        std::vector<QPDFPageObjectHelper> pages = doc.getAllPages();
+        for (auto& page : pages) {
             QPDFObjectHandle box = page.getAttribute("/MediaBox", false);
             QList<double> values;
             if (box.isArray())
@@ -78,6 +80,24 @@ PdfInfo readPdf(const QString& path)
             info.mediaBoxes.append(values);
         }
         info.pageCount = int(info.mediaBoxes.size());
+        QPDFObjectHandle docInfo = pdf.getTrailer().getKey("/Info");
+        const auto text = [&docInfo](const char* key) {
+            if (!docInfo.isDictionary() || !docInfo.getKey(key).isString())
+                return QString();
+            return QString::fromStdString(docInfo.getKey(key).getUTF8Value());
+        };
+        info.title = text("/Title");
+        info.creator = text("/Creator");
+        QPDFOutlineDocumentHelper outlines(pdf);
+        for (QPDFOutlineObjectHelper& entry : outlines.getTopLevelOutlines()) {
+            const QPDFObjGen target = entry.getDestPage().getObjGen();
+            int number = 0;
+            for (size_t i = 0; i < pages.size() && number == 0; ++i) {
+                if (pages[i].getObjectHandle().getObjGen() == target)
+                    number = int(i) + 1;
+            }
+            info.outline.append({QString::fromStdString(entry.getTitle()), number});
+        }
         info.ok = true;
     } catch (const std::exception& e) {
         info.error = QString::fromLocal8Bit(e.what());

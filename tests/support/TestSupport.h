@@ -34,6 +34,11 @@ struct PdfInfo
     QString version; // "1.4"
     int pageCount = 0;
     QList<QList<double>> mediaBoxes; // one [llx lly urx ury] per page
+    QString title;                   // of the document information
+    QString creator;
+    // The outline's top-level entries: title and the page they open (from 1;
+    // 0 when it opens none).
+    QList<QPair<QString, int>> outline;
 };
 PdfInfo readPdf(const QString& path);
 
