@@ -50,9 +50,9 @@ constexpr qsizetype SaidKept = 64 * 1024;
 
 int32_t keepSaid(int32_t message, char* str, uint32_t count)
 {
-    if (message == 2 && g_said.size() < SaidKept)
+    if (message == GsdllOutput && g_said.size() < SaidKept)
         g_said.append(str, qMin<qsizetype>(count, SaidKept - g_said.size()));
-    return message == 1 ? 1 : message == 2 ? int32_t(count) : 0;
+    return message == GsdllInputWanted ? 1 : message == GsdllOutput ? int32_t(count) : 0;
 }
 
 struct Worker

@@ -1,5 +1,7 @@
 #include "convert/ConsoleOutput.h"
 
+#include "convert/GsDll.h"
+
 #include <QByteArray>
 
 namespace convert {
@@ -18,9 +20,9 @@ QString consoleLine(const char* str, uint32_t count)
 int32_t consoleAnswer(int32_t message, char* str, uint32_t count,
                       const std::function<void(const QString&)>& addLine)
 {
-    if (message == 1)
+    if (message == GsdllInputWanted)
         return 1;
-    if (message != 2)
+    if (message != GsdllOutput)
         return 0;
     if (addLine)
         addLine(consoleLine(str, count));

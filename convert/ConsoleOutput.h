@@ -1,6 +1,8 @@
 #pragma once
-// What the program answers the interpreter's callback, apart from where the
-// lines go: the window appends them to its log, the terminal tool prints them.
+// The design's answers to the interpreter's callback, apart from where the
+// text goes. The window's log cuts the text into lines itself and the
+// terminal tool prints it as it comes; both answer as below. Tests and the
+// benchmarks take the lines from here.
 
 #include <QString>
 
@@ -9,9 +11,9 @@
 
 namespace convert {
 
-// Message 1 (standard input wanted): the buffer is left as it is, answer 1.
-// Message 2 (output): the count bytes without their line feeds become one
-// line, possibly empty, handed to addLine; answer count. Else: answer 0.
+// GsdllInputWanted: the buffer is left as it is (line feeds), answer 1.
+// GsdllOutput: the count bytes without their line feeds become one line,
+// possibly empty, handed to addLine (when set); answer count. Else: 0.
 int32_t consoleAnswer(int32_t message, char* str, uint32_t count,
                       const std::function<void(const QString&)>& addLine);
 

@@ -135,7 +135,7 @@ bool g_lineOpen = false;
 
 int32_t watchLines(int32_t message, char* str, uint32_t count)
 {
-    if (message == 2 && count > 0)
+    if (message == GsdllOutput && count > 0)
         g_lineOpen = str[count - 1] != '\n';
     return g_runCallback ? g_runCallback(message, str, count) : 0;
 }

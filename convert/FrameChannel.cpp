@@ -51,9 +51,23 @@ void FrameChannel::sendSoon(const std::string& frame)
         m_changed.notify_all();
 }
 
-bool FrameChannel::receive(void* data, size_t size)
+bool FrameChannel::receive(interpreter::Message& message)
 {
-    return platform::ChildProcess::receiveAll(m_descriptor, data, size);
+    for (;;) {
+        switch (m_incoming.next(message)) {
+        case interpreter::FrameDecoder::Next::Message:
+            return true;
+        case interpreter::FrameDecoder::Next::Broken:
+            return false;
+        case interpreter::FrameDecoder::Next::Incomplete:
+            break;
+        }
+        char buffer[4096];
+        const size_t n = platform::ChildProcess::receiveSome(m_descriptor, buffer, sizeof buffer);
+        if (n == 0)
+            return false;
+        m_incoming.append(buffer, n);
+    }
 }
 
 bool FrameChannel::flushLocked()

@@ -7,6 +7,8 @@
 // the channel's own sends what has waited long enough while the
 // interpreter is busy.
 
+#include "convert/InterpreterProtocol.h"
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -35,8 +37,9 @@ public:
     bool send(const std::string& frame);
     // Queues `frame` to be sent within FlushDelay.
     void sendSoon(const std::string& frame);
-    // Reads exactly size bytes; false when the caller has gone.
-    bool receive(void* data, size_t size);
+    // The next frame from the caller; false when the caller has gone or
+    // the channel is broken.
+    bool receive(interpreter::Message& message);
 
     // From now on a crash of the process (SIGSEGV, SIGBUS, SIGILL, SIGFPE,
     // SIGABRT) first sends the frames that wait, then ends the process
@@ -51,6 +54,7 @@ private:
     void flushWhenDue();
 
     int m_descriptor;
+    interpreter::FrameDecoder m_incoming; // only the interpreter's thread reads
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::string m_waiting;

@@ -40,6 +40,16 @@ int32_t shutDown()
 
 } // namespace
 
+int32_t gsdllSendOutput(GsdllCallback callback, const char* bytes, size_t size,
+                        std::vector<char>& scratch)
+{
+    if (!callback)
+        return 0;
+    scratch.assign(bytes, bytes + size);
+    scratch.push_back('\0');
+    return callback(GsdllOutput, scratch.data(), uint32_t(size));
+}
+
 int32_t gsdll_setpdfmediarect(int32_t kind, int32_t x0, int32_t y0, int32_t x1, int32_t y1)
 {
     const int64_t width = int64_t(x1) - x0;

@@ -7,11 +7,13 @@
 // gsdll_init returned 0. A failed gsdll_init has already released everything,
 // so the next run works either way.
 //
-// The callback receives message 1 when the interpreter wants standard input
-// (the answer is the number of bytes of the buffer to hand over; the buffer
-// holds line feeds beforehand) and message 2 for everything the interpreter
-// writes to its standard output or error (the answer is the bytes taken).
+// The callback receives GsdllInputWanted when a document reads standard
+// input (the answer is the number of bytes of the buffer to hand over; the
+// buffer holds line feeds beforehand; the page prompt's read never comes
+// here) and GsdllOutput for everything the interpreter writes to its
+// standard output or error (the answer is the bytes taken).
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -20,6 +22,18 @@ class QObject;
 namespace convert {
 
 using GsdllCallback = int32_t (*)(int32_t message, char* str, uint32_t count);
+
+// The callback's message numbers.
+enum GsdllMessage : int32_t {
+    GsdllInputWanted = 1,
+    GsdllOutput = 2,
+};
+
+// Hands `size` bytes to the callback as output, in a buffer of its own
+// ended by a zero byte (`scratch`, reused); the callback's answer, or 0
+// without a callback.
+int32_t gsdllSendOutput(GsdllCallback callback, const char* bytes, size_t size,
+                        std::vector<char>& scratch);
 
 // Fixes the page size of every page of the next run to (x0,y0)-(x1,y1) in
 // points; pages made for another size are scaled and centred. Only kind 1 is

@@ -97,8 +97,9 @@ void InterpreterProcess::keepOneReady()
 void InterpreterProcess::ended(bool waitForIt)
 {
     s_running = -1;
-    m_inbox.clear();
-    m_inboxRead = 0;
+    // A request that came while this run was ending was for this run.
+    s_stopRequested = false;
+    m_incoming = interpreter::FrameDecoder();
     s_leaving.erase(std::remove_if(s_leaving.begin(), s_leaving.end(),
                                    [](const auto& child) { return child->hasEnded(); }),
                     s_leaving.end());
@@ -152,7 +153,7 @@ int32_t InterpreterProcess::run(const RunPlan& plan)
         job += s;
         job += '\0';
     }
-    const std::string frame = interpreter::frame(interpreter::Job, job.data(), job.size());
+    const std::string frame = interpreter::encode(interpreter::Job, job.data(), job.size());
 
     // The child started ahead, unless it has gone meanwhile; else a new one.
     QString error;
@@ -164,11 +165,8 @@ int32_t InterpreterProcess::run(const RunPlan& plan)
     }
     if (!m_child || !error.isEmpty()) {
         const QByteArray line =
-            QStringLiteral("L'interpréteur n'a pas pu être lancé (%1).").arg(error).toUtf8();
-        m_scratch.assign(line.begin(), line.end());
-        m_scratch.push_back('\0');
-        if (m_callback)
-            m_callback(2, m_scratch.data(), uint32_t(line.size()));
+            QStringLiteral("L'interpréteur n'a pas pu être lancé (%1).\n").arg(error).toUtf8();
+        gsdllSendOutput(m_callback, line.constData(), size_t(line.size()), m_scratch);
         ended();
         return interpreter::Crashed;
     }
@@ -186,7 +184,7 @@ int32_t InterpreterProcess::finish()
 {
     if (!m_child)
         return 0;
-    const std::string exit = interpreter::frame(interpreter::Exit, nullptr, 0);
+    const std::string exit = interpreter::encode(interpreter::Exit, nullptr, 0);
     m_child->writeAll(exit.data(), exit.size());
     return relay(Until::Ended);
 }
@@ -196,34 +194,31 @@ int32_t InterpreterProcess::relay(Until until)
     QElapsedTimer sincePump;
     sincePump.start();
     m_haveCode = false;
-    char type = 0;
-    std::string payload; // reused: most frames are short lines
+    interpreter::Message message; // reused: most frames are short lines
+    const interpreter::Frame last =
+        until == Until::Result ? interpreter::Result : interpreter::Ended;
     for (;;) {
         if (s_stopRequested.exchange(false)) {
             platform::ChildProcess::kill(m_child->pid());
             ended();
             return interpreter::Stopped;
         }
-        const Taken taken = takeFrame(type, payload);
-        if (taken == Taken::Broken)
+        const interpreter::FrameDecoder::Next next = m_incoming.next(message);
+        if (next == interpreter::FrameDecoder::Next::Broken)
             return childGone();
-        if (taken == Taken::None && m_child->waitReadable(PumpIntervalMs)) {
+        if (next == interpreter::FrameDecoder::Next::Incomplete &&
+            m_child->waitReadable(PumpIntervalMs)) {
             // Everything that has arrived, in one read: a talkative
             // document sends many small frames.
-            const size_t kept = m_inbox.size() - m_inboxRead;
-            m_inbox.erase(0, m_inboxRead);
-            m_inboxRead = 0;
-            m_inbox.resize(kept + InboxChunk);
-            const size_t n = m_child->readSome(&m_inbox[kept], InboxChunk);
-            m_inbox.resize(kept + n);
+            m_readBuffer.resize(ReadChunk);
+            const size_t n = m_child->readSome(m_readBuffer.data(), ReadChunk);
             if (n == 0)
                 return childGone();
+            m_incoming.append(m_readBuffer.data(), n);
         }
-        if (taken == Taken::Frame) {
-            handle(type, payload);
-            const bool done = m_haveCode && ((until == Until::Result && type == 'R') ||
-                                             (until == Until::Ended && type == 'E'));
-            if (done) {
+        if (next == interpreter::FrameDecoder::Next::Message) {
+            handle(message);
+            if (m_haveCode && message.type == last) {
                 // A failed run, and every shut-down, ends the child.
                 // The shut-down child has completed the output: its own end
                 // need not be waited for.
@@ -239,40 +234,15 @@ int32_t InterpreterProcess::relay(Until until)
     }
 }
 
-InterpreterProcess::Taken InterpreterProcess::takeFrame(char& type, std::string& payload)
+void InterpreterProcess::handle(const interpreter::Message& message)
 {
-    const size_t available = m_inbox.size() - m_inboxRead;
-    if (available < interpreter::HeaderSize)
-        return Taken::None;
-    const char* header = m_inbox.data() + m_inboxRead;
-    uint32_t length = 0;
-    std::memcpy(&length, header + 1, 4);
-    if (length > interpreter::MaxFrame)
-        return Taken::Broken;
-    if (available < interpreter::HeaderSize + length)
-        return Taken::None;
-    type = header[0];
-    payload.assign(header + interpreter::HeaderSize, length);
-    m_inboxRead += interpreter::HeaderSize + length;
-    return Taken::Frame;
-}
-
-void InterpreterProcess::handle(char type, const std::string& payload)
-{
-    int32_t a = 0;
-    int32_t b = 0;
-    if (payload.size() >= 4)
-        std::memcpy(&a, payload.data(), 4);
-    if (payload.size() >= 8)
-        std::memcpy(&b, payload.data() + 4, 4);
-
-    switch (type) {
+    const int32_t a = message.first();
+    const int32_t b = message.second();
+    switch (message.type) {
     case interpreter::Output:
-        // The callback gets a buffer of its own, ended by a zero byte.
-        m_scratch.assign(payload.begin(), payload.end());
-        m_scratch.push_back('\0');
-        if (m_callback)
-            m_callback(2, m_scratch.data(), uint32_t(payload.size()));
+        if (!message.payload.empty())
+            m_lineOpen = message.payload.back() != '\n';
+        gsdllSendOutput(m_callback, message.payload.data(), message.payload.size(), m_scratch);
         break;
     case interpreter::Input: {
         if (b >= 0)
@@ -282,11 +252,10 @@ void InterpreterProcess::handle(char type, const std::string& payload)
         // feeds.
         m_scratch.assign(size_t(size) + 1, '\n');
         m_scratch[size_t(size)] = '\0';
-        int32_t answer = m_callback ? m_callback(1, m_scratch.data(), uint32_t(size)) : 0;
+        int32_t answer =
+            m_callback ? m_callback(GsdllInputWanted, m_scratch.data(), uint32_t(size)) : 0;
         answer = answer < 0 ? -1 : std::min(answer, size);
-        std::string reply = interpreter::intFrame(interpreter::Answer, answer);
-        if (answer > 0)
-            reply.append(m_scratch.data(), size_t(answer));
+        const std::string reply = interpreter::encodeAnswer(answer, m_scratch.data());
         m_child->writeAll(reply.data(), reply.size());
         break;
     }
@@ -315,8 +284,9 @@ int32_t InterpreterProcess::childGone()
     // Forgotten before it is reaped: its number may then go to another process.
     s_running = -1;
     const platform::ChildProcess::Ending ending = m_child->wait();
+    const bool stopped = s_stopRequested.exchange(false);
     ended();
-    if (s_stopRequested.exchange(false))
+    if (stopped)
         return interpreter::Stopped;
     const QString line =
         ending.signal != 0 ? QStringLiteral("L'interpréteur s'est arrêté anormalement (signal %1).")
@@ -324,11 +294,10 @@ int32_t InterpreterProcess::childGone()
                            : QStringLiteral("L'interpréteur s'est arrêté sans donner de résultat "
                                             "(code de sortie %1).")
                                  .arg(ending.code);
-    const QByteArray bytes = line.toUtf8();
-    m_scratch.assign(bytes.begin(), bytes.end());
-    m_scratch.push_back('\0');
-    if (m_callback)
-        m_callback(2, m_scratch.data(), uint32_t(bytes.size()));
+    // On a line of its own, after whatever the document was writing.
+    const QByteArray bytes =
+        ((m_lineOpen ? QStringLiteral("\n") : QString()) + line + QLatin1Char('\n')).toUtf8();
+    gsdllSendOutput(m_callback, bytes.constData(), size_t(bytes.size()), m_scratch);
     return interpreter::Crashed;
 }
 

@@ -8,6 +8,7 @@
 // back the input it does not want during a run.
 
 #include "convert/GsDll.h"
+#include "convert/InterpreterProtocol.h"
 #include "convert/RunPlan.h"
 
 #include <QPointer>
@@ -66,10 +67,7 @@ public:
 private:
     enum class Until { Result, Ended };
     int32_t relay(Until until);
-    // The next whole frame that has arrived.
-    enum class Taken { None, Frame, Broken };
-    Taken takeFrame(char& type, std::string& payload);
-    void handle(char type, const std::string& payload);
+    void handle(const interpreter::Message& message);
     int32_t childGone();
     void sendProgress(int percent);
     void pumpEvents();
@@ -82,11 +80,12 @@ private:
     std::unique_ptr<QTemporaryDir> m_tempDir;
     std::vector<int> m_pages;
     int m_failedSource = -1;
+    bool m_lineOpen = false; // the child's output ends within a line
     std::vector<char> m_scratch;
-    // Bytes from the child; frames before m_inboxRead are handled.
-    std::string m_inbox;
-    size_t m_inboxRead = 0;
-    static constexpr size_t InboxChunk = 64 * 1024;
+    // Bytes from the child, cut into frames.
+    interpreter::FrameDecoder m_incoming;
+    std::vector<char> m_readBuffer;
+    static constexpr size_t ReadChunk = 64 * 1024;
     int m_sent = -1;
     bool m_finished = false; // 100 was sent: no more reports
     int32_t m_code = 0;

@@ -24,7 +24,7 @@
 //     'A' n, bytes      the answer to 'I': n bytes of input (n < 0: error)
 //     'X'               shut the interpreter down: completes the output
 //
-// Integers are 32-bit, host order. A child can be started ahead of its job:
+// A child can be started ahead of its job:
 // loading the library is most of a short run's start-up. A run is: 'J', the
 // child says 'R' and waits for 'X' (gsdll_init returns between the two);
 // after 'E' it ends. A failed run (code < 0) shuts down by itself and ends
@@ -33,7 +33,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 namespace convert {
@@ -53,32 +52,57 @@ enum Frame : char {
     Exit = 'X',
 };
 
+// The wire format, for every frame either way:
+//
+//   byte 0       the type (Frame above)
+//   bytes 1-4    the payload's length, unsigned 32-bit, host order
+//   bytes 5-     the payload, exactly that long
+//
+// Integers in a payload are 32-bit, host order, one after the other; the
+// answer 'A' is its count n followed by the n bytes, all of it within the
+// length. encode() and FrameDecoder are the only code that reads or writes
+// this layout, on both sides of the channel.
 constexpr size_t HeaderSize = 5;
 
 // Frames longer than this are refused as a broken channel.
 constexpr uint32_t MaxFrame = 16u << 20;
 
-inline std::string frame(char type, const void* data, size_t size)
-{
-    std::string f(HeaderSize + size, '\0');
-    f[0] = type;
-    const uint32_t length = uint32_t(size);
-    std::memcpy(&f[1], &length, 4);
-    if (size > 0)
-        std::memcpy(&f[HeaderSize], data, size);
-    return f;
-}
+std::string encode(Frame type, const void* data, size_t size);
+std::string encode(Frame type, int32_t a);
+std::string encode(Frame type, int32_t a, int32_t b);
+// The answer to 'I': the count, then that many bytes (none when n <= 0).
+std::string encodeAnswer(int32_t n, const char* bytes);
 
-inline std::string intFrame(char type, int32_t a)
+struct Message
 {
-    return frame(type, &a, sizeof a);
-}
+    Frame type = Output;
+    std::string payload;
 
-inline std::string intFrame(char type, int32_t a, int32_t b)
+    // The payload's first and second integers, 0 where it is too short.
+    int32_t first() const;
+    int32_t second() const;
+};
+
+// Cuts a stream of bytes into frames, however the bytes arrive: a frame
+// split over reads waits for its rest, several in one read come out one
+// by one.
+class FrameDecoder
 {
-    const int32_t both[2] = {a, b};
-    return frame(type, both, sizeof both);
-}
+public:
+    enum class Next { Incomplete, Message, Broken };
+
+    void append(const char* data, size_t size);
+    // The next whole frame into `message`; Broken for a length over
+    // MaxFrame, after which the stream is not read further.
+    Next next(Message& message);
+    // Bytes received but not yet taken as frames.
+    size_t pending() const { return m_bytes.size() - m_read; }
+
+private:
+    std::string m_bytes;
+    size_t m_read = 0; // bytes before this are taken
+    bool m_broken = false;
+};
 
 // What the component returns besides the interpreter's own codes.
 constexpr int32_t Stopped = -1001;     // ended on request

@@ -66,17 +66,17 @@ public:
         }
         if (size <= 0 || ++m_readsWithoutOutput > MaxReadsWithoutOutput)
             return 0;
-        if (!send(interpreter::intFrame(interpreter::Input, size, -1)))
+        if (!send(interpreter::encode(interpreter::Input, size, -1)))
             return -1;
-        char header[interpreter::HeaderSize];
-        int32_t n = -1;
-        if (!readAll(header, sizeof header) || header[0] != interpreter::Answer ||
-            !readAll(&n, sizeof n))
+        interpreter::Message answer;
+        if (!receive(answer) || answer.type != interpreter::Answer || answer.payload.size() < 4)
             return -1;
+        const int32_t n = answer.first();
         if (n <= 0)
             return n < 0 ? -1 : 0;
-        n = std::min(n, int32_t(size));
-        return readAll(buf, size_t(n)) ? n : -1;
+        const size_t given = std::min({size_t(n), size_t(size), answer.payload.size() - 4});
+        std::memcpy(buf, answer.payload.data() + 4, given);
+        return int(given);
     }
 
     void writeOutput(const char* str, int size) override
@@ -95,11 +95,11 @@ public:
             if (shown == 0)
                 return;
         }
-        m_channel.sendSoon(interpreter::frame(interpreter::Output, str, size_t(shown)));
+        m_channel.sendSoon(interpreter::encode(interpreter::Output, str, size_t(shown)));
     }
 
     bool send(const std::string& frame) { return m_channel.send(frame); }
-    bool readAll(void* data, size_t size) { return m_channel.receive(data, size); }
+    bool receive(interpreter::Message& message) { return m_channel.receive(message); }
 
 private:
     // Reports the progress when it is time to look: at every page, and
@@ -113,7 +113,7 @@ private:
         m_lastLook = now;
         const int percent = std::min(m_probe.percent(), 99);
         if (percent != m_sent)
-            send(interpreter::intFrame(interpreter::Progress, percent));
+            send(interpreter::encode(interpreter::Progress, percent));
         m_sent = percent;
     }
 
@@ -158,12 +158,12 @@ int run(Interpreter& gs, Session& session, const RunPlan& plan)
                 code = gs.runCode(AfterSource);
         }
         if (code < 0) {
-            session.send(interpreter::intFrame(interpreter::FailedSource, index));
+            session.send(interpreter::encode(interpreter::FailedSource, index));
             return code;
         }
         const int after = gs.pageCount();
         if (before >= 0 && after >= 0)
-            session.send(interpreter::intFrame(interpreter::Pages, index, after - before));
+            session.send(interpreter::encode(interpreter::Pages, index, after - before));
         // Only now is it known that the source has a first page to open.
         if (files > 1 && before >= 0 && after > before)
             gs.runCode(outlineMark(before + 1, outlineTitle(header, step.text)));
@@ -179,16 +179,10 @@ int run(Interpreter& gs, Session& session, const RunPlan& plan)
 bool readJob(Session& session, std::string& folder, std::string& temporary,
              unsigned long long& limitMiB, RunPlan& plan)
 {
-    char header[interpreter::HeaderSize];
-    uint32_t length = 0;
-    if (!session.readAll(header, sizeof header) || header[0] != interpreter::Job)
+    interpreter::Message job;
+    if (!session.receive(job) || job.type != interpreter::Job)
         return false;
-    std::memcpy(&length, header + 1, 4);
-    if (length > interpreter::MaxFrame)
-        return false;
-    std::string payload(length, '\0');
-    if (length > 0 && !session.readAll(&payload[0], length))
-        return false;
+    const std::string& payload = job.payload;
     std::vector<std::string> strings;
     for (size_t at = 0; at < payload.size();) {
         const size_t end = payload.find('\0', at);
@@ -289,15 +283,15 @@ int main(int argc, char** argv)
             gs.shutDown();
             if (platform::allocationWasRefused())
                 code = interpreter::OutOfMemory;
-            session.send(interpreter::intFrame(interpreter::Result, code));
+            session.send(interpreter::encode(interpreter::Result, code));
             return 1;
         }
-        session.send(interpreter::intFrame(interpreter::Result, code));
-        char header[interpreter::HeaderSize];
-        if (!session.readAll(header, sizeof header) || header[0] != interpreter::Exit)
+        session.send(interpreter::encode(interpreter::Result, code));
+        interpreter::Message exit;
+        if (!session.receive(exit) || exit.type != interpreter::Exit)
             return 1; // the caller has gone: nothing to complete for
         code = gs.shutDown();
     }
-    session.send(interpreter::intFrame(interpreter::Ended, code));
+    session.send(interpreter::encode(interpreter::Ended, code));
     return 0;
 }

@@ -30,9 +30,9 @@ FILE* g_messages = stdout; // standard error when the PDF goes to standard outpu
 
 int32_t printOutput(int32_t message, char* str, uint32_t count)
 {
-    if (message == 1)
-        return 1; // the page prompt: the line feed already in the buffer
-    if (message != 2)
+    if (message == GsdllInputWanted)
+        return 1; // a document that reads its input gets the line feed in the buffer
+    if (message != GsdllOutput)
         return 0;
     if (g_barShown && count > 0) {
         // Clear the bar's line so the text does not run into it; the next

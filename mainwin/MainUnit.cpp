@@ -277,7 +277,7 @@ int32_t TMainForm::gsdllCallback(int32_t message, char* str, uint32_t count)
 {
     // The log cuts the output into lines at the interpreter's own line
     // feeds, not at the calls that bring it.
-    if (message == 2 && s_instance)
+    if (message == convert::GsdllOutput && s_instance)
         s_instance->TabSheet3->log()->appendOutput(QByteArrayView(str, qsizetype(count)));
     return convert::consoleAnswer(message, str, count, {});
 }

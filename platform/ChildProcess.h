@@ -57,6 +57,9 @@ public:
     // has gone. For the child's side of the channel.
     static bool sendAll(int channel, const void* data, size_t size);
     static bool receiveAll(int channel, void* data, size_t size);
+    // What has arrived over a channel, at most size bytes, waiting for the
+    // first; 0 when the other side has gone.
+    static size_t receiveSome(int channel, void* data, size_t size);
     // Waits for the child's end and tells how it ended.
     Ending wait();
     // True when the child has ended (and is reaped), without waiting.

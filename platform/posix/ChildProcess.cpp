@@ -147,6 +147,16 @@ bool ChildProcess::receiveAll(int channel, void* data, size_t size)
                        [channel](char* p, size_t n) { return ::recv(channel, p, n, 0); });
 }
 
+size_t ChildProcess::receiveSome(int channel, void* data, size_t size)
+{
+    for (;;) {
+        const ssize_t n = ::recv(channel, data, size, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        return n > 0 ? size_t(n) : 0;
+    }
+}
+
 bool ChildProcess::writeAll(const void* data, size_t size)
 {
     return sendAll(m_channel, data, size);

@@ -1,5 +1,6 @@
 // The interpreter process's channel: frames queued for a moment arrive in
-// order and whole, while the process sleeps and when it crashes.
+// order and whole, while the process sleeps and when it crashes; and the
+// decoder both sides read them with, on recorded streams.
 
 #include "convert/FrameChannel.h"
 #include "convert/InterpreterProtocol.h"
@@ -21,7 +22,85 @@ class TestFrameChannel : public QObject
 private slots:
     void queuedFramesArrive_data();
     void queuedFramesArrive();
+    void decoderCutsStreams_data();
+    void decoderCutsStreams();
 };
+
+namespace {
+// A recorded run's traffic: output of every size, an answer with its bytes,
+// progress, pages and the result.
+std::string recordedStream()
+{
+    std::string stream;
+    stream += interpreter::encode(interpreter::Output, "GPL Ghostscript 10.00.0\n", 24);
+    stream += interpreter::encode(interpreter::Input, 4096, -1);
+    stream += interpreter::encodeAnswer(3, "abc");
+    stream += interpreter::encode(interpreter::Output, "", 0);
+    const std::string big(200 * 1024, 'x'); // larger than any read takes
+    stream += interpreter::encode(interpreter::Output, big.data(), big.size());
+    stream += interpreter::encode(interpreter::Progress, 40);
+    stream += interpreter::encode(interpreter::Pages, 0, 3);
+    stream += interpreter::encode(interpreter::Result, 0);
+    return stream;
+}
+
+// What the decoder makes of `stream` fed in pieces of `piece` bytes (0: at
+// once), as "type:size" words, and how it ended.
+QString decode(const std::string& stream, size_t piece)
+{
+    interpreter::FrameDecoder decoder;
+    QStringList seen;
+    interpreter::Message m;
+    const size_t step = piece == 0 ? stream.size() : piece;
+    auto next = interpreter::FrameDecoder::Next::Incomplete;
+    for (size_t at = 0; at < stream.size(); at += step) {
+        decoder.append(stream.data() + at, std::min(step, stream.size() - at));
+        while ((next = decoder.next(m)) == interpreter::FrameDecoder::Next::Message) {
+            QString word = QStringLiteral("%1:%2").arg(QChar(m.type)).arg(m.payload.size());
+            if (m.type == interpreter::Answer)
+                word += QStringLiteral("=%1,%2").arg(m.first()).arg(
+                    QString::fromStdString(m.payload.substr(4)));
+            seen << word;
+        }
+        if (next == interpreter::FrameDecoder::Next::Broken)
+            return seen.join(' ') + " broken";
+    }
+    return seen.join(' ') + (decoder.pending() > 0 ? " incomplete" : "");
+}
+} // namespace
+
+void TestFrameChannel::decoderCutsStreams_data()
+{
+    QTest::addColumn<QByteArray>("stream");
+    QTest::addColumn<QString>("frames");
+    const std::string run = recordedStream();
+    const QString all = "O:24 I:8 A:7=3,abc O:0 O:204800 G:4 P:8 R:4";
+    QTest::newRow("all in one read") << QByteArray::fromStdString(run) << all;
+    QTest::newRow("truncated in the last header")
+        << QByteArray::fromStdString(run.substr(0, run.size() - 7))
+        << "O:24 I:8 A:7=3,abc O:0 O:204800 G:4 P:8 incomplete";
+    QTest::newRow("truncated in a payload")
+        << QByteArray::fromStdString(run.substr(0, 24 + 5 + 100))
+        << "O:24 I:8 A:7=3,abc O:0 incomplete";
+    std::string oversized = interpreter::encode(interpreter::Progress, 7);
+    const uint32_t tooLong = interpreter::MaxFrame + 1;
+    oversized += std::string(1, char(interpreter::Output)) +
+                 std::string(reinterpret_cast<const char*>(&tooLong), 4) + "xx";
+    QTest::newRow("a length beyond the limit")
+        << QByteArray::fromStdString(oversized) << "G:4 broken";
+}
+
+void TestFrameChannel::decoderCutsStreams()
+{
+    QFETCH(QByteArray, stream);
+    QFETCH(QString, frames);
+    const std::string bytes = stream.toStdString();
+    QCOMPARE(decode(bytes, 0), frames);
+    // Split at every byte, and in reads of every size up to a header and
+    // a bit, the frames are the same.
+    for (size_t piece : {size_t(1), size_t(2), size_t(3), size_t(5), size_t(7), size_t(4096)})
+        QCOMPARE(decode(bytes, piece), frames);
+}
 
 void TestFrameChannel::queuedFramesArrive_data()
 {
@@ -41,9 +120,9 @@ void TestFrameChannel::queuedFramesArrive()
     QFETCH(int, signal);
     int fds[2];
     QCOMPARE(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds), 0);
-    const std::string first = interpreter::frame(interpreter::Output, "un\n", 3);
-    const std::string progress = interpreter::intFrame(interpreter::Progress, 40);
-    const std::string last = interpreter::frame(interpreter::Output, "deux\n", 5);
+    const std::string first = interpreter::encode(interpreter::Output, "un\n", 3);
+    const std::string progress = interpreter::encode(interpreter::Progress, 40);
+    const std::string last = interpreter::encode(interpreter::Output, "deux\n", 5);
 
     const pid_t pid = ::fork();
     QVERIFY(pid >= 0);
