@@ -1,16 +1,14 @@
 #include "convert/FrameChannel.h"
 
 #include "platform/ChildProcess.h"
-
-#include <csignal>
-#include <cstdlib>
-#include <unistd.h>
+#include "platform/StopSignals.h"
 
 namespace convert {
 
 namespace {
+// The channel whose waiting frames a crash sends; what a signal handler
+// reaches must be global.
 std::atomic<FrameChannel*> g_crashChannel{nullptr};
-constexpr int FatalSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};
 } // namespace
 
 FrameChannel::FrameChannel(int descriptor)
@@ -83,44 +81,23 @@ bool FrameChannel::flushLocked()
 
 void FrameChannel::sendWaitingOnCrash()
 {
-    // A stack of its own, so that a crash from a stack run out can still be
-    // handled.
-    static char alternateStack[64 * 1024];
-    stack_t stack{};
-    stack.ss_sp = alternateStack;
-    stack.ss_size = sizeof alternateStack;
-    ::sigaltstack(&stack, nullptr);
-
     g_crashChannel = this;
-    struct sigaction action = {};
-    action.sa_handler = &FrameChannel::onFatalSignal;
-    action.sa_flags = SA_RESETHAND | SA_ONSTACK;
-    sigemptyset(&action.sa_mask);
-    for (int signal : FatalSignals)
-        ::sigaction(signal, &action, nullptr);
+    platform::onCrashSignals(&FrameChannel::onFatalSignal);
 }
 
 void FrameChannel::onFatalSignal(int signal)
 {
-    // Only what is async-signal-safe: write(2) of bytes that no one is
+    // Only what is async-signal-safe: writing bytes that no one is
     // changing. Frames are only added whole, by the thread that crashed,
     // so what waits is whole unless the crash came while adding one; and
     // what the other thread is writing already goes out.
     FrameChannel* channel = g_crashChannel.load();
-    if (channel && !channel->m_writing && !channel->m_gone) {
-        const char* data = channel->m_waiting.data();
-        size_t left = channel->m_waiting.size();
-        while (left > 0) {
-            const ssize_t n = ::write(channel->m_descriptor, data, left);
-            if (n <= 0)
-                break;
-            data += n;
-            left -= size_t(n);
-        }
-    }
-    // The default action is back: the signal ends the process as it would
-    // have without this handler, whether it came from a fault or was sent.
-    ::raise(signal);
+    if (channel && !channel->m_writing && !channel->m_gone)
+        platform::writeNow(channel->m_descriptor, channel->m_waiting.data(),
+                           channel->m_waiting.size());
+    // The signal ends the process as it would have without this handler,
+    // whether it came from a fault or was sent.
+    platform::endBySignal(signal);
 }
 
 void FrameChannel::flushWhenDue()

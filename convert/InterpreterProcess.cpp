@@ -15,7 +15,7 @@
 namespace convert {
 
 std::atomic<bool> InterpreterProcess::s_stopRequested{false};
-std::atomic<pid_t> InterpreterProcess::s_running{-1};
+std::atomic<platform::ChildProcess::Id> InterpreterProcess::s_running{-1};
 bool InterpreterProcess::s_keepOneReady = false;
 quint64 InterpreterProcess::s_memoryLimitMiB = InterpreterProcess::DefaultMemoryLimitMiB;
 std::unique_ptr<platform::ChildProcess> InterpreterProcess::s_ready;

@@ -10,6 +10,7 @@
 #include "convert/GsDll.h"
 #include "convert/InterpreterProtocol.h"
 #include "convert/RunPlan.h"
+#include "platform/ChildProcess.h"
 
 #include <QPointer>
 #include <QTemporaryDir>
@@ -18,12 +19,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <sys/types.h>
-
-namespace platform {
-class ChildProcess;
-}
 
 namespace convert {
 
@@ -92,7 +87,7 @@ private:
     bool m_haveCode = false;
 
     static std::atomic<bool> s_stopRequested;
-    static std::atomic<pid_t> s_running;
+    static std::atomic<platform::ChildProcess::Id> s_running;
     static bool s_keepOneReady;
     static quint64 s_memoryLimitMiB;
     static std::unique_ptr<platform::ChildProcess> s_ready;

@@ -1,12 +1,6 @@
 #include "convert/ProgressProbe.h"
 
-#include <QFile>
-#include <QFileInfo>
-
-#include <cstdlib>
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/OwnDescriptors.h"
 
 namespace convert {
 
@@ -14,17 +8,10 @@ ProgressProbe::ProgressProbe(const QStringList& sources)
 {
     for (const QString& name : sources) {
         Source source;
-        struct stat st;
-        const QByteArray encoded = QFile::encodeName(name);
-        if (::stat(encoded.constData(), &st) == 0 && S_ISREG(st.st_mode)) {
-            // /proc shows the resolved path, links and "./" gone.
-            char* resolved = ::realpath(encoded.constData(), nullptr);
-            if (resolved) {
-                source.path = resolved;
-                std::free(resolved);
-                source.size = st.st_size;
-            }
-        }
+        qint64 size = 0;
+        source.path = platform::resolvedRegularFile(name, &size);
+        if (!source.path.isEmpty())
+            source.size = size;
         m_total += source.size;
         m_sources.push_back(source);
     }
@@ -59,37 +46,12 @@ QStringList ProgressProbe::sourcesOf(int argc, char** argv)
     return sources;
 }
 
-bool ProgressProbe::descriptorNames(int fd, const QByteArray& path) const
-{
-    char link[64];
-    char target[4096];
-    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-    const ssize_t n = ::readlink(link, target, sizeof target);
-    return n == path.size() && path == QByteArray::fromRawData(target, int(n));
-}
-
 // The lowest source at or after the current one that a descriptor is open on.
 int ProgressProbe::findOpenSource(int& fd) const
 {
-    DIR* dir = ::opendir("/proc/self/fd");
-    if (!dir)
-        return -1;
     int best = -1;
     int bestFd = -1;
-    const int skip = ::dirfd(dir);
-    while (dirent* entry = ::readdir(dir)) {
-        if (entry->d_name[0] < '0' || entry->d_name[0] > '9')
-            continue;
-        const int candidate = std::atoi(entry->d_name);
-        if (candidate == skip)
-            continue;
-        char link[64];
-        char target[4096];
-        std::snprintf(link, sizeof link, "/proc/self/fd/%d", candidate);
-        const ssize_t n = ::readlink(link, target, sizeof target);
-        if (n <= 0)
-            continue;
-        const QByteArray name = QByteArray::fromRawData(target, int(n));
+    for (const auto& [candidate, name] : platform::openDescriptors()) {
         const size_t limit = best < 0 ? m_sources.size() : size_t(best);
         for (size_t i = m_current; i < limit; ++i) {
             if (!m_sources[i].path.isEmpty() && m_sources[i].path == name) {
@@ -99,7 +61,6 @@ int ProgressProbe::findOpenSource(int& fd) const
             }
         }
     }
-    ::closedir(dir);
     fd = bestFd;
     return best;
 }
@@ -112,8 +73,8 @@ int ProgressProbe::percent()
     int64_t offset = -1;
     // Fast path: the descriptor of the last look still names the same source.
     if (m_fd >= 0 && m_current < m_sources.size() &&
-        descriptorNames(m_fd, m_sources[m_current].path))
-        offset = ::lseek(m_fd, 0, SEEK_CUR);
+        platform::descriptorTarget(m_fd) == m_sources[m_current].path)
+        offset = platform::descriptorOffset(m_fd);
     if (offset < 0) {
         int fd = -1;
         const int index = findOpenSource(fd);
@@ -122,7 +83,7 @@ int ProgressProbe::percent()
                 m_finished += m_sources[i].size;
             m_current = size_t(index);
             m_fd = fd;
-            offset = ::lseek(fd, 0, SEEK_CUR);
+            offset = platform::descriptorOffset(fd);
         } else {
             m_fd = -1;
         }

@@ -1,7 +1,7 @@
 #pragma once
 // How far the interpreter has read through its sources, measured from
 // outside: the descriptor it holds open on the current source and that
-// descriptor's offset, found under /proc/self/fd.
+// descriptor's offset.
 
 #include <QString>
 #include <QStringList>
@@ -34,7 +34,6 @@ private:
         int64_t size = 0;
     };
     int findOpenSource(int& fd) const;
-    bool descriptorNames(int fd, const QByteArray& path) const;
 
     std::vector<Source> m_sources;
     int64_t m_total = 0;

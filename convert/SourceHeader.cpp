@@ -1,5 +1,7 @@
 #include "convert/SourceHeader.h"
 
+#include "platform/RegularFile.h"
+
 #include <QString>
 #include <QStringDecoder>
 
@@ -9,9 +11,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace convert {
 
@@ -224,22 +223,6 @@ SourceHeader parseSourceHeader(const std::string& head, const std::string& tail)
 
 namespace {
 
-bool readAt(int fd, uint64_t offset, size_t size, std::string& out)
-{
-    out.assign(size, '\0');
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pread(fd, &out[done], size - done, off_t(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += size_t(n);
-    }
-    out.resize(done);
-    return done > 0;
-}
-
 uint32_t littleEndian(const std::string& bytes, size_t at)
 {
     uint32_t value = 0;
@@ -254,32 +237,30 @@ SourceHeader readSourceHeader(const std::string& path)
 {
     // Not blocking on a pipe or a device named as a source: only regular
     // files have a header worth reading.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    platform::RegularFile file;
+    if (!file.open(path))
         return SourceHeader();
-    struct stat st;
     std::string head;
     std::string tail;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && readAt(fd, 0, HeadBytes, head)) {
+    if (file.readAt(0, HeadBytes, head)) {
         uint64_t start = 0;
-        uint64_t end = uint64_t(st.st_size);
+        uint64_t end = uint64_t(file.size());
         // An MS-DOS EPS file: a binary header that says where the
         // PostScript part lies, with pictures for other programs around it.
         if (head.size() >= 12 && startsWith(head, "\xC5\xD0\xD3\xC6")) {
             start = littleEndian(head, 4);
             end = std::min(end, start + littleEndian(head, 8));
             if (start >= end ||
-                !readAt(fd, start, size_t(std::min<uint64_t>(HeadBytes, end - start)), head))
+                !file.readAt(start, size_t(std::min<uint64_t>(HeadBytes, end - start)), head))
                 head.clear();
         }
         // Only a box given at the end needs the end.
         if (!head.empty() && end - start > head.size() &&
             head.find("(atend)") != std::string::npos) {
             const uint64_t from = end - std::min<uint64_t>(TailBytes, end - start);
-            readAt(fd, from, size_t(end - from), tail);
+            file.readAt(from, size_t(end - from), tail);
         }
     }
-    ::close(fd);
     return parseSourceHeader(head, tail);
 }
 

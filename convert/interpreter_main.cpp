@@ -10,7 +10,9 @@
 #include "convert/RunPlan.h"
 #include "platform/AllocationWatch.h"
 #include "platform/ChildProcess.h"
+#include "platform/Terminal.h"
 
+#include <QDir>
 #include <QString>
 #include <QStringList>
 
@@ -20,8 +22,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace convert {
 namespace {
@@ -229,7 +229,7 @@ int main(int argc, char** argv)
         return 0;
     }
     const bool ahead = argc == 2 && std::strcmp(argv[1], "--ahead") == 0;
-    if ((argc != 1 && !ahead) || ::isatty(STDIN_FILENO)) {
+    if ((argc != 1 && !ahead) || platform::isTerminal(platform::StandardStream::Input)) {
         std::fputs("folivant-interpreter: runs conversions for Folivant; not for use by hand.\n",
                    stderr);
         return 2;
@@ -237,13 +237,9 @@ int main(int argc, char** argv)
     platform::ChildProcess::endWithParent();
     // The channel moves off the standard descriptors: whatever a library
     // prints directly goes to standard error, not into the frames.
-    const int channel = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3);
-    const int devNull = ::open("/dev/null", O_RDONLY);
-    if (channel < 0 || devNull < 0)
+    const int channel = platform::ChildProcess::takeChannel();
+    if (channel < 0)
         return 2;
-    ::dup2(devNull, STDIN_FILENO);
-    ::dup2(STDERR_FILENO, STDOUT_FILENO);
-    ::close(devNull);
 
     // Started ahead of its job, the process waits here with the library
     // loaded; a caller that goes away ends it.
@@ -261,11 +257,11 @@ int main(int argc, char** argv)
     // A document that allocates without end fails here, not the machine.
     if (!platform::ChildProcess::limitMemory(limitMiB << 20))
         std::perror("folivant-interpreter: memory limit");
-    if (!folder.empty() && ::chdir(folder.c_str()) != 0)
-        std::perror("folivant-interpreter");
+    if (!folder.empty() && !QDir::setCurrent(QString::fromStdString(folder)))
+        std::fprintf(stderr, "folivant-interpreter: cannot work in %s\n", folder.c_str());
     // The interpreter lets documents use its temporary folder: a private one.
     if (!temporary.empty())
-        ::setenv("TMPDIR", temporary.c_str(), 1);
+        qputenv("TMPDIR", QByteArray::fromStdString(temporary));
 
     QStringList sources;
     for (const RunStep& step : plan.steps) {

@@ -6,6 +6,7 @@
 #include "convert/PageSize.h"
 #include "convert/WmUser.h"
 #include "platform/StopSignals.h"
+#include "platform/Terminal.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -17,7 +18,6 @@
 
 #include <atomic>
 #include <cstdio>
-#include <unistd.h>
 
 namespace convert {
 namespace {
@@ -200,7 +200,7 @@ int runEach(const QCommandLineParser& parser, const QCommandLineOption& folderOp
     }
 
     platform::onStopSignals([](int signal) { g_stopSignal = signal; });
-    const bool showBar = ::isatty(STDERR_FILENO) == 1;
+    const bool showBar = platform::isTerminal(platform::StandardStream::Error);
     const BatchResult result = runBatch(
         batch,
         [](const QString& line) {
@@ -385,7 +385,7 @@ int main(int argc, char** argv)
     // Ctrl+C or a kill ends the interpreter, and the partial PDF goes.
     platform::onStopSignals(stopOnSignal);
     ProgressBar bar;
-    const bool showBar = ::isatty(STDERR_FILENO) == 1;
+    const bool showBar = platform::isTerminal(platform::StandardStream::Error);
     RunReport report;
     const int32_t result = RunConversion(
         job, printOutput, showBar ? &bar : nullptr,

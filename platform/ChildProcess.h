@@ -14,6 +14,8 @@ namespace platform {
 class ChildProcess
 {
 public:
+    using Id = pid_t;
+
     struct Ending
     {
         bool exited = false; // ended through exit with `code`
@@ -50,6 +52,11 @@ public:
     // Called in a child: it ends when its parent does, even while it is
     // busy, so a killed window leaves no interpreter looping behind.
     static void endWithParent();
+    // Called in a child: moves the channel off standard input and output to
+    // a descriptor of its own, which it returns (-1 on failure); standard
+    // input then reads nothing and standard output goes to standard error,
+    // so what a library prints never gets into the channel.
+    static int takeChannel();
     // Called in a child: limits the address space it may hold to `bytes`
     // (0: no limit of ours); allocations beyond it fail.
     static bool limitMemory(quint64 bytes);

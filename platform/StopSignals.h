@@ -1,10 +1,24 @@
 #pragma once
-// The requests to stop that a terminal program gets (Ctrl+C, a polite kill).
+// The requests to stop that a terminal program gets (Ctrl+C, a polite kill),
+// and the signals of a crash.
+
+#include <cstddef>
 
 namespace platform {
 
 // Calls handler with the signal's number on SIGINT and SIGTERM, from the
 // signal's context: it may only do what is safe there.
 void onStopSignals(void (*handler)(int signal));
+
+// Calls handler once, on a stack of its own (a stack run out can still be
+// handled), when the process crashes: SIGSEGV, SIGBUS, SIGILL, SIGFPE,
+// SIGABRT. The handler must end with endBySignal(signal).
+void onCrashSignals(void (*handler)(int signal));
+// Raises the signal again with its default action, which ends the process
+// as it would have ended without a handler. Safe in a signal handler.
+void endBySignal(int signal);
+// Writes the bytes to the descriptor as far as it takes them. Safe in a
+// signal handler.
+void writeNow(int descriptor, const char* data, size_t size);
 
 } // namespace platform

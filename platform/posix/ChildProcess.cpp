@@ -190,6 +190,18 @@ void ChildProcess::endWithParent()
         ::_exit(1);
 }
 
+int ChildProcess::takeChannel()
+{
+    const int channel = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3);
+    const int devNull = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (channel < 0 || devNull < 0)
+        return -1;
+    ::dup2(devNull, STDIN_FILENO);
+    ::dup2(STDERR_FILENO, STDOUT_FILENO);
+    ::close(devNull);
+    return channel;
+}
+
 bool ChildProcess::limitMemory(quint64 bytes)
 {
     struct rlimit limit;
