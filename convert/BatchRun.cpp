@@ -44,7 +44,7 @@ QString reasonOf(const QByteArray& output, const QString& jobReason)
 
 // What the interpreter says during a worker's run, for the reason of a
 // failure: the start of it is enough, and a chatty document must not fill
-// the memory.
+// the memory. Global because the callback is a plain function.
 QByteArray g_said;
 constexpr qsizetype SaidKept = 64 * 1024;
 

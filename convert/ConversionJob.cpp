@@ -1,6 +1,5 @@
 #include "convert/ConversionJob.h"
 
-#include "convert/InterpreterProcess.h"
 #include "convert/PageSize.h"
 #include "convert/PdfCheck.h"
 #include "platform/PendingFile.h"
@@ -292,10 +291,10 @@ int32_t RunConversion(const JobInput& job, GsdllCallback callback, QObject* wind
     if (result == GsdllOutOfMemory) {
         logLine(callback, QStringLiteral("L'interpréteur a manqué de mémoire (limite : %1 Mio) : "
                                          "la conversion a échoué.")
-                              .arg(InterpreterProcess::memoryLimit()));
+                              .arg(gsdll_memorylimit()));
         if (report)
             report->reason = QStringLiteral("the interpreter ran out of memory (limit: %1 MiB).")
-                                 .arg(InterpreterProcess::memoryLimit());
+                                 .arg(gsdll_memorylimit());
     }
 
     if (result == 0) {

@@ -22,19 +22,33 @@ struct MediaRect
     int32_t height = 0;
 };
 
-MediaRect g_nextMedia;   // applies to the next run only
-std::string g_nextTitle; // so does this
-// A successful run waits here for gsdll_exit.
-std::unique_ptr<InterpreterProcess> g_waiting;
-std::vector<int> g_lastPages;
-int g_lastFailedSource = -1;
+// The entry points are free functions without a handle, as the window
+// calls them: what lasts from one call to the next lives in this one object
+// behind them.
+struct Component
+{
+    InterpreterChildren children; // first made, last gone
+    MediaRect nextMedia;          // applies to the next run only
+    std::string nextTitle;        // so does this
+    // A successful run waits here for gsdll_exit.
+    std::unique_ptr<InterpreterProcess> waiting;
+    std::vector<int> lastPages;
+    int lastFailedSource = -1;
+};
+
+Component& component()
+{
+    static Component instance;
+    return instance;
+}
 
 int32_t shutDown()
 {
-    if (!g_waiting)
+    Component& c = component();
+    if (!c.waiting)
         return 0;
-    const int32_t code = g_waiting->finish();
-    g_waiting.reset();
+    const int32_t code = c.waiting->finish();
+    c.waiting.reset();
     return code;
 }
 
@@ -55,16 +69,16 @@ int32_t gsdll_setpdfmediarect(int32_t kind, int32_t x0, int32_t y0, int32_t x1, 
     const int64_t width = int64_t(x1) - x0;
     const int64_t height = int64_t(y1) - y0;
     if (kind != 1 || width <= 0 || height <= 0 || width > 14400000 || height > 14400000) {
-        g_nextMedia = MediaRect();
+        component().nextMedia = MediaRect();
         return -1;
     }
-    g_nextMedia = {true, int32_t(width), int32_t(height)};
+    component().nextMedia = {true, int32_t(width), int32_t(height)};
     return 0;
 }
 
 void gsdll_setpdftitle(const char* title)
 {
-    g_nextTitle = title ? title : "";
+    component().nextTitle = title ? title : "";
 }
 
 int32_t gsdll_init(GsdllCallback callback, QObject* hwnd, int32_t argc, char** argv)
@@ -72,22 +86,22 @@ int32_t gsdll_init(GsdllCallback callback, QObject* hwnd, int32_t argc, char** a
     // An earlier run that was never shut down goes first: one at a time.
     shutDown();
 
-    const MediaRect media = g_nextMedia;
-    g_nextMedia = MediaRect();
+    const MediaRect media = component().nextMedia;
+    component().nextMedia = MediaRect();
 
     std::vector<std::string> args;
     for (int32_t i = 0; i < argc && argv; ++i)
         args.emplace_back(argv[i] ? argv[i] : "");
     RunPlan plan = media.set ? planRun(args, media.width, media.height) : planRun(args);
-    plan.title.swap(g_nextTitle);
-    g_nextTitle.clear();
+    plan.title.swap(component().nextTitle);
+    component().nextTitle.clear();
 
-    auto run = std::make_unique<InterpreterProcess>(callback, hwnd);
+    auto run = std::make_unique<InterpreterProcess>(callback, hwnd, component().children);
     const int32_t code = run->run(plan);
-    g_lastPages = run->pages();
-    g_lastFailedSource = code == 0 ? -1 : run->failedSource();
+    component().lastPages = run->pages();
+    component().lastFailedSource = code == 0 ? -1 : run->failedSource();
     if (code == 0)
-        g_waiting = std::move(run);
+        component().waiting = std::move(run);
     return code;
 }
 
@@ -98,7 +112,7 @@ int32_t gsdll_exit()
 
 void gsdll_prepare()
 {
-    InterpreterProcess::keepOneReady();
+    component().children.keepOneReady();
 }
 
 void gsdll_stop()
@@ -108,17 +122,22 @@ void gsdll_stop()
 
 void gsdll_setmemorylimit(uint32_t mebibytes)
 {
-    InterpreterProcess::setMemoryLimit(mebibytes);
+    component().children.memoryLimitMiB = mebibytes;
+}
+
+uint32_t gsdll_memorylimit()
+{
+    return uint32_t(component().children.memoryLimitMiB);
 }
 
 int gsdll_failedsource()
 {
-    return g_lastFailedSource;
+    return component().lastFailedSource;
 }
 
 std::vector<int> gsdll_sourcepages()
 {
-    return g_lastPages;
+    return component().lastPages;
 }
 
 } // namespace convert

@@ -72,6 +72,7 @@ void gsdll_prepare();
 // (2048 unless set; 0: no limit of ours). A document that needs more fails
 // its run with GsdllOutOfMemory.
 void gsdll_setmemorylimit(uint32_t mebibytes);
+uint32_t gsdll_memorylimit();
 
 constexpr int32_t GsdllStopped = -1001;
 constexpr int32_t GsdllCrashed = -1002;

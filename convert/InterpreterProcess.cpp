@@ -16,10 +16,6 @@ namespace convert {
 
 std::atomic<bool> InterpreterProcess::s_stopRequested{false};
 std::atomic<platform::ChildProcess::Id> InterpreterProcess::s_running{-1};
-bool InterpreterProcess::s_keepOneReady = false;
-quint64 InterpreterProcess::s_memoryLimitMiB = InterpreterProcess::DefaultMemoryLimitMiB;
-std::unique_ptr<platform::ChildProcess> InterpreterProcess::s_ready;
-std::vector<std::unique_ptr<platform::ChildProcess>> InterpreterProcess::s_leaving;
 
 namespace {
 
@@ -51,8 +47,9 @@ const QStringList& withoutLibrarySettings()
 
 } // namespace
 
-InterpreterProcess::InterpreterProcess(GsdllCallback callback, QObject* window)
-    : m_callback(callback), m_window(window)
+InterpreterProcess::InterpreterProcess(GsdllCallback callback, QObject* window,
+                                       InterpreterChildren& children)
+    : m_callback(callback), m_children(children), m_window(window)
 {
 }
 
@@ -71,7 +68,7 @@ void InterpreterProcess::requestStop()
     platform::ChildProcess::kill(s_running.load());
 }
 
-std::unique_ptr<platform::ChildProcess> InterpreterProcess::startChild(bool ahead, QString* error)
+std::unique_ptr<platform::ChildProcess> InterpreterChildren::start(bool ahead, QString* error)
 {
     auto child = std::make_unique<platform::ChildProcess>();
     const QStringList args = ahead ? QStringList{QStringLiteral("--ahead")} : QStringList();
@@ -80,16 +77,30 @@ std::unique_ptr<platform::ChildProcess> InterpreterProcess::startChild(bool ahea
     return child;
 }
 
-void InterpreterProcess::setMemoryLimit(quint64 mebibytes)
+void InterpreterChildren::keepOneReady()
 {
-    s_memoryLimitMiB = mebibytes;
+    m_keepOneReady = true;
+    if (!m_ready)
+        m_ready = start(true, nullptr);
 }
 
-void InterpreterProcess::keepOneReady()
+std::unique_ptr<platform::ChildProcess> InterpreterChildren::takeReady()
 {
-    s_keepOneReady = true;
-    if (!s_ready)
-        s_ready = startChild(true, nullptr);
+    return std::move(m_ready);
+}
+
+void InterpreterChildren::leave(std::unique_ptr<platform::ChildProcess> child)
+{
+    m_leaving.push_back(std::move(child));
+}
+
+void InterpreterChildren::tidy()
+{
+    m_leaving.erase(std::remove_if(m_leaving.begin(), m_leaving.end(),
+                                   [](const auto& child) { return child->hasEnded(); }),
+                    m_leaving.end());
+    if (m_keepOneReady && !m_ready)
+        m_ready = start(true, nullptr);
 }
 
 // The child of a run is done: the next one starts loading. A child that has
@@ -100,17 +111,13 @@ void InterpreterProcess::ended(bool waitForIt)
     // A request that came while this run was ending was for this run.
     s_stopRequested = false;
     m_incoming = interpreter::FrameDecoder();
-    s_leaving.erase(std::remove_if(s_leaving.begin(), s_leaving.end(),
-                                   [](const auto& child) { return child->hasEnded(); }),
-                    s_leaving.end());
     if (m_child && !waitForIt && !m_child->hasEnded()) {
-        s_leaving.push_back(std::move(m_child));
+        m_children.leave(std::move(m_child));
     } else if (m_child) {
         m_child->wait(); // at once when it has already been reaped
         m_child.reset();
     }
-    if (s_keepOneReady && !s_ready)
-        s_ready = startChild(true, nullptr);
+    m_children.tidy();
 }
 
 void InterpreterProcess::sendProgress(int percent)
@@ -147,7 +154,7 @@ int32_t InterpreterProcess::run(const RunPlan& plan)
         job += folder.toStdString();
         job += '\0';
     }
-    job += std::to_string(s_memoryLimitMiB);
+    job += std::to_string(m_children.memoryLimitMiB);
     job += '\0';
     for (const std::string& s : plan.toStrings()) {
         job += s;
@@ -157,9 +164,9 @@ int32_t InterpreterProcess::run(const RunPlan& plan)
 
     // The child started ahead, unless it has gone meanwhile; else a new one.
     QString error;
-    m_child = std::move(s_ready);
+    m_child = m_children.takeReady();
     if (!m_child || !m_child->writeAll(frame.data(), frame.size())) {
-        m_child = startChild(false, &error);
+        m_child = InterpreterChildren::start(false, &error);
         if (m_child && !m_child->writeAll(frame.data(), frame.size()))
             error = QStringLiteral("pas de réponse");
     }

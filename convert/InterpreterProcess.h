@@ -22,10 +22,39 @@
 
 namespace convert {
 
+// The interpreter processes that outlive a run: the one started ahead of
+// the next run, and those that have done their work and end on their own.
+class InterpreterChildren
+{
+public:
+    // The address space each interpreter may hold, in MiB (0: no limit of
+    // ours); a document that needs more fails the run with
+    // interpreter::OutOfMemory.
+    static constexpr quint64 DefaultMemoryLimitMiB = 2048;
+    quint64 memoryLimitMiB = DefaultMemoryLimitMiB;
+
+    // From now on a child is kept started ahead of the next run, so that a
+    // run does not wait for the library to load.
+    void keepOneReady();
+    // The child started ahead, if any.
+    std::unique_ptr<platform::ChildProcess> takeReady();
+    // A child whose work is done; it is reaped once it has ended.
+    void leave(std::unique_ptr<platform::ChildProcess> child);
+    // After a run: ended children reaped, the next one started ahead.
+    void tidy();
+
+    static std::unique_ptr<platform::ChildProcess> start(bool ahead, QString* error);
+
+private:
+    bool m_keepOneReady = false;
+    std::unique_ptr<platform::ChildProcess> m_ready;
+    std::vector<std::unique_ptr<platform::ChildProcess>> m_leaving;
+};
+
 class InterpreterProcess
 {
 public:
-    InterpreterProcess(GsdllCallback callback, QObject* window);
+    InterpreterProcess(GsdllCallback callback, QObject* window, InterpreterChildren& children);
     ~InterpreterProcess();
     InterpreterProcess(const InterpreterProcess&) = delete;
     InterpreterProcess& operator=(const InterpreterProcess&) = delete;
@@ -43,21 +72,10 @@ public:
     // The index of the file during which the run failed, or -1.
     int failedSource() const { return m_failedSource; }
 
-    // The address space each later interpreter may hold, in MiB (0: no
-    // limit of ours); a document that needs more fails the run with
-    // interpreter::OutOfMemory.
-    static constexpr quint64 DefaultMemoryLimitMiB = 2048;
-    static void setMemoryLimit(quint64 mebibytes);
-    static quint64 memoryLimit() { return s_memoryLimitMiB; }
-
     // Ends the running child, if any, and makes the run return
     // interpreter::Stopped; a request made while none runs stops the next
     // one at its start. Safe from a signal handler.
     static void requestStop();
-
-    // From now on a child is kept started ahead of the next run, so that a
-    // run does not wait for the library to load.
-    static void keepOneReady();
 
 private:
     enum class Until { Result, Ended };
@@ -67,9 +85,9 @@ private:
     void sendProgress(int percent);
     void pumpEvents();
     void ended(bool waitForIt = true);
-    static std::unique_ptr<platform::ChildProcess> startChild(bool ahead, QString* error);
 
     GsdllCallback m_callback;
+    InterpreterChildren& m_children;
     QPointer<QObject> m_window;
     std::unique_ptr<platform::ChildProcess> m_child;
     std::unique_ptr<QTemporaryDir> m_tempDir;
@@ -86,13 +104,10 @@ private:
     int32_t m_code = 0;
     bool m_haveCode = false;
 
+    // A stop comes from a signal handler too: it reaches the running child
+    // through these alone.
     static std::atomic<bool> s_stopRequested;
     static std::atomic<platform::ChildProcess::Id> s_running;
-    static bool s_keepOneReady;
-    static quint64 s_memoryLimitMiB;
-    static std::unique_ptr<platform::ChildProcess> s_ready;
-    // Children that have done their work and are ending on their own.
-    static std::vector<std::unique_ptr<platform::ChildProcess>> s_leaving;
 };
 
 } // namespace convert

@@ -22,11 +22,17 @@
 namespace convert {
 namespace {
 
-std::atomic<int> g_stopSignal{0}; // SIGINT or SIGTERM came
-bool g_barShown = false;          // the progress bar is on the terminal's last line
-bool g_lineOpen = false;          // stdout's last byte was not a line feed
+// The signal handler's one note: SIGINT or SIGTERM came.
+std::atomic<int> g_stopSignal{0};
+// What the console callback, a plain function, needs to know of the
+// terminal: whether the bar is on its last line, and whether the messages'
+// last byte was no line feed.
+bool g_barShown = false;
+bool g_lineOpen = false;
 
-FILE* g_messages = stdout; // standard error when the PDF goes to standard output
+// Where the callback prints: standard error when the PDF goes to standard
+// output.
+FILE* g_messages = stdout;
 
 int32_t printOutput(int32_t message, char* str, uint32_t count)
 {
