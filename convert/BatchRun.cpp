@@ -66,8 +66,9 @@ struct Worker
 
 int runBatchWorker(const JobInput& base)
 {
-    // No interpreter is started ahead: its warm-up run would double the
-    // work of every short source, and the other workers keep the cores busy.
+    // The next source's interpreter loads while this one converts; it does
+    // not warm up, which would double the work of every short source.
+    gsdll_prepare(false);
     std::string source;
     std::string output;
     const auto readField = [](std::string& field) {

@@ -110,9 +110,9 @@ int32_t gsdll_exit()
     return shutDown();
 }
 
-void gsdll_prepare()
+void gsdll_prepare(bool warmUp)
 {
-    component().children.keepOneReady();
+    component().children.keepOneReady(warmUp);
 }
 
 void gsdll_stop()

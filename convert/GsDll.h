@@ -65,8 +65,9 @@ void gsdll_stop();
 
 // From now on the interpreter's process is started ahead of each run, so a
 // run does not wait for the library to load. For programs that run more
-// than once.
-void gsdll_prepare();
+// than once; `warmUp` also runs the library once meanwhile (best for a
+// window, whose runs come seconds apart; not for runs one after another).
+void gsdll_prepare(bool warmUp = true);
 
 // From now on the interpreter's process may hold at most `mebibytes` MiB
 // (2048 unless set; 0: no limit of ours). A document that needs more fails

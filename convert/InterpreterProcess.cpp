@@ -68,25 +68,33 @@ void InterpreterProcess::requestStop()
     platform::ChildProcess::kill(s_running.load());
 }
 
-std::unique_ptr<platform::ChildProcess> InterpreterChildren::start(bool ahead, QString* error)
+std::unique_ptr<platform::ChildProcess> InterpreterChildren::start(Start how, QString* error)
 {
     auto child = std::make_unique<platform::ChildProcess>();
-    const QStringList args = ahead ? QStringList{QStringLiteral("--ahead")} : QStringList();
+    const QStringList args = how == Start::AheadWarmedUp ? QStringList{QStringLiteral("--ahead")}
+                             : how == Start::Ahead       ? QStringList{QStringLiteral("--waiting")}
+                                                         : QStringList();
     if (!child->start(interpreterProgram(), args, withoutLibrarySettings(), error))
         return nullptr;
     return child;
 }
 
-void InterpreterChildren::keepOneReady()
+void InterpreterChildren::keepOneReady(bool warmedUp)
 {
     m_keepOneReady = true;
+    m_warmedUp = warmedUp;
     if (!m_ready)
-        m_ready = start(true, nullptr);
+        m_ready = start(warmedUp ? Start::AheadWarmedUp : Start::Ahead, nullptr);
 }
 
 std::unique_ptr<platform::ChildProcess> InterpreterChildren::takeReady()
 {
-    return std::move(m_ready);
+    std::unique_ptr<platform::ChildProcess> ready = std::move(m_ready);
+    // One that only loads can do so beside the run that starts now: the
+    // next run then finds it ready at once.
+    if (ready && m_keepOneReady && !m_warmedUp)
+        m_ready = start(Start::Ahead, nullptr);
+    return ready;
 }
 
 void InterpreterChildren::leave(std::unique_ptr<platform::ChildProcess> child)
@@ -100,7 +108,7 @@ void InterpreterChildren::tidy()
                                    [](const auto& child) { return child->hasEnded(); }),
                     m_leaving.end());
     if (m_keepOneReady && !m_ready)
-        m_ready = start(true, nullptr);
+        m_ready = start(m_warmedUp ? Start::AheadWarmedUp : Start::Ahead, nullptr);
 }
 
 // The child of a run is done: the next one starts loading. A child that has
@@ -166,7 +174,7 @@ int32_t InterpreterProcess::run(const RunPlan& plan)
     QString error;
     m_child = m_children.takeReady();
     if (!m_child || !m_child->writeAll(frame.data(), frame.size())) {
-        m_child = InterpreterChildren::start(false, &error);
+        m_child = InterpreterChildren::start(InterpreterChildren::Start::ForItsJob, &error);
         if (m_child && !m_child->writeAll(frame.data(), frame.size()))
             error = QStringLiteral("pas de réponse");
     }

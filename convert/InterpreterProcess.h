@@ -34,8 +34,11 @@ public:
     quint64 memoryLimitMiB = DefaultMemoryLimitMiB;
 
     // From now on a child is kept started ahead of the next run, so that a
-    // run does not wait for the library to load.
-    void keepOneReady();
+    // run does not wait for the library to load. Warmed up, it has also run
+    // the library once, which makes a first run faster but costs a short
+    // job's worth of work: for runs that follow each other at once, a child
+    // that is only loaded does better.
+    void keepOneReady(bool warmedUp);
     // The child started ahead, if any.
     std::unique_ptr<platform::ChildProcess> takeReady();
     // A child whose work is done; it is reaped once it has ended.
@@ -43,10 +46,12 @@ public:
     // After a run: ended children reaped, the next one started ahead.
     void tidy();
 
-    static std::unique_ptr<platform::ChildProcess> start(bool ahead, QString* error);
+    enum class Start { ForItsJob, Ahead, AheadWarmedUp };
+    static std::unique_ptr<platform::ChildProcess> start(Start how, QString* error);
 
 private:
     bool m_keepOneReady = false;
+    bool m_warmedUp = true;
     std::unique_ptr<platform::ChildProcess> m_ready;
     std::vector<std::unique_ptr<platform::ChildProcess>> m_leaving;
 };

@@ -228,8 +228,12 @@ int main(int argc, char** argv)
         std::printf("%s\n", libraryRevision().c_str());
         return 0;
     }
+    // --ahead: started before its job, and warms the library up meanwhile;
+    // --waiting: started before its job, loaded only.
     const bool ahead = argc == 2 && std::strcmp(argv[1], "--ahead") == 0;
-    if ((argc != 1 && !ahead) || platform::isTerminal(platform::StandardStream::Input)) {
+    const bool loadedOnly = argc == 2 && std::strcmp(argv[1], "--waiting") == 0;
+    if ((argc != 1 && !ahead && !loadedOnly) ||
+        platform::isTerminal(platform::StandardStream::Input)) {
         std::fputs("folivant-interpreter: runs conversions for Folivant; not for use by hand.\n",
                    stderr);
         return 2;
