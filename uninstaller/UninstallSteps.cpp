@@ -1,7 +1,6 @@
 #include "uninstaller/UninstallSteps.h"
 
 #include "platform/KnownFolders.h"
-#include "platform/MessageBox.h"
 #include "platform/SafeFiles.h"
 #include "platform/Shortcut.h"
 #include "setupkit/InstallVocabulary.h"
@@ -22,16 +21,6 @@ QString installFolderFromArguments(const QStringList& arguments, const QString& 
     // A folder named relative to where the command was given: every path
     // the guard accepts is absolute, so a relative one would delete nothing.
     return platform::withTrailingSlash(QDir::current().absoluteFilePath(folder));
-}
-
-bool askToStart()
-{
-    platform::MessageRequest request;
-    request.text = QStringLiteral("Voulez-vous vraiment désinstaller le programme?");
-    request.caption = QStringLiteral("Start deinstallation?");
-    request.icon = platform::MsgIcon::Question;
-    request.buttons = platform::MsgButtons::YesNo;
-    return platform::showMessage(request) == platform::MsgAnswer::Yes;
 }
 
 bool DeleteUninstallKey(const setupkit::InstallLog& log)
@@ -69,7 +58,7 @@ void RunUninstallation(const Uninstallation& work, setupkit::SetupProgress& prog
         const QString path = work.InstallFolder + setupkit::logPath(entry.FileName);
         if (!installed.contains(path))
             continue;
-        setupkit::removeStaleCopies(path, work.InstallFolder);
+        setupkit::removeStaleCopies(path, work.InstallFolder, progress);
         if (setupkit::isLogCopy(entry.FileName))
             last.append(path);
         else if (setupkit::isTag(entry.Tag, setupkit::DeinstallTag))

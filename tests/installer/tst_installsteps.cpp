@@ -3,6 +3,8 @@
 
 #include "SetupSandbox.h"
 
+#include "installer/InstallerProgram.h"
+
 #include "platform/KnownFolders.h"
 #include "platform/Registry.h"
 
@@ -118,7 +120,7 @@ void TestInstallSteps::folderFieldsAreChecked()
     QFETCH(QString, message);
     MessageRecorder boxes;
     QWidget mainWindow;
-    QCOMPARE(installer::checkFolderFields(source, target, &mainWindow), message.isEmpty());
+    QCOMPARE(installer::acceptFolderFields(source, target, &mainWindow), message.isEmpty());
     QCOMPARE(boxes.texts(), message.isEmpty() ? QStringList() : QStringList{message});
     if (!message.isEmpty())
         QCOMPARE(boxes.boxes[0].owner, &mainWindow);
