@@ -233,17 +233,19 @@ QString uninstallCommand(const QString& uninstallerPath, const QString& installF
     return program + QLatin1Char(' ') + shellDoubleQuoted(installFolder);
 }
 
-bool RegisterUninstall(const Installer& installer, const QString& uninstallerFileName)
+bool RegisterUninstall(const Installer& installer, const QString& uninstallerFileName,
+                       QString* error)
 {
     const auto key = platform::RegistryKey::open(platform::Hive::Machine,
                                                  setupkit::uninstallKeyPath(installer.log),
-                                                 platform::RegistryKey::Access::Full, true);
+                                                 platform::RegistryKey::Access::Full, true, error);
     return key &&
            key->writeString(QStringLiteral("DisplayName"),
-                            setupkit::fromWindows1252(installer.log.FolderName)) &&
+                            setupkit::fromWindows1252(installer.log.FolderName), error) &&
            key->writeString(QStringLiteral("UninstallString"),
                             uninstallCommand(installer.WindowsFolder + uninstallerFileName,
-                                             installer.InstallFolder));
+                                             installer.InstallFolder),
+                            error);
 }
 
 bool RunInstallation(Installer& installer, const QString& sourceField, const QString& installField,

@@ -59,8 +59,10 @@ bool CopyOneFile(const QString& source, const QString& destination,
                  setupkit::SetupProgress& progress, const QString& folder,
                  QString* error = nullptr);
 
-// Writes the uninstall key of the product into the machine registry.
-bool RegisterUninstall(const Installer& installer, const QString& uninstallerFileName);
+// Writes the uninstall key of the product into the machine registry; on
+// failure `error`, when given, says what failed and why.
+bool RegisterUninstall(const Installer& installer, const QString& uninstallerFileName,
+                       QString* error = nullptr);
 
 // Writes one menu entry. Desktop entries have no icon index, show command
 // or hot key: those are accepted and not used. `iconFile` is a full path or

@@ -23,17 +23,17 @@ QString installFolderFromArguments(const QStringList& arguments, const QString& 
     return platform::withTrailingSlash(QDir::current().absoluteFilePath(folder));
 }
 
-bool DeleteUninstallKey(const setupkit::InstallLog& log)
+bool DeleteUninstallKey(const setupkit::InstallLog& log, QString* error)
 {
     const QString base = QString::fromLatin1(setupkit::UninstallKeyBase);
     QString keyPath = setupkit::uninstallKeyPath(log);
     const auto key = platform::RegistryKey::open(platform::Hive::Machine, keyPath,
-                                                 platform::RegistryKey::Access::Full);
+                                                 platform::RegistryKey::Access::Full, false, error);
     if (!key)
         return false;
     bool ok = true;
     for (const char* name : {"DisplayName", "UninstallString"})
-        ok = key->deleteValue(QString::fromLatin1(name)) && ok;
+        ok = key->deleteValue(QString::fromLatin1(name), error) && ok;
     // A product named inside ours ("Suite\Outil" beside "Suite") keeps its
     // key below ours: then ours stays, empty, and goes with the last of
     // them, as does any empty key above it up to the list itself.

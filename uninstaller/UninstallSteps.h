@@ -35,8 +35,9 @@ void RunUninstallation(const Uninstallation& work);
 
 // Removes the product's two values from its uninstall key, then the key
 // once nothing else is left in it, and every key above it left empty up to
-// the list of uninstall keys. False when the key or a value would not go.
-bool DeleteUninstallKey(const setupkit::InstallLog& log);
+// the list of uninstall keys. False when the key or a value would not go,
+// with the reason in `error` when given.
+bool DeleteUninstallKey(const setupkit::InstallLog& log, QString* error = nullptr);
 
 extern const char* const CorruptLogText;
 extern const char* const CorruptLogCaption;
