@@ -2,7 +2,6 @@
 
 #include "platform/FileCopy.h"
 #include "platform/KnownFolders.h"
-#include "platform/MessageBox.h"
 #include "platform/Registry.h"
 #include "platform/ShellOpen.h"
 #include "platform/Shortcut.h"
@@ -63,32 +62,20 @@ bool isPlainShellWord(const QString& text)
     return true;
 }
 
-void inform(QWidget* owner, const QString& text, const QString& caption, platform::MsgIcon icon,
-            bool taskModal)
-{
-    platform::MessageRequest request;
-    request.owner = owner;
-    request.text = text;
-    request.caption = caption;
-    request.icon = icon;
-    request.taskModal = taskModal;
-    platform::showMessage(request);
-}
-
 // The user's menu folder for the product, made with any missing parents
 // (a fresh account may not have its applications folder yet); without a
 // group name the entries go straight into the menu folder. Empty, after
-// telling the user, when there is none: the product then gets no entries.
-// `made` receives the folders below the menu folder that this made, outer
-// ones first.
-QString makeGroupFolder(const setupkit::InstallLog& log, QWidget* owner, QStringList& made)
+// telling the user through `progress`, when there is none: the product then
+// gets no entries. `made` receives the folders below the menu folder that
+// this made, outer ones first.
+QString makeGroupFolder(const setupkit::InstallLog& log, setupkit::SetupProgress& progress,
+                        QStringList& made)
 {
     const QString programs = platform::programsMenuFolder();
     if (programs.isEmpty() || !setupkit::isSafeRelativePath(log.GroupName)) {
-        inform(owner,
-               QStringLiteral("Le dossier du menu Démarrer est introuvable! "
-                              "Les raccourcis du programme ne sont pas créés."),
-               QStringLiteral("Menu Démarrer"), platform::MsgIcon::Warning, true);
+        progress.reportFailure(setupkit::SetupFailure::MenuFolderMissing,
+                               QStringLiteral("Le dossier du menu Démarrer est introuvable! "
+                                              "Les raccourcis du programme ne sont pas créés."));
         return QString();
     }
     const QString group = platform::withTrailingSlash(programs + setupkit::logPath(log.GroupName));
@@ -109,21 +96,20 @@ QString makeGroupFolder(const setupkit::InstallLog& log, QWidget* owner, QString
                 made << folder;
         }
         if (ok && !setupkit::isFolderOrBelow(folder, programs)) {
-            inform(nullptr,
-                   QStringLiteral("Le dossier ") + group +
-                       QStringLiteral(" ne se trouve pas dans le menu Démarrer! Les raccourcis "
-                                      "du programme ne sont pas créés."),
-                   QString(), platform::MsgIcon::Information, true);
+            progress.reportFailure(
+                setupkit::SetupFailure::MenuFolderOutside,
+                QStringLiteral("Le dossier ") + group +
+                    QStringLiteral(" ne se trouve pas dans le menu Démarrer! Les raccourcis "
+                                   "du programme ne sont pas créés."));
             return QString();
         }
         folder += QLatin1Char('/');
     }
     if (!ok || !QFileInfo(group).isDir()) {
-        inform(owner,
-               QStringLiteral("Le dossier du menu Démarrer ") + group +
-                   QStringLiteral(" ne peut pas être créé! Les raccourcis du programme ne sont "
-                                  "pas créés."),
-               QStringLiteral("Menu Démarrer"), platform::MsgIcon::Warning, true);
+        progress.reportFailure(setupkit::SetupFailure::MenuFolderMissing,
+                               QStringLiteral("Le dossier du menu Démarrer ") + group +
+                                   QStringLiteral(" ne peut pas être créé! Les raccourcis du "
+                                                  "programme ne sont pas créés."));
         return QString();
     }
     return group;
@@ -195,47 +181,30 @@ QString proposedInstallFolder(const QString& base, const setupkit::InstallLog& l
     return folder;
 }
 
-bool checkFolderFields(const QString& sourceField, const QString& installField, QWidget* owner)
+FolderFieldError checkFolderFields(const QString& sourceField, const QString& installField)
 {
-    struct Field
-    {
-        const QString& text;
-        const char* message;
-        const char* caption;
-    };
-    const Field fields[] = {
-        {sourceField, "Veuillez indiquer le chemin complet du répertoire source!",
-         "Répertoire source"},
-        {installField, "Veuillez indiquer le chemin complet du répertoire d'installation!",
-         "Répertoire d'installation"},
-    };
-    for (const Field& field : fields) {
-        if (!field.text.startsWith(QLatin1Char('/'))) {
-            inform(owner, QString::fromUtf8(field.message), QString::fromUtf8(field.caption),
-                   platform::MsgIcon::Information, false);
-            return false;
-        }
-    }
-    return true;
+    if (!sourceField.startsWith(QLatin1Char('/')))
+        return FolderFieldError::SourceFolder;
+    if (!installField.startsWith(QLatin1Char('/')))
+        return FolderFieldError::InstallFolder;
+    return FolderFieldError::None;
 }
 
 bool CopyOneFile(const QString& source, const QString& destination,
-                 setupkit::SetupProgress& progress, const QString& folder)
+                 setupkit::SetupProgress& progress, const QString& folder, QString* error)
 {
     progress.setProgressText(QStringLiteral("Copier ") + source + QStringLiteral("\r vers \r") +
                              destination + QStringLiteral("..."));
     progress.setWaitCursor(true);
     // A copy that was killed here before left its temporary behind.
-    setupkit::removeStaleCopies(destination, folder);
+    setupkit::removeStaleCopies(destination, folder, progress);
     platform::CopyOptions options;
     options.within = folder;
     const bool ok = platform::copyFileBytes(source, destination, options);
     progress.setWaitCursor(false);
-    if (!ok)
-        inform(nullptr,
-               QStringLiteral("Erreur pendant la copie du fichier \r\n") + source +
-                   QStringLiteral("\r\n vers \r\n") + destination + QStringLiteral(" !"),
-               QString(), platform::MsgIcon::Information, true);
+    if (!ok && error)
+        *error = QStringLiteral("Erreur pendant la copie du fichier \r\n") + source +
+                 QStringLiteral("\r\n vers \r\n") + destination + QStringLiteral(" !");
     return ok;
 }
 
@@ -264,17 +233,19 @@ QString uninstallCommand(const QString& uninstallerPath, const QString& installF
     return program + QLatin1Char(' ') + shellDoubleQuoted(installFolder);
 }
 
-bool RegisterUninstall(const Installer& installer, const QString& uninstallerFileName)
+bool RegisterUninstall(const Installer& installer, const QString& uninstallerFileName,
+                       QString* error)
 {
     const auto key = platform::RegistryKey::open(platform::Hive::Machine,
                                                  setupkit::uninstallKeyPath(installer.log),
-                                                 platform::RegistryKey::Access::Full, true);
+                                                 platform::RegistryKey::Access::Full, true, error);
     return key &&
            key->writeString(QStringLiteral("DisplayName"),
-                            setupkit::fromWindows1252(installer.log.FolderName)) &&
+                            setupkit::fromWindows1252(installer.log.FolderName), error) &&
            key->writeString(QStringLiteral("UninstallString"),
                             uninstallCommand(installer.WindowsFolder + uninstallerFileName,
-                                             installer.InstallFolder));
+                                             installer.InstallFolder),
+                            error);
 }
 
 bool RunInstallation(Installer& installer, const QString& sourceField, const QString& installField,
@@ -309,7 +280,10 @@ bool RunInstallation(Installer& installer, const QString& sourceField, const QSt
             machineUninstaller ? installer.WindowsFolder : installer.InstallFolder;
         const QString destination = folder + fileName;
         makeEntryFolder(destination, fileName);
-        copied[size_t(i - 1)] = CopyOneFile(source, destination, progress, folder);
+        QString error;
+        copied[size_t(i - 1)] = CopyOneFile(source, destination, progress, folder, &error);
+        if (!copied[size_t(i - 1)])
+            progress.reportFailure(setupkit::SetupFailure::CopyFailed, error);
         allCopied = allCopied && copied[size_t(i - 1)];
         if (isTag(entry.Tag, setupkit::DeinstallTag) && copied[size_t(i - 1)])
             uninstallerCopied = i;
@@ -324,14 +298,13 @@ bool RunInstallation(Installer& installer, const QString& sourceField, const QSt
         (!uninstallOffered ||
          (!installer.PerUserInstall &&
           !RegisterUninstall(installer, setupkit::logPath(log.entry(uninstallerCopied).FileName)))))
-        inform(progress.progressWindow(),
-               QStringLiteral("La désinstallation de ") +
-                   setupkit::fromWindows1252(log.FolderName) +
-                   QStringLiteral(" ne peut pas être enregistrée!"),
-               QString(), platform::MsgIcon::Warning, true);
+        progress.reportFailure(setupkit::SetupFailure::NotRegistered,
+                               QStringLiteral("La désinstallation de ") +
+                                   setupkit::fromWindows1252(log.FolderName) +
+                                   QStringLiteral(" ne peut pas être enregistrée!"));
 
     QStringList madeFolders;
-    installer.GroupFolder = makeGroupFolder(log, progress.progressWindow(), madeFolders);
+    installer.GroupFolder = makeGroupFolder(log, progress, madeFolders);
     if (!installer.GroupFolder.isEmpty()) {
         for (int i = 1; i <= log.EntryCount; ++i) {
             const setupkit::InstallEntry& entry = log.entry(i);

@@ -1,14 +1,12 @@
 #pragma once
 // The installer's work, from the folder fields to the final message. Plain
-// logic: the window hands in what the user typed and receives progress
-// through setupkit::SetupProgress; message boxes go through platform::showMessage.
+// logic: the window hands in what the user typed and receives progress,
+// failures and the final message through setupkit::SetupProgress.
 
 #include "setupkit/InstallLog.h"
 #include "setupkit/SetupProgress.h"
 
 #include <QString>
-
-class QWidget;
 
 namespace installer {
 
@@ -35,10 +33,11 @@ struct Installer
     QString GroupFolder;   // ends in '/'; empty when the menu folder is unusable
 };
 
-// Checks the two fields before any work starts. An empty or relative
-// folder would install into the root or wherever the program was started:
-// the user is told and the main window stays. `owner` owns that message.
-bool checkFolderFields(const QString& sourceField, const QString& installField, QWidget* owner);
+// The field that is no full path, checked before any work starts: an empty
+// or relative folder would install into the root or wherever the program
+// was started. The window then tells the user and stays.
+enum class FolderFieldError { None, SourceFolder, InstallFolder };
+FolderFieldError checkFolderFields(const QString& sourceField, const QString& installField);
 
 // The whole installation, in order: copy pass, registration, menu folder,
 // shortcut pass, run pass, final message. A file that could not be copied
@@ -51,15 +50,19 @@ bool RunInstallation(Installer& installer, const QString& sourceField, const QSt
                      setupkit::SetupProgress& progress);
 
 // Copies one file with its progress text, after removing what an earlier
-// copy there that was killed left; a failure is shown and reported, and
-// leaves the destination as it was. `folder`, the installation folder
-// that holds the destination, is where links stop being followed: a folder
-// of an entry's path found there as a link is not gone through.
+// copy there that was killed left. A failure leaves the destination as it
+// was and returns false, with the message the user is to see in `error`.
+// `folder`, the installation folder that holds the destination, is where
+// links stop being followed: a folder of an entry's path found there as a
+// link is not gone through.
 bool CopyOneFile(const QString& source, const QString& destination,
-                 setupkit::SetupProgress& progress, const QString& folder);
+                 setupkit::SetupProgress& progress, const QString& folder,
+                 QString* error = nullptr);
 
-// Writes the uninstall key of the product into the machine registry.
-bool RegisterUninstall(const Installer& installer, const QString& uninstallerFileName);
+// Writes the uninstall key of the product into the machine registry; on
+// failure `error`, when given, says what failed and why.
+bool RegisterUninstall(const Installer& installer, const QString& uninstallerFileName,
+                       QString* error = nullptr);
 
 // Writes one menu entry. Desktop entries have no icon index, show command
 // or hot key: those are accepted and not used. `iconFile` is a full path or

@@ -3,12 +3,36 @@
 #include "installer/InstallSteps.h"
 #include "platform/FolderBrowser.h"
 #include "platform/KnownFolders.h"
+#include "platform/MessageBox.h"
 #include "setupkit/SetupProgress.h"
 #include "setupkit/SetupWindow.h"
 
 #include <QLineEdit>
 
 namespace installer {
+
+bool acceptFolderFields(const QString& sourceField, const QString& installField,
+                        QWidget* mainWindow)
+{
+    platform::MessageRequest request;
+    request.owner = mainWindow;
+    request.icon = platform::MsgIcon::Information;
+    switch (checkFolderFields(sourceField, installField)) {
+    case FolderFieldError::None:
+        return true;
+    case FolderFieldError::SourceFolder:
+        request.text = QStringLiteral("Veuillez indiquer le chemin complet du répertoire source!");
+        request.caption = QStringLiteral("Répertoire source");
+        break;
+    case FolderFieldError::InstallFolder:
+        request.text =
+            QStringLiteral("Veuillez indiquer le chemin complet du répertoire d'installation!");
+        request.caption = QStringLiteral("Répertoire d'installation");
+        break;
+    }
+    platform::showMessage(request);
+    return false;
+}
 
 int RunInstallerProgram(const QString& programFolder)
 {
@@ -39,7 +63,7 @@ int RunInstallerProgram(const QString& programFolder)
         const setupkit::SetupHandles& h = setupkit::handles();
         const QString source = h.firstFolderField->text();
         const QString target = h.secondFolderField->text();
-        if (!checkFolderFields(source, target, h.mainWindow))
+        if (!acceptFolderFields(source, target, h.mainWindow))
             return;
         if (!setupkit::CreateProgressWindow())
             return;

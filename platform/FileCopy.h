@@ -24,6 +24,9 @@ struct CopyOptions
     QString within;
 };
 
+// The functions below that can fail return false and, when `error` is
+// given, put there what failed and why.
+
 // Copies the bytes of the regular file `source` to `destination`, as fast as
 // the system allows. The permission bits go with the bytes (an installed
 // program must stay runnable); owners do not. Returns false when either file
@@ -39,7 +42,7 @@ struct CopyOptions
 // there (a folder, a device) makes the copy fail. A destination that is the
 // source itself (the same name, or a hard link to it) is left as it is.
 bool copyFileBytes(const QString& source, const QString& destination,
-                   const CopyOptions& options = {});
+                   const CopyOptions& options = {}, QString* error = nullptr);
 
 // Removes the hidden temporaries that copies to `destination` left when
 // their process died: regular files in its folder named as copyFileBytes
@@ -50,7 +53,7 @@ QStringList removeCopyLeftovers(const QString& destination, const QString& withi
 
 // Makes `destination` a symbolic link with the same target text as the link
 // `source`, relative or not, and with its times. Fails when the name is taken.
-bool copySymbolicLink(const QString& source, const QString& destination);
+bool copySymbolicLink(const QString& source, const QString& destination, QString* error = nullptr);
 
 // Gives the folder `destination` the permission bits and times of the folder
 // `source`: for a copied folder once its content is complete, since every
@@ -61,10 +64,10 @@ void copyFolderAttributes(const QString& source, const QString& destination);
 // Renames an entry without replacing anything at the new name. Fails when
 // the name is taken (errno EEXIST) and across file systems, where the
 // caller copies.
-bool moveEntry(const QString& from, const QString& to);
+bool moveEntry(const QString& from, const QString& to, QString* error = nullptr);
 
 // Writes everything the system holds for the file system of `folder` to its
 // device: a move may delete its source once this has succeeded.
-bool flushFileSystem(const QString& folder);
+bool flushFileSystem(const QString& folder, QString* error = nullptr);
 
 } // namespace platform

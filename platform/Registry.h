@@ -26,18 +26,19 @@ public:
 
     // Opens an existing key; with `create` also makes it and its missing
     // parents. Full access requires that the key can be written. A key
-    // reached through a linked folder is not a key and never opens.
+    // reached through a linked folder is not a key and never opens. Where
+    // it does not open, `error` (when given) says why.
     static std::optional<RegistryKey> open(Hive hive, const QString& keyPath, Access access,
-                                           bool create = false);
+                                           bool create = false, QString* error = nullptr);
 
     // Missing values read as nullopt, and so does a link found in a
     // value's place: it is no value of this key.
     std::optional<QString> readString(const QString& name) const;
     // Written whole: a reader sees the old text or the new, and a link in
     // the value's place is replaced, never written through.
-    bool writeString(const QString& name, const QString& value) const;
+    bool writeString(const QString& name, const QString& value, QString* error = nullptr) const;
     // Removes the value; true when it is gone, also when it was not there.
-    bool deleteValue(const QString& name) const;
+    bool deleteValue(const QString& name, QString* error = nullptr) const;
 
     // Names of the direct subkeys, sorted.
     QStringList subKeys() const;
@@ -54,7 +55,7 @@ private:
 };
 
 // Deletes a key that holds nothing. Fails when the key is missing, still has
-// subkeys or values, or cannot be written.
-bool deleteKey(Hive hive, const QString& keyPath);
+// subkeys or values, or cannot be written; `error` (when given) says which.
+bool deleteKey(Hive hive, const QString& keyPath, QString* error = nullptr);
 
 } // namespace platform

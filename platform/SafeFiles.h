@@ -22,16 +22,17 @@ QString replacementFileName(const QString& fileName);
 // replaced itself, never followed, and what it leads to stays as it was.
 // The file gets the permission bits `mode` (as chmod takes them) when
 // given, else a replaced file keeps its own and a new one gets 0666 less
-// the umask.
+// the umask. On failure `error`, when given, says what failed and why.
 bool replaceFileWhole(const QString& fileName, const QByteArray& bytes,
-                      std::optional<int> mode = std::nullopt);
+                      std::optional<int> mode = std::nullopt, QString* error = nullptr);
 
 // True when this process may create and rename files in `folder`: a
 // read-only mount counts as much as the permissions do.
 bool isWritableFolder(const QString& folder);
 
 // Creates `folder` and any missing folders above it, each readable by its
-// owner only; a folder that exists already is left as it is.
-bool makePrivateFolder(const QString& folder);
+// owner only; a folder that exists already is left as it is. On failure
+// `error`, when given, says which folder and why.
+bool makePrivateFolder(const QString& folder, QString* error = nullptr);
 
 } // namespace platform

@@ -21,8 +21,9 @@ struct ShortcutEntry
 // Writes the entry: a program (an executable target) is run directly,
 // anything else is opened with xdg-open. The entry is written whole and
 // takes the place of whatever file or link stands at its name, never
-// writing through a link. Returns false when the file could not be written.
-bool writeShortcut(const ShortcutEntry& shortcut);
+// writing through a link. Returns false when the file could not be written,
+// with the reason in `error` when given.
+bool writeShortcut(const ShortcutEntry& shortcut, QString* error = nullptr);
 
 // The entry file named `name` in `folder` (which ends in '/'): "NAME.desktop".
 // Empty when the name cannot be a file name (empty, "." or "..", a '/').

@@ -22,6 +22,7 @@ enum class TrashResult {
 // trash at the top of the entry's file system: .Trash/<uid> when the
 // administrator made a sticky .Trash there, else .Trash-<uid>, made when
 // missing.
-TrashResult moveToTrash(const QString& path);
+// Unless it is Moved, `error` (when given) says what failed and why.
+TrashResult moveToTrash(const QString& path, QString* error = nullptr);
 
 } // namespace platform

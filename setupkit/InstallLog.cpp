@@ -275,9 +275,7 @@ bool isSafeRelativePath(const QByteArray& fileName)
     return joinableToFolder(fileName);
 }
 
-namespace {
-
-bool parse(QIODevice& device, InstallLog& log)
+bool ParseInstallLog(QIODevice& device, InstallLog& log)
 {
     log = InstallLog();
     LineReader in(device);
@@ -337,14 +335,12 @@ bool parse(QIODevice& device, InstallLog& log)
     return !in.failed();
 }
 
-} // namespace
-
 bool ParseInstallLog(const QByteArray& bytes, InstallLog& log)
 {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    return parse(buffer, log);
+    return ParseInstallLog(buffer, log);
 }
 
 bool ReadInstallLog(const QString& folder, InstallLog& log)
@@ -356,7 +352,7 @@ bool ReadInstallLog(const QString& folder, InstallLog& log)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    return parse(file, log);
+    return ParseInstallLog(file, log);
 }
 
 } // namespace setupkit

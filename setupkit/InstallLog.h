@@ -7,6 +7,8 @@
 
 #include <array>
 
+class QIODevice;
+
 namespace setupkit {
 
 constexpr int MaxEntries = 200;
@@ -50,8 +52,10 @@ struct InstallLog
 // uninstaller deletes from. These checks apply to the texts as kept.
 bool ReadInstallLog(const QString& folder, InstallLog& log);
 
-// The same checks on bytes already in memory (the file's whole content).
+// The same checks on bytes already in memory (the file's whole content),
+// or on what an open device yields; a read error refuses the log.
 bool ParseInstallLog(const QByteArray& bytes, InstallLog& log);
+bool ParseInstallLog(QIODevice& device, InstallLog& log);
 
 // Windows-1252 bytes to text, for captions and messages.
 QString fromWindows1252(const QByteArray& bytes);

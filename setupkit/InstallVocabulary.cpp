@@ -1,7 +1,6 @@
 #include "setupkit/InstallVocabulary.h"
 
 #include "platform/FileCopy.h"
-#include "platform/MessageBox.h"
 
 #include <QDir>
 #include <QFile>
@@ -67,16 +66,12 @@ void FolderGuard::deleteFile(const QString& path)
         QFile::remove(path);
 }
 
-void removeStaleCopies(const QString& destination, const QString& folder)
+void removeStaleCopies(const QString& destination, const QString& folder, SetupProgress& progress)
 {
-    for (const QString& left : platform::removeCopyLeftovers(destination, folder)) {
-        platform::MessageRequest request;
-        request.text = QStringLiteral("Le fichier temporaire ") + left +
-                       QStringLiteral(" ne peut pas être supprimé!");
-        request.icon = platform::MsgIcon::Information;
-        request.taskModal = true;
-        platform::showMessage(request);
-    }
+    for (const QString& left : platform::removeCopyLeftovers(destination, folder))
+        progress.reportFailure(SetupFailure::TemporaryLeft,
+                               QStringLiteral("Le fichier temporaire ") + left +
+                                   QStringLiteral(" ne peut pas être supprimé!"));
 }
 
 bool isInsideFolder(const QString& path, const QString& folder)

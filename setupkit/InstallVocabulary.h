@@ -5,6 +5,7 @@
 // writes what the uninstaller later finds, so they have to agree.
 
 #include "setupkit/InstallLog.h"
+#include "setupkit/SetupProgress.h"
 
 #include <QHash>
 #include <QString>
@@ -55,8 +56,9 @@ private:
 };
 
 // Removes the temporaries that copies to `destination` left in `folder` when
-// they were killed; the user hears of it only when one cannot be removed.
-void removeStaleCopies(const QString& destination, const QString& folder);
+// they were killed; the user hears of it, through `progress`, only when one
+// cannot be removed.
+void removeStaleCopies(const QString& destination, const QString& folder, SetupProgress& progress);
 
 // FolderGuard(folder).contains(path), for a single question.
 bool isInsideFolder(const QString& path, const QString& folder);

@@ -7,6 +7,31 @@
 
 namespace setupkit {
 
+void SetupProgress::reportFailure(SetupFailure failure, const QString& text)
+{
+    platform::MessageRequest request;
+    request.text = text;
+    request.icon = platform::MsgIcon::Information;
+    request.taskModal = true;
+    switch (failure) {
+    case SetupFailure::CopyFailed:
+    case SetupFailure::TemporaryLeft:
+    case SetupFailure::MenuFolderOutside:
+        // Like the copy failure: no owner, the default caption.
+        break;
+    case SetupFailure::MenuFolderMissing:
+        request.owner = progressWindow();
+        request.caption = QStringLiteral("Menu Démarrer");
+        request.icon = platform::MsgIcon::Warning;
+        break;
+    case SetupFailure::NotRegistered:
+        request.owner = progressWindow();
+        request.icon = platform::MsgIcon::Warning;
+        break;
+    }
+    platform::showMessage(request);
+}
+
 void SetupProgress::finish(const QString& text, const QString& caption, int exitCode)
 {
     (void)exitCode;

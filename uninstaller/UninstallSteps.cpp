@@ -1,7 +1,6 @@
 #include "uninstaller/UninstallSteps.h"
 
 #include "platform/KnownFolders.h"
-#include "platform/MessageBox.h"
 #include "platform/SafeFiles.h"
 #include "platform/Shortcut.h"
 #include "setupkit/InstallVocabulary.h"
@@ -24,27 +23,17 @@ QString installFolderFromArguments(const QStringList& arguments, const QString& 
     return platform::withTrailingSlash(QDir::current().absoluteFilePath(folder));
 }
 
-bool askToStart()
-{
-    platform::MessageRequest request;
-    request.text = QStringLiteral("Voulez-vous vraiment désinstaller le programme?");
-    request.caption = QStringLiteral("Start deinstallation?");
-    request.icon = platform::MsgIcon::Question;
-    request.buttons = platform::MsgButtons::YesNo;
-    return platform::showMessage(request) == platform::MsgAnswer::Yes;
-}
-
-bool DeleteUninstallKey(const setupkit::InstallLog& log)
+bool DeleteUninstallKey(const setupkit::InstallLog& log, QString* error)
 {
     const QString base = QString::fromLatin1(setupkit::UninstallKeyBase);
     QString keyPath = setupkit::uninstallKeyPath(log);
     const auto key = platform::RegistryKey::open(platform::Hive::Machine, keyPath,
-                                                 platform::RegistryKey::Access::Full);
+                                                 platform::RegistryKey::Access::Full, false, error);
     if (!key)
         return false;
     bool ok = true;
     for (const char* name : {"DisplayName", "UninstallString"})
-        ok = key->deleteValue(QString::fromLatin1(name)) && ok;
+        ok = key->deleteValue(QString::fromLatin1(name), error) && ok;
     // A product named inside ours ("Suite\Outil" beside "Suite") keeps its
     // key below ours: then ours stays, empty, and goes with the last of
     // them, as does any empty key above it up to the list itself.
@@ -69,7 +58,7 @@ void RunUninstallation(const Uninstallation& work, setupkit::SetupProgress& prog
         const QString path = work.InstallFolder + setupkit::logPath(entry.FileName);
         if (!installed.contains(path))
             continue;
-        setupkit::removeStaleCopies(path, work.InstallFolder);
+        setupkit::removeStaleCopies(path, work.InstallFolder, progress);
         if (setupkit::isLogCopy(entry.FileName))
             last.append(path);
         else if (setupkit::isTag(entry.Tag, setupkit::DeinstallTag))

@@ -1,7 +1,6 @@
 #pragma once
-// The uninstaller's work. Plain logic: the window shows the progress window
-// through setupkit::SetupProgress and every box goes through
-// platform::showMessage.
+// The uninstaller's work. Plain logic: the window shows the progress window,
+// failures and the final message through setupkit::SetupProgress.
 
 #include "platform/Registry.h"
 #include "setupkit/InstallLog.h"
@@ -15,9 +14,6 @@ namespace uninstaller {
 // The installation folder: the first argument when there is one, else the
 // uninstaller's own folder; made absolute, always ending in '/'.
 QString installFolderFromArguments(const QStringList& arguments, const QString& programFolder);
-
-// "Suivant >": asks before anything is removed.
-bool askToStart();
 
 struct Uninstallation
 {
@@ -39,8 +35,9 @@ void RunUninstallation(const Uninstallation& work);
 
 // Removes the product's two values from its uninstall key, then the key
 // once nothing else is left in it, and every key above it left empty up to
-// the list of uninstall keys. False when the key or a value would not go.
-bool DeleteUninstallKey(const setupkit::InstallLog& log);
+// the list of uninstall keys. False when the key or a value would not go,
+// with the reason in `error` when given.
+bool DeleteUninstallKey(const setupkit::InstallLog& log, QString* error = nullptr);
 
 extern const char* const CorruptLogText;
 extern const char* const CorruptLogCaption;

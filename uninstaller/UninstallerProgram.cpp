@@ -1,10 +1,21 @@
 #include "uninstaller/UninstallerProgram.h"
 
+#include "platform/MessageBox.h"
 #include "setupkit/SetupProgress.h"
 #include "setupkit/SetupWindow.h"
 #include "uninstaller/UninstallSteps.h"
 
 namespace uninstaller {
+
+bool askToStart()
+{
+    platform::MessageRequest request;
+    request.text = QStringLiteral("Voulez-vous vraiment désinstaller le programme?");
+    request.caption = QStringLiteral("Start deinstallation?");
+    request.icon = platform::MsgIcon::Question;
+    request.buttons = platform::MsgButtons::YesNo;
+    return platform::showMessage(request) == platform::MsgAnswer::Yes;
+}
 
 int RunUninstallerProgram(const QStringList& arguments, const QString& programFolder)
 {

@@ -1,5 +1,7 @@
 #include "platform/FileCopy.h"
 
+#include "platform/posix/SystemError.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -86,8 +88,11 @@ bool copyByBuffer(int in, int out)
             put = ::write(out, buffer.get(), size_t(got));
         } while (put < 0 && errno == EINTR);
         // A short write means the medium is full or failing: never retried.
-        if (put != got)
+        if (put != got) {
+            if (put >= 0)
+                errno = ENOSPC;
             return false;
+        }
     }
 }
 
@@ -197,27 +202,35 @@ bool copyBytes(int in, int out)
 
 } // namespace
 
-bool copyFileBytes(const QString& source, const QString& destination, const CopyOptions& options)
+bool copyFileBytes(const QString& source, const QString& destination, const CopyOptions& options,
+                   QString* error)
 {
     // Not blocking: a pipe under the source's name must not stall the copy
     // before it is refused.
     Fd in(::open(QFile::encodeName(source).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (in.get() < 0)
-        return false;
+        return failWithErrno(error, source);
     struct stat info;
-    if (::fstat(in.get(), &info) != 0 || !S_ISREG(info.st_mode))
-        return false;
+    if (::fstat(in.get(), &info) != 0)
+        return failWithErrno(error, source);
+    if (!S_ISREG(info.st_mode))
+        return failWith(error, source, QStringLiteral("n'est pas un fichier ordinaire"));
     const QFileInfo target(QDir::cleanPath(destination));
     const Fd folder(openFolder(target.path(), QDir::cleanPath(options.within)));
+    if (folder.get() < 0)
+        return failWithErrno(error, target.path());
     const QByteArray name = QFile::encodeName(target.fileName());
-    if (folder.get() < 0 || name.isEmpty())
-        return false;
+    if (name.isEmpty())
+        return failWith(error, destination, QStringLiteral("ne nomme aucun fichier"));
     struct stat existing;
     if (::fstatat(folder.get(), name.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
         // Only a file or a link is replaced: a device, a pipe or a folder
         // at that name is nothing a copy may take the place of.
-        if (!options.replace || !(S_ISREG(existing.st_mode) || S_ISLNK(existing.st_mode)))
-            return false;
+        if (!options.replace)
+            return failWith(error, destination, QStringLiteral("existe déjà"));
+        if (!(S_ISREG(existing.st_mode) || S_ISLNK(existing.st_mode)))
+            return failWith(error, destination,
+                            QStringLiteral("n'est ni un fichier ordinaire ni un lien"));
         // Installing into the distribution folder itself names each file
         // twice: its bytes are already in place.
         if (existing.st_dev == info.st_dev && existing.st_ino == info.st_ino)
@@ -230,8 +243,9 @@ bool copyFileBytes(const QString& source, const QString& destination, const Copy
     QByteArray temporary;
     Fd out(createTemporary(folder.get(), name, options.keepAttributes ? 0600 : mode, temporary));
     if (out.get() < 0)
-        return false;
+        return failWithErrno(error, target.path());
     bool ok = copyBytes(in.get(), out.get());
+    int code = errno;
     if (ok && options.keepAttributes) {
         // Attributes the file system cannot hold (a FAT stick) are no reason
         // to lose the copy.
@@ -239,11 +253,19 @@ bool copyFileBytes(const QString& source, const QString& destination, const Copy
         const struct timespec times[2] = {info.st_atim, info.st_mtim};
         ::futimens(out.get(), times);
     }
-    ok = out.close() && ok;
-    ok = ok && renameIn(folder.get(), temporary.constData(), name.constData(), options.replace);
-    if (!ok)
-        ::unlinkat(folder.get(), temporary.constData(), 0);
-    return ok;
+    if (!out.close() && ok) {
+        ok = false;
+        code = errno;
+    }
+    if (ok && !renameIn(folder.get(), temporary.constData(), name.constData(), options.replace)) {
+        ok = false;
+        code = errno;
+    }
+    if (ok)
+        return true;
+    ::unlinkat(folder.get(), temporary.constData(), 0);
+    errno = code;
+    return failWithErrno(error, destination);
 }
 
 QStringList removeCopyLeftovers(const QString& destination, const QString& within)
@@ -283,19 +305,21 @@ QStringList removeCopyLeftovers(const QString& destination, const QString& withi
     return failed;
 }
 
-bool copySymbolicLink(const QString& source, const QString& destination)
+bool copySymbolicLink(const QString& source, const QString& destination, QString* error)
 {
     const QByteArray from = QFile::encodeName(source);
     struct stat info;
-    if (::lstat(from.constData(), &info) != 0 || !S_ISLNK(info.st_mode))
-        return false;
+    if (::lstat(from.constData(), &info) != 0)
+        return failWithErrno(error, source);
+    if (!S_ISLNK(info.st_mode))
+        return failWith(error, source, QStringLiteral("n'est pas un lien symbolique"));
     // The size a link reports may be short (some file systems say 0): grow
     // until the text fits with room to spare.
     QByteArray text(qMax<qsizetype>(info.st_size, 255) + 1, Qt::Uninitialized);
     for (;;) {
         const ssize_t n = ::readlink(from.constData(), text.data(), size_t(text.size()));
         if (n < 0)
-            return false;
+            return failWithErrno(error, source);
         if (n < text.size()) {
             text.truncate(n);
             break;
@@ -304,7 +328,7 @@ bool copySymbolicLink(const QString& source, const QString& destination)
     }
     const QByteArray to = QFile::encodeName(destination);
     if (::symlink(text.constData(), to.constData()) != 0)
-        return false;
+        return failWithErrno(error, destination);
     const struct timespec times[2] = {info.st_atim, info.st_mtim};
     ::utimensat(AT_FDCWD, to.constData(), times, AT_SYMLINK_NOFOLLOW);
     return true;
@@ -321,7 +345,7 @@ void copyFolderAttributes(const QString& source, const QString& destination)
     ::utimensat(AT_FDCWD, to.constData(), times, 0);
 }
 
-bool moveEntry(const QString& from, const QString& to)
+bool moveEntry(const QString& from, const QString& to, QString* error)
 {
     const QByteArray a = QFile::encodeName(from);
     const QByteArray b = QFile::encodeName(to);
@@ -330,19 +354,19 @@ bool moveEntry(const QString& from, const QString& to)
     // A folder cannot be hard-linked: where the file system lacks the
     // exclusive rename, look first.
     if (errno != EINVAL)
-        return false;
+        return failWithErrno(error, from);
     struct stat taken;
     if (::lstat(b.constData(), &taken) == 0) {
         errno = EEXIST;
-        return false;
+        return failWithErrno(error, to);
     }
-    return ::rename(a.constData(), b.constData()) == 0;
+    return ::rename(a.constData(), b.constData()) == 0 || failWithErrno(error, from);
 }
 
-bool flushFileSystem(const QString& folder)
+bool flushFileSystem(const QString& folder, QString* error)
 {
     const Fd fd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return fd.get() >= 0 && ::syncfs(fd.get()) == 0;
+    return (fd.get() >= 0 && ::syncfs(fd.get()) == 0) || failWithErrno(error, folder);
 }
 
 } // namespace platform

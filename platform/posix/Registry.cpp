@@ -2,6 +2,7 @@
 
 #include "platform/KnownFolders.h"
 #include "platform/SafeFiles.h"
+#include "platform/posix/SystemError.h"
 
 #include <QDir>
 #include <QFile>
@@ -77,17 +78,27 @@ bool isValidKeyPath(const QString& keyPath)
 }
 
 std::optional<RegistryKey> RegistryKey::open(Hive hive, const QString& keyPath, Access access,
-                                             bool create)
+                                             bool create, QString* error)
 {
     const QString folder = keyFolder(hive, keyPath);
-    if (folder.isEmpty() || passesThroughLink(hive, keyPath))
+    if (folder.isEmpty() || passesThroughLink(hive, keyPath)) {
+        failWith(error, keyPath, QStringLiteral("n'est pas une clé de ce registre"));
         return std::nullopt;
-    if (!QFileInfo(folder).isDir()) {
-        if (!create || !QDir().mkpath(folder))
-            return std::nullopt;
     }
-    if (access == Access::Full && !canWrite(folder))
+    if (!QFileInfo(folder).isDir()) {
+        if (!create) {
+            failWith(error, keyPath, QStringLiteral("n'existe pas"));
+            return std::nullopt;
+        }
+        if (!QDir().mkpath(folder)) {
+            failWith(error, keyPath, QStringLiteral("ne peut pas être créée"));
+            return std::nullopt;
+        }
+    }
+    if (access == Access::Full && !canWrite(folder)) {
+        failWithErrno(error, folder);
         return std::nullopt;
+    }
     return RegistryKey(folder, access);
 }
 
@@ -110,21 +121,25 @@ std::optional<QString> RegistryKey::readString(const QString& name) const
     return QString::fromUtf8(file.readAll());
 }
 
-bool RegistryKey::writeString(const QString& name, const QString& value) const
+bool RegistryKey::writeString(const QString& name, const QString& value, QString* error) const
 {
-    if (m_access != Access::Full || !isValidName(name))
-        return false;
-    return replaceFileWhole(m_folder + name, value.toUtf8());
+    if (m_access != Access::Full)
+        return failWith(error, m_folder, QStringLiteral("ouverte en lecture seule"));
+    if (!isValidName(name))
+        return failWith(error, name, QStringLiteral("n'est pas un nom de valeur"));
+    return replaceFileWhole(m_folder + name, value.toUtf8(), std::nullopt, error);
 }
 
-bool RegistryKey::deleteValue(const QString& name) const
+bool RegistryKey::deleteValue(const QString& name, QString* error) const
 {
-    if (m_access != Access::Full || !isValidName(name))
-        return false;
+    if (m_access != Access::Full)
+        return failWith(error, m_folder, QStringLiteral("ouverte en lecture seule"));
+    if (!isValidName(name))
+        return failWith(error, name, QStringLiteral("n'est pas un nom de valeur"));
     // With the replacement a killed write may have left.
     for (const QString& file : {m_folder + name, replacementFileName(m_folder + name)}) {
         if (::unlink(QFile::encodeName(file).constData()) != 0 && errno != ENOENT)
-            return false;
+            return failWithErrno(error, file);
     }
     return true;
 }
@@ -134,14 +149,16 @@ QStringList RegistryKey::subKeys() const
     return QDir(m_folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
 }
 
-bool deleteKey(Hive hive, const QString& keyPath)
+bool deleteKey(Hive hive, const QString& keyPath, QString* error)
 {
     const QString folder = keyFolder(hive, keyPath);
-    if (folder.isEmpty() || passesThroughLink(hive, keyPath) || !QFileInfo(folder).isDir())
-        return false;
+    if (folder.isEmpty() || passesThroughLink(hive, keyPath))
+        return failWith(error, keyPath, QStringLiteral("n'est pas une clé de ce registre"));
+    if (!QFileInfo(folder).isDir())
+        return failWith(error, keyPath, QStringLiteral("n'existe pas"));
     // Only an empty folder can be removed: whatever is left in it, another
     // product's key or a value of someone else's, keeps it.
-    return ::rmdir(QFile::encodeName(folder).constData()) == 0;
+    return ::rmdir(QFile::encodeName(folder).constData()) == 0 || failWithErrno(error, folder);
 }
 
 } // namespace platform

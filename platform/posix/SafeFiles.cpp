@@ -1,5 +1,7 @@
 #include "platform/SafeFiles.h"
 
+#include "platform/posix/SystemError.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -83,8 +85,11 @@ bool writeAll(int fd, const QByteArray& bytes)
         if (written < 0 && errno == EINTR)
             continue;
         // A full disk, a quota or a size limit: the rest never fits.
-        if (written <= 0)
+        if (written <= 0) {
+            if (written == 0)
+                errno = ENOSPC;
             return false;
+        }
         data += written;
         left -= written;
     }
@@ -110,22 +115,26 @@ QString replacementFileName(const QString& fileName)
     return fileName + QStringLiteral(".new");
 }
 
-bool replaceFileWhole(const QString& fileName, const QByteArray& bytes, std::optional<int> mode)
+bool replaceFileWhole(const QString& fileName, const QByteArray& bytes, std::optional<int> mode,
+                      QString* error)
 {
     const QByteArray target = QFile::encodeName(fileName);
     const QByteArray temp = QFile::encodeName(replacementFileName(fileName));
     struct stat old;
     const bool exists = ::lstat(target.constData(), &old) == 0;
     if (!exists && errno != ENOENT)
-        return false;
-    if (exists &&
-        (S_ISDIR(old.st_mode) || (S_ISREG(old.st_mode) && ::faccessat(AT_FDCWD, target.constData(),
-                                                                      W_OK, AT_EACCESS) != 0)))
-        return false;
+        return failWithErrno(error, fileName);
+    if (exists && S_ISDIR(old.st_mode)) {
+        errno = EISDIR;
+        return failWithErrno(error, fileName);
+    }
+    if (exists && S_ISREG(old.st_mode) &&
+        ::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0)
+        return failWithErrno(error, fileName);
 
     const int fd = openReplacement(temp);
     if (fd < 0)
-        return false;
+        return failWithErrno(error, replacementFileName(fileName));
     // Only the new file's own mode is ever set: a link found at the name
     // gives none and has none taken from it.
     if (!mode && exists && S_ISREG(old.st_mode))
@@ -138,9 +147,11 @@ bool replaceFileWhole(const QString& fileName, const QByteArray& bytes, std::opt
         syncFolderOf(fileName);
         return true;
     }
+    const int code = errno;
     ::unlink(temp.constData());
     ::close(fd);
-    return false;
+    errno = code;
+    return failWithErrno(error, fileName);
 }
 
 bool isWritableFolder(const QString& folder)
@@ -151,18 +162,18 @@ bool isWritableFolder(const QString& folder)
            ::faccessat(AT_FDCWD, path.constData(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
-bool makePrivateFolder(const QString& folder)
+bool makePrivateFolder(const QString& folder, QString* error)
 {
     const QString path = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
     if (QFileInfo(path).isDir())
         return true;
     const QString parent = QFileInfo(path).path();
-    if (parent != path && !makePrivateFolder(parent))
+    if (parent != path && !makePrivateFolder(parent, error))
         return false;
     if (::mkdir(QFile::encodeName(path).constData(), 0700) == 0)
         return true;
     // Made by someone else meanwhile.
-    return errno == EEXIST && QFileInfo(path).isDir();
+    return (errno == EEXIST && QFileInfo(path).isDir()) || failWithErrno(error, path);
 }
 
 } // namespace platform

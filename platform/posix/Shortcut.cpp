@@ -68,7 +68,7 @@ QString quoteExecArgument(const QString& argument)
     return quoted;
 }
 
-bool writeShortcut(const ShortcutEntry& shortcut)
+bool writeShortcut(const ShortcutEntry& shortcut, QString* error)
 {
     const QFileInfo target(shortcut.target);
     QString exec;
@@ -100,7 +100,7 @@ bool writeShortcut(const ShortcutEntry& shortcut)
 
     // Menus only list entries they may read; launchers want them executable.
     // Whatever stands at the name is replaced, never written through.
-    return replaceFileWhole(shortcut.linkFile, text.toUtf8(), 0744);
+    return replaceFileWhole(shortcut.linkFile, text.toUtf8(), 0744, error);
 }
 
 } // namespace platform

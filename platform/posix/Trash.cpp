@@ -2,6 +2,7 @@
 
 #include "platform/FileCopy.h"
 #include "platform/KnownFolders.h"
+#include "platform/posix/SystemError.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -144,10 +145,15 @@ QByteArray writeInfo(const TrashFolder& trash, const QByteArray& name, const QBy
                 continue;
             return QByteArray();
         }
-        const bool written = ::write(fd, text.constData(), size_t(text.size())) == text.size();
-        if (::close(fd) == 0 && written)
+        const ssize_t put = ::write(fd, text.constData(), size_t(text.size()));
+        int code = put < 0 ? errno : ENOSPC;
+        const bool closed = ::close(fd) == 0;
+        if (put == text.size() && closed)
             return candidate;
+        if (put == text.size())
+            code = errno;
         ::unlink(infoPath.constData());
+        errno = code;
         return QByteArray();
     }
     return QByteArray();
@@ -155,20 +161,25 @@ QByteArray writeInfo(const TrashFolder& trash, const QByteArray& name, const QBy
 
 } // namespace
 
-TrashResult moveToTrash(const QString& path)
+TrashResult moveToTrash(const QString& path, QString* error)
 {
     const QFileInfo entryInfo(path);
     const QByteArray entry = QFile::encodeName(QDir::cleanPath(entryInfo.absoluteFilePath()));
     const QByteArray folder = QFile::encodeName(entryInfo.absolutePath());
     struct stat info;
     struct stat folderInfo;
-    if (::lstat(entry.constData(), &info) != 0 || ::stat(folder.constData(), &folderInfo) != 0)
+    if (::lstat(entry.constData(), &info) != 0 || ::stat(folder.constData(), &folderInfo) != 0) {
+        failWithErrno(error, path);
         return TrashResult::Failed;
+    }
 
     // Without a home nothing tells which trash is the user's.
     const QByteArray data = dataHome();
-    if (data.isEmpty())
+    const QString noTrash = QStringLiteral("aucune corbeille sur son système de fichiers");
+    if (data.isEmpty()) {
+        failWith(error, path, noTrash);
         return TrashResult::NoTrash;
+    }
     TrashFolder trash;
     if (folderInfo.st_dev == homeDevice(data)) {
         trash.path = homeTrash(data);
@@ -178,8 +189,10 @@ TrashResult moveToTrash(const QString& path)
     }
     // A trash elsewhere would need a copy, and a move to the trash that
     // copies is not what anyone expects.
-    if (trash.path.isEmpty() || !onDevice(trash.path, folderInfo.st_dev))
+    if (trash.path.isEmpty() || !onDevice(trash.path, folderInfo.st_dev)) {
+        failWith(error, path, noTrash);
         return TrashResult::NoTrash;
+    }
 
     // Room for a number and ".trashinfo" within a name's 255 bytes; the
     // cut never splits a UTF-8 character.
@@ -192,15 +205,18 @@ TrashResult moveToTrash(const QString& path)
     }
     for (int attempt = 0;; ++attempt) {
         const QByteArray used = writeInfo(trash, name, entry, attempt);
-        if (used.isEmpty())
+        if (used.isEmpty()) {
+            failWithErrno(error, QFile::decodeName(trash.path + "/info"));
             return TrashResult::Failed;
+        }
         const QByteArray infoPath = trash.path + "/info/" + used + ".trashinfo";
-        if (moveEntry(QFile::decodeName(entry), QFile::decodeName(trash.path + "/files/" + used)))
+        if (moveEntry(QFile::decodeName(entry), QFile::decodeName(trash.path + "/files/" + used),
+                      error))
             return TrashResult::Moved;
-        const int error = errno;
+        const int code = errno;
         ::unlink(infoPath.constData());
         // A leftover in files/ without its information: take the next name.
-        if (error != EEXIST)
+        if (code != EEXIST)
             return TrashResult::Failed;
     }
 }

@@ -3,6 +3,8 @@
 
 #include "SetupSandbox.h"
 
+#include "installer/InstallerProgram.h"
+
 #include "platform/KnownFolders.h"
 #include "platform/Registry.h"
 
@@ -118,7 +120,7 @@ void TestInstallSteps::folderFieldsAreChecked()
     QFETCH(QString, message);
     MessageRecorder boxes;
     QWidget mainWindow;
-    QCOMPARE(installer::checkFolderFields(source, target, &mainWindow), message.isEmpty());
+    QCOMPARE(installer::acceptFolderFields(source, target, &mainWindow), message.isEmpty());
     QCOMPARE(boxes.texts(), message.isEmpty() ? QStringList() : QStringList{message});
     if (!message.isEmpty())
         QCOMPARE(boxes.boxes[0].owner, &mainWindow);
@@ -233,17 +235,21 @@ void TestInstallSteps::perUser()
 void TestInstallSteps::failedCopiesDoNotStopTheRest()
 {
     SetupSandbox box(Scope::User);
+    testsupport::RecordingOpener opener;
     LogFixture fixture;
     fixture.entries = {
-        {"gone.txt", "NEIN!", "x", false, false},
+        // Its copy fails, so the older version there is neither offered nor opened.
+        {"gone.txt", "EXEC!", "x", false, false},
         // Two levels: only the last one is made, so its parent is missing.
         {"deep\\er\\file.txt", "Fichier profond", "deep"},
         {"sub\\file.txt", "NEIN!", "sub"},
         {"sub\\inner\\file.txt", "NEIN!", "inner"}, // works: sub exists now
+        {"lisez-moi.txt", "Lisez-moi", "lisez"},
     };
     const QString dist = box.path("dist");
     QVERIFY(writeDistribution(dist, fixture));
     const QString target = box.path("target");
+    QVERIFY(testsupport::writeFile(target + "/gone.txt", "older version"));
 
     MessageRecorder boxes;
     ProgressRecorder progress;
@@ -257,8 +263,10 @@ void TestInstallSteps::failedCopiesDoNotStopTheRest()
     QCOMPARE(boxes.boxes[0].owner, nullptr);
     QCOMPARE(readFile(target + "/sub/inner/file.txt"), QByteArray("inner"));
     QCOMPARE(progress.exitCode, 1);
-    // A menu entry would lead nowhere.
-    QVERIFY(!QFileInfo::exists(box.menuFolder() + "Essai Groupe/Fichier profond.desktop"));
+    // A menu entry would lead nowhere, or to the older version.
+    QCOMPARE(QDir(box.menuFolder() + "Essai Groupe").entryList(QDir::Files),
+             QStringList{"Lisez-moi.desktop"});
+    QCOMPARE(opener.calls(1, 300), QStringList());
 }
 
 void TestInstallSteps::fullDiskShowsTheFailure()

@@ -89,23 +89,27 @@ void TestFileCopy::failuresAreReported_data()
 {
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("destination");
+    QTest::addColumn<QString>("named"); // what the error text names first
     const QString dir = m_dir.path();
     writeFile(dir + "/plain", "content");
-    QTest::newRow("missing source") << dir + "/none" << dir + "/out1";
-    QTest::newRow("source is a folder") << dir << dir + "/out2";
-    QTest::newRow("parent is a file") << dir + "/plain" << dir + "/plain/out";
-    QTest::newRow("destination is a folder") << dir + "/plain" << dir;
+    QTest::newRow("missing source") << dir + "/none" << dir + "/out1" << dir + "/none";
+    QTest::newRow("source is a folder") << dir << dir + "/out2" << dir;
+    QTest::newRow("parent is a file") << dir + "/plain" << dir + "/plain/out" << dir + "/plain";
+    QTest::newRow("destination is a folder") << dir + "/plain" << dir << dir;
     // Neither written into nor replaced.
     ::mkfifo(QFile::encodeName(dir + "/pipe").constData(), 0600);
-    QTest::newRow("destination is a pipe") << dir + "/plain" << dir + "/pipe";
-    QTest::newRow("source is a pipe") << dir + "/pipe" << dir + "/out3";
+    QTest::newRow("destination is a pipe") << dir + "/plain" << dir + "/pipe" << dir + "/pipe";
+    QTest::newRow("source is a pipe") << dir + "/pipe" << dir + "/out3" << dir + "/pipe";
 }
 
 void TestFileCopy::failuresAreReported()
 {
     QFETCH(QString, source);
     QFETCH(QString, destination);
-    QVERIFY(!platform::copyFileBytes(source, destination));
+    QFETCH(QString, named);
+    QString error;
+    QVERIFY(!platform::copyFileBytes(source, destination, {}, &error));
+    QVERIFY2(error.startsWith(named + ": ") && error.size() > named.size() + 2, qPrintable(error));
     QCOMPARE(readFile(m_dir.path() + "/plain"), QByteArray("content"));
 }
 

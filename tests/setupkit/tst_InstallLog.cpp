@@ -6,8 +6,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <thread>
 
 using namespace setupkit;
 
@@ -75,6 +79,8 @@ private slots:
     void readsFromDisk();
     void stopsAfterTheTrailerTest();
     void refusesWhatCannotBeRead();
+    void readErrors_data();
+    void readErrors();
     void decodesWindows1252();
 };
 
@@ -582,6 +588,27 @@ void TestInstallLog::refusesWhatCannotBeRead()
     QVERIFY(QDir(dir.path()).mkpath("folder/Install.log"));
     QVERIFY(!ReadInstallLog(dir.path() + "/folder/", log));
 
+    // A pipe, even one that a writer feeds a whole log, is no file: it is
+    // refused before it is opened, which would wait for a writer.
+    const QString pipeFolder = dir.path() + "/pipe/";
+    QVERIFY(QDir().mkpath(pipeFolder));
+    const QByteArray pipe = QFile::encodeName(pipeFolder + "Install.log");
+    QVERIFY(::mkfifo(pipe.constData(), 0600) == 0);
+    std::thread writer([&pipe] {
+        const int fd = ::open(pipe.constData(), O_WRONLY);
+        if (fd >= 0) {
+            const QByteArray bytes = LogText().bytes();
+            (void)!::write(fd, bytes.constData(), size_t(bytes.size()));
+            ::close(fd);
+        }
+    });
+    const bool pipeRead = ReadInstallLog(pipeFolder, log);
+    // Lets the writer open and finish.
+    const int reader = ::open(pipe.constData(), O_RDONLY | O_NONBLOCK);
+    writer.join();
+    ::close(reader);
+    QVERIFY(!pipeRead);
+
     // A device that never ends is not read at all.
     const QString devFolder = dir.path() + "/dev/";
     QVERIFY(QDir().mkpath(devFolder));
@@ -594,6 +621,70 @@ void TestInstallLog::refusesWhatCannotBeRead()
     QVERIFY(QFile::setPermissions(locked + "Install.log", QFileDevice::WriteOwner));
     if (geteuid() != 0)
         QVERIFY(!ReadInstallLog(locked, log));
+}
+
+namespace {
+
+// Hands out `bytes`, then fails as a disk that cannot read a sector does:
+// every read from byte `failAt` on is an error.
+class FailingDevice : public QIODevice
+{
+public:
+    FailingDevice(QByteArray bytes, qint64 failAt) : m_bytes(std::move(bytes)), m_failAt(failAt)
+    {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        if (m_pos >= m_failAt) {
+            setErrorString(QStringLiteral("Input/output error"));
+            return -1;
+        }
+        const qint64 n = qMin(maxSize, qMin(m_failAt, qint64(m_bytes.size())) - m_pos);
+        memcpy(data, m_bytes.constData() + m_pos, size_t(n));
+        m_pos += n;
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray m_bytes;
+    qint64 m_failAt;
+    qint64 m_pos = 0;
+};
+
+} // namespace
+
+void TestInstallLog::readErrors_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("failAt"); // counted back from the end of `bytes`
+    QTest::addColumn<bool>("valid");
+    LogText empty;
+    empty.count = "0";
+    empty.entryLines.clear();
+    empty.trailer.clear();
+    // With no entry the count line is the last one read: an error before
+    // its line end is no end of the file.
+    QTest::newRow("inside the count of an empty log") << empty.bytes() << 2 << false;
+    const QByteArray full = LogText().bytes();
+    QTest::newRow("inside the last entry") << full << 8 << false;
+    QTest::newRow("inside the header") << full << int(full.size()) - 5 << false;
+    // Nothing past the first byte after the entries is read.
+    QTest::newRow("inside the trailer") << full << 1 << true;
+}
+
+void TestInstallLog::readErrors()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, failAt);
+    QFETCH(bool, valid);
+    FailingDevice device(bytes, bytes.size() - failAt);
+    InstallLog log;
+    QCOMPARE(ParseInstallLog(device, log), valid);
 }
 
 void TestInstallLog::decodesWindows1252()

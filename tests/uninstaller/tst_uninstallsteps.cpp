@@ -3,6 +3,7 @@
 // folders whatever a log says.
 
 #include "uninstaller/UninstallSteps.h"
+#include "uninstaller/UninstallerProgram.h"
 
 #include "SetupSandbox.h"
 
