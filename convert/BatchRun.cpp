@@ -114,6 +114,7 @@ BatchResult runBatch(const BatchInput& input, const std::function<void(const QSt
     {
         QString source;
         QString output;
+        qint64 size = 0;
     };
     std::vector<Task> tasks;
     QSet<QString> taken;
@@ -128,10 +129,15 @@ BatchResult runBatch(const BatchInput& input, const std::function<void(const QSt
                 QStringLiteral("%1: %2 exists; kept (--force replaces it).").arg(source, output));
             ++result.kept;
         } else {
-            tasks.push_back({source, output});
+            tasks.push_back({source, output, QFileInfo(source).size()});
         }
         taken.insert(output);
     }
+
+    // The largest first: a long manual started last would keep one worker
+    // busy while the others have run out of work.
+    std::stable_sort(tasks.begin(), tasks.end(),
+                     [](const Task& a, const Task& b) { return a.size > b.size; });
 
     const int total = int(input.sources.size());
     int done = result.kept + result.failed;
