@@ -1,7 +1,7 @@
 #include "installer/InstallerProgram.h"
 
 #include "installer/InstallSteps.h"
-#include "platform/FolderBrowser.h"
+#include "platform/FolderDialog.h"
 #include "platform/KnownFolders.h"
 #include "platform/MessageBox.h"
 #include "setupkit/SetupProgress.h"

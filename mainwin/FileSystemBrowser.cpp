@@ -1,40 +1,27 @@
 #include "mainwin/FileSystemBrowser.h"
 
-#include "mainwin/FileActions.h"
+#include "mainwin/BrowserMessages.h"
+#include "mainwin/NameIconProvider.h"
+#include "mainwin/ShellFileModel.h"
+#include "mainwin/ShellListView.h"
 #include "mainwin/SourceSelection.h"
-#include "platform/MessageBox.h"
 #include "platform/ShellOpen.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QContextMenuEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
-#include <QKeyEvent>
-#include <QLocale>
 #include <QMenu>
 #include <QMimeData>
 #include <QTimer>
 
+#include <algorithm>
+#include <utility>
+
 namespace mainwin {
 
 namespace {
-void showError(QWidget* owner, const QString& text, platform::MsgIcon icon)
-{
-    platform::MessageRequest request;
-    request.owner = owner;
-    request.text = text;
-    request.icon = icon;
-    request.buttons = platform::MsgButtons::Ok;
-    platform::showMessage(request);
-}
-
-QString quoted(const QString& name)
-{
-    return QStringLiteral("« %1 »").arg(name);
-}
-
 // One for all trees and one for all lists, never destroyed: a model's
 // thread may still ask for an icon while the model is being destroyed,
 // whichever object owned it.
@@ -50,264 +37,6 @@ NameIconProvider* listIcons()
     return provider;
 }
 } // namespace
-
-QMimeType NameIconProvider::mimeType(const QFileInfo& info) const
-{
-    return m_mimeTypes.mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
-}
-
-QIcon NameIconProvider::icon(const QFileInfo& info) const
-{
-    if (info.isRoot())
-        return icon(Drive);
-    if (info.isDir())
-        return icon(Folder);
-    if (m_foldersOnly)
-        return icon(File);
-    const QMimeType type = mimeType(info);
-    QMutexLocker locked(&m_lock);
-    auto known = m_icons.constFind(type.name());
-    if (known != m_icons.constEnd())
-        return *known;
-    QIcon shown = QIcon::fromTheme(type.iconName());
-    if (shown.isNull())
-        shown = QIcon::fromTheme(type.genericIconName());
-    if (shown.isNull())
-        shown = icon(File);
-    m_icons.insert(type.name(), shown);
-    return shown;
-}
-
-QString NameIconProvider::type(const QFileInfo& info) const
-{
-    if (info.isDir())
-        return QFileIconProvider::type(info);
-    if (m_foldersOnly)
-        return QString();
-    const QMimeType type = mimeType(info);
-    return type.comment().isEmpty() ? type.name() : type.comment();
-}
-
-QVariant ShellFileModel::data(const QModelIndex& index, int role) const
-{
-    // The model would follow the desktop's language.
-    if (role == Qt::DisplayRole && index.isValid()) {
-        const QLocale french(QLocale::French, QLocale::France);
-        if (index.column() == 1 && !isDir(index))
-            return french.formattedDataSize(size(index));
-        if (index.column() == 3)
-            return french.toString(lastModified(index), QLocale::ShortFormat);
-    }
-    return QFileSystemModel::data(index, role);
-}
-
-bool ShellFileModel::setData(const QModelIndex& index, const QVariant& value, int role)
-{
-    if (role != Qt::EditRole || index.column() != 0)
-        return QFileSystemModel::setData(index, value, role);
-    const QString oldName = index.data(Qt::EditRole).toString();
-    const QString newName = value.toString();
-    if (newName == oldName)
-        return true;
-    auto* owner = qobject_cast<QWidget*>(QObject::parent());
-    if (newName.isEmpty() || newName == QLatin1String(".") || newName == QLatin1String("..") ||
-        newName.contains(QLatin1Char('/')) || newName.contains(QChar(0))) {
-        showError(owner, QStringLiteral("Le nom %1 n'est pas valide.").arg(quoted(newName)),
-                  platform::MsgIcon::Error);
-        return false;
-    }
-    const QDir folder = QFileInfo(filePath(index)).absoluteDir();
-    if (QFileInfo::exists(folder.filePath(newName)) ||
-        QFileInfo(folder.filePath(newName)).isSymLink()) {
-        showError(
-            owner,
-            QStringLiteral("Un élément nommé %1 existe déjà dans ce dossier.").arg(quoted(newName)),
-            platform::MsgIcon::Error);
-        return false;
-    }
-    if (!QFileSystemModel::setData(index, value, role)) {
-        showError(owner,
-                  QStringLiteral("Impossible de renommer %1 en %2.")
-                      .arg(quoted(oldName), quoted(newName)),
-                  platform::MsgIcon::Error);
-        return false;
-    }
-    return true;
-}
-
-ShellListView::ShellListView(QWidget* parent) : QTreeView(parent)
-{
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setExpandsOnDoubleClick(false);
-    setUniformRowHeights(true);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
-    setDragDropMode(QAbstractItemView::NoDragDrop);
-    setSortingEnabled(true);
-}
-
-void ShellListView::setCharacterKeyHandler(std::function<bool(QChar)> handler)
-{
-    m_characterKeyHandler = std::move(handler);
-}
-
-QStringList ShellListView::selectedPaths() const
-{
-    auto* fsModel = qobject_cast<QFileSystemModel*>(model());
-    if (!fsModel || !selectionModel())
-        return {};
-    QModelIndexList rows = selectionModel()->selectedRows(0);
-    std::sort(rows.begin(), rows.end(),
-              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
-    QStringList paths;
-    for (const QModelIndex& row : rows)
-        paths.append(fsModel->filePath(row));
-    return paths;
-}
-
-QString ShellListView::currentFolder() const
-{
-    auto* fsModel = qobject_cast<QFileSystemModel*>(model());
-    return fsModel ? fsModel->filePath(rootIndex()) : QString();
-}
-
-void ShellListView::openSelection()
-{
-    const QStringList paths = selectedPaths();
-    if (paths.isEmpty())
-        return;
-    if (QFileInfo(paths.first()).isDir()) {
-        emit openFolderRequested(paths.first());
-        return;
-    }
-    for (const QString& path : paths) {
-        if (!QFileInfo(path).isDir())
-            platform::shellOpen(path);
-    }
-}
-
-void ShellListView::renameCurrent()
-{
-    const QModelIndex index = currentIndex();
-    if (index.isValid())
-        edit(index.siblingAtColumn(0));
-}
-
-void ShellListView::trashSelection()
-{
-    const QStringList paths = selectedPaths();
-    if (paths.isEmpty())
-        return;
-    platform::MessageRequest question;
-    question.owner = this;
-    question.caption = QStringLiteral("Confirmer la suppression");
-    question.icon = platform::MsgIcon::Question;
-    question.buttons = platform::MsgButtons::YesNo;
-    question.text = paths.size() == 1
-                        ? QStringLiteral("Voulez-vous vraiment placer %1 dans la corbeille ?")
-                              .arg(quoted(QFileInfo(paths.first()).fileName()))
-                        : QStringLiteral("Voulez-vous vraiment placer ces %1 éléments dans la "
-                                         "corbeille ?")
-                              .arg(paths.size());
-    if (platform::showMessage(question) != platform::MsgAnswer::Yes)
-        return;
-    const TrashOutcome outcome = moveToTrash(paths);
-    if (!outcome.noTrash.isEmpty()) {
-        showError(this,
-                  QStringLiteral("Aucune corbeille ne peut recevoir %1 : l'élément reste à sa "
-                                 "place.")
-                      .arg(quoted(QFileInfo(outcome.noTrash.first()).fileName())),
-                  platform::MsgIcon::Warning);
-    } else if (!outcome.failed.isEmpty()) {
-        showError(this,
-                  QStringLiteral("Impossible de placer %1 dans la corbeille.")
-                      .arg(quoted(QFileInfo(outcome.failed.first()).fileName())),
-                  platform::MsgIcon::Warning);
-    }
-}
-
-void ShellListView::copySelection(bool cut)
-{
-    const QStringList paths = selectedPaths();
-    if (paths.isEmpty())
-        return;
-    QApplication::clipboard()->setMimeData(makeClipData({paths, cut}));
-}
-
-void ShellListView::pasteHere()
-{
-    pasteInto(currentFolder());
-}
-
-void ShellListView::pasteInto(const QString& folder)
-{
-    const Clip clip = readClipData(QApplication::clipboard()->mimeData());
-    if (folder.isEmpty() || clip.paths.isEmpty())
-        return;
-    const QStringList failed = paste(clip, folder);
-    // A cut is used up once pasted; pasting it again would find nothing.
-    if (clip.cut)
-        QApplication::clipboard()->clear();
-    if (!failed.isEmpty()) {
-        showError(this,
-                  QStringLiteral("Impossible de coller %1.")
-                      .arg(quoted(QFileInfo(failed.first()).fileName())),
-                  platform::MsgIcon::Warning);
-    }
-}
-
-void ShellListView::keyPressEvent(QKeyEvent* event)
-{
-    const QString text = event->text();
-    if (!text.isEmpty() && m_characterKeyHandler && m_characterKeyHandler(text.at(0))) {
-        event->accept();
-        return;
-    }
-    if (event == QKeySequence::Copy) {
-        copySelection(false);
-    } else if (event == QKeySequence::Cut) {
-        copySelection(true);
-    } else if (event == QKeySequence::Paste) {
-        pasteHere();
-    } else if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
-        trashSelection();
-    } else {
-        QTreeView::keyPressEvent(event);
-        return;
-    }
-    event->accept();
-}
-
-void ShellListView::contextMenuEvent(QContextMenuEvent* event)
-{
-    // Right-clicking an entry outside the selection makes it the selection.
-    const QModelIndex under = indexAt(event->pos());
-    if (under.isValid() && !selectionModel()->isRowSelected(under.row(), under.parent())) {
-        selectionModel()->setCurrentIndex(under, QItemSelectionModel::ClearAndSelect |
-                                                     QItemSelectionModel::Rows);
-    }
-    const int count = int(selectedPaths().size());
-    const QMimeData* clipboard = QApplication::clipboard()->mimeData();
-
-    QMenu menu(this);
-    menu.addAction(QStringLiteral("Ouvrir"), this, &ShellListView::openSelection)
-        ->setEnabled(count > 0);
-    menu.addSeparator();
-    menu.addAction(QStringLiteral("Couper"), this, [this] { copySelection(true); })
-        ->setEnabled(count > 0);
-    menu.addAction(QStringLiteral("Copier"), this, [this] { copySelection(false); })
-        ->setEnabled(count > 0);
-    menu.addAction(QStringLiteral("Coller"), this, &ShellListView::pasteHere)
-        ->setEnabled(clipboard && clipboard->hasUrls());
-    menu.addSeparator();
-    menu.addAction(QStringLiteral("Supprimer"), this, &ShellListView::trashSelection)
-        ->setEnabled(count > 0);
-    menu.addAction(QStringLiteral("Renommer"), this, &ShellListView::renameCurrent)
-        ->setEnabled(count == 1);
-    menu.exec(event->globalPos());
-}
 
 FileSystemBrowser::FileSystemBrowser(QWidget* parent)
     : QObject(parent), m_treeModel(new QFileSystemModel(this)),
@@ -450,8 +179,8 @@ bool FileSystemBrowser::selectFolder(const QString& path)
     if (QDir::isAbsolutePath(wanted) && QFileInfo(wanted).isDir())
         index = m_treeModel->index(wanted);
     if (!index.isValid()) {
-        showError(m_tree->window(), QStringLiteral("Unable to find path: ") + path,
-                  platform::MsgIcon::Error);
+        showBrowserError(m_tree->window(), QStringLiteral("Unable to find path: ") + path,
+                         platform::MsgIcon::Error);
         return false;
     }
     m_tree->setCurrentIndex(index);

@@ -100,7 +100,9 @@ private:
     bool m_closeConfirmed = false;
     ConversionGuard* m_guard = nullptr; // set while a run goes on
 
-    // The window whose log the interpreter's output reaches.
+    // The window whose log the interpreter's output reaches: the callback
+    // has the interpreter's signature (message, text, count) and no room for
+    // the window, so it finds it here. Set while a window lives.
     static TMainForm* s_instance;
 };
 

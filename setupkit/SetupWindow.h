@@ -198,6 +198,8 @@ public:
     QPoint desktopOrigin;
 
 private:
+    // The one process-wide pointer of the framework: a window procedure has
+    // the design's signature (window, message) and no room for the session.
     static SetupSession* s_current;
 };
 
@@ -211,7 +213,7 @@ struct MainWindowContent
     QString productName;          // decoded; the welcome line ends with it and "!"
     QString firstFolder;          // installer: source folder; uninstaller: installation folder
     QString secondFolder;         // installer: the proposed installation folder
-    std::function<void()> browse; // installer: the folder browser
+    std::function<void()> browse; // installer: the folder dialog
     std::function<void()> next;   // the work (the uninstaller asks its question first)
 };
 
@@ -268,7 +270,7 @@ int RunMainWindow();
 // Both of the above.
 int RunSetupProgram(const MainWindowContent& content);
 
-// The installer's folder browser sets the second field with this.
+// The installer's folder dialog sets the second field with this.
 void SetSecondFolderText(const QString& text);
 
 // Hides the main window and builds the progress window with its controls

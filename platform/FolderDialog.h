@@ -1,5 +1,5 @@
 #pragma once
-// The system's folder picker.
+// The system's dialog that asks for an existing folder.
 
 #include <QString>
 

@@ -6,12 +6,15 @@
 namespace platform {
 
 namespace {
+// Process-wide as the boxes are: every box of the program goes through
+// showMessage(), whichever object asks for it.
 MessageHandler& handlerSlot()
 {
     static MessageHandler handler;
     return handler;
 }
 
+// One title for the program, as its name is.
 QString& titleSlot()
 {
     static QString title;

@@ -1,4 +1,4 @@
-#include "platform/FolderBrowser.h"
+#include "platform/FolderDialog.h"
 
 #include <QFileDialog>
 
