@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QSet>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -64,11 +65,13 @@ struct Worker
 
 } // namespace
 
-int runBatchWorker(const JobInput& base)
+int runBatchWorker(const JobInput& base, bool preload)
 {
-    // The next source's interpreter loads while this one converts; it does
-    // not warm up, which would double the work of every short source.
-    gsdll_prepare(false);
+    // The next source's interpreter loads while this one converts, where a
+    // core would be idle otherwise; it does not warm up, which would double
+    // the work of every short source.
+    if (preload)
+        gsdll_prepare(false);
     std::string source;
     std::string output;
     const auto readField = [](std::string& field) {
@@ -171,6 +174,11 @@ BatchResult runBatch(const BatchInput& input, const std::function<void(const QSt
         progress(done, total);
         w.task = -1;
     };
+    // With fewer workers than cores, each loads its next interpreter ahead
+    // on a core that is free; with as many, that would only take turns.
+    QStringList workerArguments{QStringLiteral("--each-worker")};
+    if (int(workers.size()) < QThread::idealThreadCount())
+        workerArguments << QStringLiteral("--each-preload");
     for (Worker& w : workers) {
         w.process = std::make_unique<QProcess>();
         w.process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -189,8 +197,7 @@ BatchResult runBatch(const BatchInput& input, const std::function<void(const QSt
             finishTask(*self, QStringLiteral("2 the worker ended unexpectedly."));
             loop.quit();
         });
-        w.process->start(input.program,
-                         input.options + QStringList{QStringLiteral("--each-worker")});
+        w.process->start(input.program, input.options + workerArguments);
         giveWork(w);
     }
     QTimer watch; // a stop request comes from a signal handler

@@ -46,7 +46,8 @@ BatchResult runBatch(const BatchInput& input, const std::function<void(const QSt
 
 // The worker: reads "SOURCE\0OUTPUT\0" pairs from standard input until its
 // end, converts each with `job`'s settings and answers each on standard
-// output with a line: "0", or "2 " and the reason.
-int runBatchWorker(const JobInput& job);
+// output with a line: "0", or "2 " and the reason. With `preload`, the next
+// source's interpreter loads beside the current run.
+int runBatchWorker(const JobInput& job, bool preload);
 
 } // namespace convert

@@ -303,8 +303,10 @@ int main(int argc, char** argv)
     // The batch's own workers; not for use by hand.
     QCommandLineOption workerOpt(QStringLiteral("each-worker"));
     workerOpt.setFlags(QCommandLineOption::HiddenFromHelp);
+    QCommandLineOption preloadOpt(QStringLiteral("each-preload"));
+    preloadOpt.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOptions({outputOpt, compatOpt, optiOpt, resolutionOpt, pageOpt, landscapeOpt,
-                       memoryOpt, eachOpt, folderOpt, jobsOpt, forceOpt, workerOpt});
+                       memoryOpt, eachOpt, folderOpt, jobsOpt, forceOpt, workerOpt, preloadOpt});
     parser.addPositionalArgument(QStringLiteral("IN.ps"),
                                  QStringLiteral("PostScript files, one or more."),
                                  QStringLiteral("IN.ps..."));
@@ -337,7 +339,7 @@ int main(int argc, char** argv)
 
     if (parser.isSet(workerOpt)) {
         platform::onStopSignals(stopOnSignal);
-        return runBatchWorker(job);
+        return runBatchWorker(job, parser.isSet(preloadOpt));
     }
     if (parser.isSet(eachOpt))
         return runEach(parser, folderOpt, jobsOpt, forceOpt, outputOpt, job, memoryLimit);
