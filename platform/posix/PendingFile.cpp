@@ -1,5 +1,7 @@
 #include "platform/PendingFile.h"
 
+#include "platform/posix/ReadAt.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -111,18 +113,7 @@ bool PendingFile::create(const QString& finalName, FileProblem* problem)
 
 qint64 PendingFile::readAt(qint64 offset, char* data, qint64 size) const
 {
-    if (m_fd < 0)
-        return -1;
-    qint64 done = 0;
-    while (done < size) {
-        const ssize_t n = ::pread(m_fd, data + done, size_t(size - done), off_t(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return n < 0 ? -1 : done;
-        done += n;
-    }
-    return done;
+    return m_fd < 0 ? -1 : qint64(platform::readAt(m_fd, off_t(offset), data, size_t(size)));
 }
 
 qint64 PendingFile::size() const

@@ -1,6 +1,7 @@
 #include "platform/RegularFile.h"
 
-#include <cerrno>
+#include "platform/posix/ReadAt.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,17 +34,9 @@ bool RegularFile::open(const std::string& path)
 bool RegularFile::readAt(quint64 offset, size_t size, std::string& out) const
 {
     out.assign(size, '\0');
-    size_t done = 0;
-    while (m_fd >= 0 && done < size) {
-        const ssize_t n = ::pread(m_fd, &out[done], size - done, off_t(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += size_t(n);
-    }
-    out.resize(done);
-    return done > 0;
+    const ssize_t n = m_fd < 0 ? -1 : platform::readAt(m_fd, off_t(offset), &out[0], size);
+    out.resize(n > 0 ? size_t(n) : 0);
+    return n > 0;
 }
 
 } // namespace platform
