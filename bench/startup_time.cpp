@@ -108,7 +108,11 @@ int main(int argc, char** argv)
             return 1;
         }
     }
-    QTemporaryDir sandbox;
+    // Beside the programs rather than in the temporary folder: the window
+    // watches the folders above the one it opens, and watching a folder
+    // costs the kernel a walk over every name it remembers there, which in
+    // a busy /tmp comes to milliseconds that say nothing about folivant.
+    QTemporaryDir sandbox(bin + QStringLiteral("startup-XXXXXX"));
     const QString root = sandbox.path() + QLatin1Char('/');
     const QString files = root + QStringLiteral("2000 fichiers/");
     const QString empty = root + QStringLiteral("vide/");

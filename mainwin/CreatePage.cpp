@@ -3,6 +3,7 @@
 #include "convert/NumericText.h"
 #include "mainwin/FileDrop.h"
 #include "mainwin/FilenameEdit.h"
+#include "mainwin/LazyIcon.h"
 #include "mainwin/LogMemo.h"
 #include "mainwin/NumericSpinEdit.h"
 #include "mainwin/PictureButton.h"
@@ -35,10 +36,10 @@ CreatePage::CreatePage(QWidget* parent)
     // Dropped files join the sources.
     acceptFileDrops(ListBox1, [this](const QStringList& files) { addSources(files); });
 
-    AddBtn = placed(new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton),
+    AddBtn = placed(new QPushButton(lazyStandardIcon(QStyle::SP_DialogApplyButton),
                                     QStringLiteral("&Ajouter un fichier..."), area),
                     "AddBtn", 104, 72, 121, 25);
-    DelBtn = placed(new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
+    DelBtn = placed(new QPushButton(lazyStandardIcon(QStyle::SP_DialogCancelButton),
                                     QStringLiteral("&Supprimer un fichier..."), area),
                     "DelBtn", 232, 72, 137, 25);
     connect(AddBtn, &QPushButton::clicked, this, [this] { AddBtnClick(); });
@@ -60,7 +61,7 @@ CreatePage::CreatePage(QWidget* parent)
                                QPoint(8, 147));
     connect(GoBtn1, &PictureButton::activated, this, &CreatePage::goRequested);
 
-    ShowBtn = placed(new QPushButton(style()->standardIcon(QStyle::SP_FileIcon),
+    ShowBtn = placed(new QPushButton(lazyStandardIcon(QStyle::SP_FileIcon),
                                      QStringLiteral("&Visionner..."), area),
                      "ShowBtn", 269, 144, 97, 25);
     connect(ShowBtn, &QPushButton::clicked, this, [this] { ShowBtnClick(); });
@@ -84,7 +85,7 @@ CreatePage::CreatePage(QWidget* parent)
     DPIED = placed(new NumericSpinEdit({10, 100000, 0}, 10, area), "DPIED", 104, 232, 65, 21);
     DPIED->setValue(72);
     placedLabel(QStringLiteral("PPP"), area, 176, 232, "Label6");
-    BitBtn1 = placed(new QPushButton(style()->standardIcon(QStyle::SP_BrowserReload),
+    BitBtn1 = placed(new QPushButton(lazyStandardIcon(QStyle::SP_BrowserReload),
                                      QStringLiteral("Résolution"), area),
                      "BitBtn1", 208, 232, 145, 25);
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });

@@ -61,14 +61,12 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     });
     TabSheet3 = new CreatePage(PageControl2);
     TabSheet4 = new PageSizePage(PageControl2);
-    const QSize tabIcon(16, 16);
-    PageControl2->addTab(TabSheet1, QIcon(picture(QStringLiteral("book"), tabIcon)),
-                         QStringLiteral("Aide"));
-    PageControl2->addTab(TabSheet2, QIcon(picture(QStringLiteral("sheet"), tabIcon)),
+    PageControl2->addTab(TabSheet1, pictureIcon(QStringLiteral("book")), QStringLiteral("Aide"));
+    PageControl2->addTab(TabSheet2, pictureIcon(QStringLiteral("sheet")),
                          QStringLiteral("Choisir un fichier PostScript"));
-    PageControl2->addTab(TabSheet3, QIcon(picture(QStringLiteral("tools"), tabIcon)),
+    PageControl2->addTab(TabSheet3, pictureIcon(QStringLiteral("tools")),
                          QStringLiteral("Créer le fichier PDF"));
-    PageControl2->addTab(TabSheet4, QIcon(picture(QStringLiteral("calculator"), tabIcon)),
+    PageControl2->addTab(TabSheet4, pictureIcon(QStringLiteral("calculator")),
                          QStringLiteral("Taille de la page"));
     connect(m_browsePage, &BrowsePage::filesTaken, this,
             [this](const QStringList& files) { openfilenow(files); });
@@ -113,7 +111,7 @@ void TMainForm::buildButtonBar()
     wwwBtn = placed(new QToolButton(Panel7), "wwwBtn", 5, 5, 137, 33);
     wwwBtn->setAutoRaise(true);
     wwwBtn->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    wwwBtn->setIcon(QIcon(picture(QStringLiteral("icon"), QSize(24, 25))));
+    wwwBtn->setIcon(programIcon());
     wwwBtn->setIconSize(QSize(24, 25));
     wwwBtn->setText(QStringLiteral("www.quorvex.fr"));
     wwwBtn->setToolTip(QStringLiteral("Aller à la page d'accueil de Quorvex"));

@@ -1,12 +1,27 @@
 #include "mainwin/NameIconProvider.h"
 
+#include "mainwin/LazyIcon.h"
+
 #include <QFileInfo>
+
+#include <array>
 
 namespace mainwin {
 
 QMimeType NameIconProvider::mimeType(const QFileInfo& info) const
 {
     return m_mimeTypes.mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
+}
+
+QIcon NameIconProvider::icon(IconType type) const
+{
+    static const std::array<QIcon, File + 1> icons = [] {
+        std::array<QIcon, File + 1> made;
+        for (int i = 0; i <= File; ++i)
+            made[i] = lazyIcon([i] { return QFileIconProvider().icon(IconType(i)); });
+        return made;
+    }();
+    return icons.at(type);
 }
 
 QIcon NameIconProvider::icon(const QFileInfo& info) const

@@ -19,7 +19,8 @@ public:
     // and no type, without a look at its name either.
     explicit NameIconProvider(bool foldersOnly) : m_foldersOnly(foldersOnly) {}
 
-    QIcon icon(IconType type) const override { return QFileIconProvider::icon(type); }
+    // One set for both models, each icon made when first drawn.
+    QIcon icon(IconType type) const override;
     QIcon icon(const QFileInfo& info) const override;
     QString type(const QFileInfo& info) const override;
 

@@ -1,6 +1,6 @@
 #include "mainwin/PageDecor.h"
 
-#include "mainwin/Pictures.h"
+#include "mainwin/PictureView.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -131,9 +131,9 @@ PageSheet::PageSheet(const QString& name, const QString& headerText, const QStri
         frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         frame->setLineWidth(1);
         frame->setGeometry(7, 7, 195, 284);
-        auto* photo = new QLabel(frame);
-        photo->setPixmap(picture(sidePicture, QSize(193, 281)));
-        photo->setGeometry(1, 1, 193, 281);
+        auto* photo =
+            new PictureView(sidePicture, QSize(193, 281), PictureView::Look::Plain, frame);
+        photo->move(1, 1);
 
         auto* titleBox = new BevelPanel(headerColour(), BevelPanel::Bevel::Raised,
                                         BevelPanel::Bevel::Lowered, frame);

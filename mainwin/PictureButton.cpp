@@ -1,7 +1,5 @@
 #include "mainwin/PictureButton.h"
 
-#include "mainwin/Pictures.h"
-
 #include <QGuiApplication>
 #include <QWindow>
 
@@ -10,13 +8,8 @@ namespace mainwin {
 PictureButton::PictureButton(const QString& name, const QString& pressedName,
                              const QString& pictureName, const QString& hint, QWidget* parent,
                              const QPoint& at)
-    : PictureButton(picture(pictureName, QSize(101, 30)), name, pressedName, hint, parent, at)
-{
-}
-
-PictureButton::PictureButton(const QPixmap& face, const QString& name, const QString& pressedName,
-                             const QString& hint, QWidget* parent, const QPoint& at)
-    : PictureImage(face, true, parent), m_pressedFace(new PictureImage(greyed(face), false, parent))
+    : PictureImage(pictureName, FaceSize, Look::Plain, true, parent),
+      m_pressedFace(new PictureImage(pictureName, FaceSize, Look::Greyed, false, parent))
 {
     setObjectName(name);
     m_pressedFace->setObjectName(pressedName);

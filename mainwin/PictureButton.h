@@ -19,6 +19,8 @@ public:
     PictureButton(const QString& name, const QString& pressedName, const QString& pictureName,
                   const QString& hint, QWidget* parent, const QPoint& at);
 
+    static constexpr QSize FaceSize{101, 30};
+
     PictureImage* pressedFace() const { return m_pressedFace; }
     // Shows the normal face and forgets any press.
     void showNormal();
@@ -27,8 +29,6 @@ signals:
     void activated();
 
 private:
-    PictureButton(const QPixmap& face, const QString& name, const QString& pressedName,
-                  const QString& hint, QWidget* parent, const QPoint& at);
     void MouseDown();
     void MouseMove(const QPoint& pos);
 

@@ -1,15 +1,14 @@
 #include "mainwin/PictureImage.h"
 
 #include <QMouseEvent>
-#include <QPainter>
 
 namespace mainwin {
 
-PictureImage::PictureImage(const QPixmap& pixmap, bool reportsMouse, QWidget* parent)
-    : QWidget(parent), m_pixmap(pixmap), m_reportsMouse(reportsMouse)
+PictureImage::PictureImage(const QString& name, const QSize& size, Look look, bool reportsMouse,
+                           QWidget* parent)
+    : PictureView(name, size, look, parent), m_reportsMouse(reportsMouse)
 {
     setCursor(Qt::PointingHandCursor);
-    resize(m_pixmap.size());
 }
 
 void PictureImage::cancelHold()
@@ -19,12 +18,6 @@ void PictureImage::cancelHold()
     m_leftHeld = false;
     if (mouseGrabber() == this)
         releaseMouse();
-}
-
-void PictureImage::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    painter.drawPixmap(0, 0, m_pixmap);
 }
 
 void PictureImage::mousePressEvent(QMouseEvent* event)

@@ -4,18 +4,17 @@
 // the picture is hidden; other buttons do not hold it); either picture
 // reports a left click, ahead of the release; a double click is one click.
 
-#include <QPixmap>
-#include <QWidget>
+#include "mainwin/PictureView.h"
 
 namespace mainwin {
 
-class PictureImage : public QWidget
+class PictureImage : public PictureView
 {
     Q_OBJECT
 public:
-    PictureImage(const QPixmap& pixmap, bool reportsMouse, QWidget* parent);
+    PictureImage(const QString& name, const QSize& size, Look look, bool reportsMouse,
+                 QWidget* parent);
 
-    QSize sizeHint() const override { return m_pixmap.size(); }
     // Drops a left-button hold without a release, as the system does when
     // another window takes the mouse away.
     void cancelHold();
@@ -28,14 +27,12 @@ signals:
     void clicked();
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    QPixmap m_pixmap;
     bool m_reportsMouse;
     bool m_leftHeld = false;
     // Cleared by the second press of a double click, whose release is no

@@ -79,9 +79,14 @@ private:
 };
 } // namespace
 
+QIcon pictureIcon(const QString& name)
+{
+    return QIcon(new PictureIconEngine(name));
+}
+
 QIcon programIcon()
 {
-    return QIcon(new PictureIconEngine(QStringLiteral("icon")));
+    return pictureIcon(QStringLiteral("icon"));
 }
 
 } // namespace mainwin

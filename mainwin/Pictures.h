@@ -10,7 +10,10 @@ namespace mainwin {
 QPixmap picture(const QString& name, const QSize& size);
 // The greyed twin of a picture, for the pressed look of a picture button.
 QPixmap greyed(const QPixmap& pixmap);
-// The program's icon in the usual sizes.
+// The resource picture `name` as an icon, drawn at each size when first shown
+// at it.
+QIcon pictureIcon(const QString& name);
+// The program's icon.
 QIcon programIcon();
 
 } // namespace mainwin

@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QFileIconProvider>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QMimeDatabase>
@@ -65,6 +66,7 @@ private slots:
     void maskShowsFoldersAndMatchingFiles();
     void sizesAndDatesInFrench();
     void typesFromNamesOnly();
+    void iconsDrawAsQtsOwn();
     void firstSelectedIsInListOrder();
     void chooseFolderOpensIt();
     void chooseFileGivesFolderAndPath();
@@ -237,6 +239,28 @@ void TestFolderBrowser::typesFromNamesOnly()
     const QModelIndex named = m_browser->listModel()->index(m_root + "/docs/a.ps");
     QCOMPARE(named.siblingAtColumn(2).data().toString(),
              QMimeDatabase().mimeTypeForName("application/postscript").comment());
+}
+
+void TestFolderBrowser::iconsDrawAsQtsOwn()
+{
+    // The list's icons are made when first drawn; drawn, at any scale, they
+    // are Qt's own.
+    m_browser->setMask("*.*");
+    QVERIFY(m_browser->selectFolder(m_root));
+    const QFileIconProvider qts;
+    const QList<std::pair<QString, QIcon>> entries = {
+        {m_root + "/docs", qts.icon(QFileIconProvider::Folder)},
+        {m_root + "/docs/a.ps",
+         QIcon::fromTheme("application-postscript", qts.icon(QFileIconProvider::File))}};
+    for (const auto& [path, expected] : entries) {
+        const QModelIndex entry = m_browser->listModel()->index(path);
+        QTRY_VERIFY(!entry.data(Qt::DecorationRole).value<QIcon>().isNull());
+        const QIcon shown = entry.data(Qt::DecorationRole).value<QIcon>();
+        for (const qreal scale : {1.0, 2.0})
+            QCOMPARE(shown.pixmap(QSize(16, 16), scale).toImage(),
+                     expected.pixmap(QSize(16, 16), scale).toImage());
+        QCOMPARE(shown.availableSizes(), expected.availableSizes());
+    }
 }
 
 void TestFolderBrowser::firstSelectedIsInListOrder()
