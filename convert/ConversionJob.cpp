@@ -258,7 +258,9 @@ int32_t RunConversion(const JobInput& job, GsdllCallback callback, QObject* wind
 
         gsdll_setpdfmediarect(1, 0, 0, mmToPoints(job.widthMm), mmToPoints(job.heightMm));
         // A PDF of several sources is named after the file it becomes.
-        gsdll_setpdftitle(QFileInfo(job.outputName).completeBaseName().toUtf8().constData());
+        gsdll_setpdftitle(job.titledByOutputName
+                              ? QFileInfo(job.outputName).completeBaseName().toUtf8().constData()
+                              : "");
         g_runCallback = callback;
         g_lineOpen = false;
         result =

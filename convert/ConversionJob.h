@@ -32,6 +32,9 @@ struct JobInput
     int resolution = 72;
     double widthMm = 215.90;
     double heightMm = 279.40;
+    // A PDF of several sources takes the output file's name as its title;
+    // without a name of its own (on its way to standard output) it has none.
+    bool titledByOutputName = true;
 };
 
 // The interpreter's argument vector: 11 fixed slots, then one per source.

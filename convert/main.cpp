@@ -172,8 +172,10 @@ int runConvert(JobInput job, const QString& output, const QStringList& inputs)
     }
     job.outputName = toStandardOutput ? streams.filePath(QStringLiteral("standard output.pdf"))
                                       : QFileInfo(output).absoluteFilePath();
-    if (toStandardOutput)
+    if (toStandardOutput) {
         g_messages = stderr; // the PDF alone goes to standard output
+        job.titledByOutputName = false;
+    }
     for (const QString& input : inputs) {
         if (input == QLatin1String("-")) {
             if (!QFileInfo::exists(fromStandardInput)) {

@@ -99,23 +99,28 @@ void TestFolivantConvert::terminalConventions_data()
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<QString>("outStarts"); // what standard output begins with
     QTest::addColumn<QString>("errHas");
-    QTest::addColumn<int>("pages"); // of the PDF on standard output, or of out.pdf
+    QTest::addColumn<int>("pages");     // of the PDF on standard output, or of out.pdf
+    QTest::addColumn<QString>("title"); // the PDF's, when not null
     const QByteArray three = psfiles::document(3);
     QTest::newRow("--version") << QStringList{"--version"} << QByteArray()
                                << "folivant-convert 2.0\n"
-                               << "" << -1;
+                               << "" << -1 << QString();
     QTest::newRow("source from standard input")
         << QStringList{"-o", "out.pdf", "-"} << three << "terminé..."
-        << "" << 3;
+        << "" << 3 << QString();
     QTest::newRow("standard input between files")
         << QStringList{"-o", "out.pdf", m_ps, "-"} << three << "terminé..."
-        << "" << 5;
+        << "" << 5 << "out";
     QTest::newRow("PDF to standard output, messages to standard error")
         << QStringList{"-c", "1.3", "-o", "-", m_ps} << QByteArray() << "%PDF-1.3"
-        << "terminé..." << 2;
+        << "terminé..." << 2 << QString();
+    // Not "standard output": the PDF is saved under a name we never learn.
+    QTest::newRow("several sources to standard output, untitled")
+        << QStringList{"-o", "-", m_ps, "-"} << three << "%PDF-1.2"
+        << "terminé..." << 5 << "";
     QTest::newRow("compat as a version")
         << QStringList{"--compat", "1.4", "-o", "-", "-"} << three << "%PDF-1.4"
-        << "terminé..." << 3;
+        << "terminé..." << 3 << QString();
 }
 
 void TestFolivantConvert::terminalConventions()
@@ -125,6 +130,7 @@ void TestFolivantConvert::terminalConventions()
     QFETCH(QString, outStarts);
     QFETCH(QString, errHas);
     QFETCH(int, pages);
+    QFETCH(QString, title);
     QFile::remove(m_dir.filePath("out.pdf"));
     QProcess p;
     p.setWorkingDirectory(m_dir.path());
@@ -144,7 +150,10 @@ void TestFolivantConvert::terminalConventions()
         QVERIFY(testsupport::writeFile(m_dir.filePath("out.pdf"), out));
         QVERIFY(!out.contains("terminé")); // nothing but the PDF there
     }
-    QCOMPARE(testsupport::readPdf(m_dir.filePath("out.pdf")).pageCount, pages);
+    const testsupport::PdfInfo pdf = testsupport::readPdf(m_dir.filePath("out.pdf"));
+    QCOMPARE(pdf.pageCount, pages);
+    if (!title.isNull())
+        QCOMPARE(pdf.title, title);
 }
 
 void TestFolivantConvert::refusedBeforeAnyRun_data()
