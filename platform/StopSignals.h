@@ -1,12 +1,12 @@
 #pragma once
-// The requests to stop that a terminal program gets (Ctrl+C, a polite kill),
-// and the signals of a crash.
+// The requests to stop that a program gets (Ctrl+C, a polite kill, its
+// terminal closed), and the signals of a crash.
 
 #include <cstddef>
 
 namespace platform {
 
-// Calls handler with the signal's number on SIGINT and SIGTERM, from the
+// Calls handler with the signal's number on SIGINT, SIGTERM and SIGHUP, from the
 // signal's context: it may only do what is safe there.
 void onStopSignals(void (*handler)(int signal));
 

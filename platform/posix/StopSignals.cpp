@@ -15,6 +15,7 @@ void onStopSignals(void (*handler)(int))
     action.sa_flags = 0;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
 }
 
 void onCrashSignals(void (*handler)(int))

@@ -476,6 +476,7 @@ void TestFolivantConvert::signalStopsTheRun_data()
     QTest::addColumn<int>("status");
     QTest::newRow("SIGTERM") << int(SIGTERM) << 143;
     QTest::newRow("SIGINT") << int(SIGINT) << 130;
+    QTest::newRow("SIGHUP, the terminal closed") << int(SIGHUP) << 129;
 }
 
 void TestFolivantConvert::signalStopsTheRun()
@@ -500,6 +501,8 @@ void TestFolivantConvert::signalStopsTheRun()
     said += p.readAllStandardOutput();
     QVERIFY2(said.endsWith("Conversion arrêtée.\nterminé...\n"), said.constData());
     QVERIFY(!QFileInfo::exists(out));
+    QCOMPARE(QDir(m_dir.path()).entryList({".folivant-*"}, QDir::Files | QDir::Hidden),
+             QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestFolivantConvert)
