@@ -2,6 +2,7 @@
 
 #include "convert/ConsoleOutput.h"
 #include "convert/ConversionJob.h"
+#include "convert/GsDll.h"
 #include "convert/WmUser.h"
 #include "mainwin/AboutBoxUnit.h"
 #include "mainwin/BrowsePage.h"
@@ -21,6 +22,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QDir>
 #include <QScreen>
 #include <QSessionManager>
@@ -245,9 +247,30 @@ void TMainForm::GoBtn1Click()
         platform::showMessage(refused);
         return;
     }
+    const int32_t result = StartIpPostScript2();
+    // Asked to end during the run: now that it has cleaned up.
+    if (m_endCode != 0) {
+        emit endNow(m_endCode);
+        return;
+    }
     // A failed, crashed or stopped run has no PDF worth showing.
-    if (StartIpPostScript2() == 0 && TabSheet3->opensResult())
+    if (result == 0 && TabSheet3->opensResult())
         TabSheet3->ShowBtnClick();
+}
+
+void TMainForm::endOnRequest(int exitCode)
+{
+    m_endCode = exitCode;
+    // A box's or a dialog's own loop would hold the end until answered.
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible())
+            dialog->reject();
+    }
+    if (m_guard) {
+        convert::gsdll_stop(); // the run's end reports it
+        return;
+    }
+    emit endNow(exitCode);
 }
 
 int32_t TMainForm::StartIpPostScript2()

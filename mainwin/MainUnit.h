@@ -54,6 +54,15 @@ public:
     // sources as a picked file does; names of no file are refused in a box.
     void openCommandLineFiles(const QStringList& names);
 
+    // A request from outside to end the program (a stop signal): open
+    // boxes and dialogs are dismissed, a run in progress is stopped and its
+    // unfinished PDF removed, then `endNow` reports `exitCode`. Nothing is
+    // asked and no setting is saved, as when the process is stopped.
+    void endOnRequest(int exitCode);
+
+signals:
+    void endNow(int exitCode);
+
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -99,6 +108,7 @@ private:
 
     bool m_closeConfirmed = false;
     ConversionGuard* m_guard = nullptr; // set while a run goes on
+    int m_endCode = 0;                  // set by a request to end
 
     // The window whose log the interpreter's output reaches: the callback
     // has the interpreter's signature (message, text, count) and no room for

@@ -8,6 +8,7 @@
 #include "mainwin/Pictures.h"
 #include "platform/MessageBox.h"
 #include "platform/QtTranslations.h"
+#include "platform/StopSignals.h"
 
 #include <QApplication>
 #include <QFile>
@@ -85,8 +86,19 @@ int main(int argc, char** argv)
         else
             convert::gsdll_prepare();
     }));
+    // A stop signal (a polite kill, the terminal closed) ends the program
+    // with the status a signal gives, and leaves no unfinished PDF.
+    platform::whenStopRequested(&MainForm,
+                                [&MainForm](int signal) { MainForm.endOnRequest(128 + signal); });
+    // Asked before the main loop runs (a box of the command line's files
+    // open), the end cannot wait for it: exec() would forget it.
+    int endedWith = 0;
+    QObject::connect(&MainForm, &mainwin::TMainForm::endNow, &app, [&endedWith](int exitCode) {
+        endedWith = exitCode;
+        QCoreApplication::exit(exitCode);
+    });
     MainForm.show();
     // After show(): a box about a missing file then stands over the window.
     MainForm.openCommandLineFiles(line.files);
-    return app.exec();
+    return endedWith != 0 ? endedWith : app.exec();
 }

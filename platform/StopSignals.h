@@ -3,12 +3,20 @@
 // terminal closed), and the signals of a crash.
 
 #include <cstddef>
+#include <functional>
+
+class QObject;
 
 namespace platform {
 
 // Calls handler with the signal's number on SIGINT, SIGTERM and SIGHUP, from the
 // signal's context: it may only do what is safe there.
 void onStopSignals(void (*handler)(int signal));
+// The same signals, brought to `context`'s event loop: `handler` is called
+// there with the signal's number, where it may do anything, as long as
+// `context` lives. Replaces what onStopSignals set.
+// False when that cannot be set up: the signals keep their default action.
+bool whenStopRequested(QObject* context, std::function<void(int signal)> handler);
 
 // Calls handler once, on a stack of its own (a stack run out can still be
 // handled), when the process crashes: SIGSEGV, SIGBUS, SIGILL, SIGFPE,

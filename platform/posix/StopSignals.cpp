@@ -1,10 +1,28 @@
 #include "platform/StopSignals.h"
 
+#include <QSocketNotifier>
+
+#include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <initializer_list>
 #include <unistd.h>
 
 namespace platform {
+
+namespace {
+// The signal handler's one way to the event loop: a byte, the signal's
+// number, down a pipe the loop watches.
+int g_requests[2] = {-1, -1};
+
+void noteRequest(int signal)
+{
+    const int saved = errno;
+    const char number = char(signal);
+    writeNow(g_requests[1], &number, 1);
+    errno = saved;
+}
+} // namespace
 
 void onStopSignals(void (*handler)(int))
 {
@@ -16,6 +34,20 @@ void onStopSignals(void (*handler)(int))
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGHUP, &action, nullptr);
+}
+
+bool whenStopRequested(QObject* context, std::function<void(int)> handler)
+{
+    if (g_requests[0] < 0 && ::pipe2(g_requests, O_CLOEXEC | O_NONBLOCK) != 0)
+        return false;
+    auto* notifier = new QSocketNotifier(g_requests[0], QSocketNotifier::Read, context);
+    QObject::connect(notifier, &QSocketNotifier::activated, context, [handler] {
+        char number = 0;
+        while (::read(g_requests[0], &number, 1) == 1)
+            handler(number);
+    });
+    onStopSignals(noteRequest);
+    return true;
 }
 
 void onCrashSignals(void (*handler)(int))

@@ -8,6 +8,7 @@
 #include "mainwin/NumericSpinEdit.h"
 #include "mainwin/PictureImage.h"
 #include "platform/MessageBox.h"
+#include "platform/StopSignals.h"
 #include "support/FormParts.h"
 #include "support/TestSupport.h"
 
@@ -277,6 +278,8 @@ void TestConversion::runIsStoppedOrOutlivesACrash_data()
     QTest::newRow("close box, then OK") << "close";
     QTest::newRow("start picture, then OK") << "picture";
     QTest::newRow("interpreter crashes") << "crash";
+    // As the program is wired: the run stops and the program is to end.
+    QTest::newRow("SIGTERM") << "signal";
 }
 
 void TestConversion::runIsStoppedOrOutlivesACrash()
@@ -298,6 +301,10 @@ void TestConversion::runIsStoppedOrOutlivesACrash()
     bool acted = false;
     if (how == "cancel")
         m_answers = {platform::MsgAnswer::Cancel};
+    QSignalSpy ended(m_form, &TMainForm::endNow);
+    if (how == "signal")
+        QVERIFY(platform::whenStopRequested(
+            m_form, [this](int signal) { m_form->endOnRequest(128 + signal); }));
     QTimer watch;
     connect(&watch, &QTimer::timeout, this, [&] {
         if (acted || !part<LogMemo>(m_form, "Memo1")->toPlainText().contains("la boucle commence"))
@@ -315,6 +322,8 @@ void TestConversion::runIsStoppedOrOutlivesACrash()
         } else if (how == "picture") {
             QTest::mousePress(part<PictureImage>(m_form, "GoBtn1"), Qt::LeftButton, {},
                               QPoint(10, 10));
+        } else if (how == "signal") {
+            ::raise(SIGTERM);
         } else {
             const int pid = runningInterpreter(0);
             QVERIFY(pid > 0);
@@ -332,7 +341,12 @@ void TestConversion::runIsStoppedOrOutlivesACrash()
 
     const QStringList lines = memoLines();
     QCOMPARE(lines.constLast(), QStringLiteral("terminé..."));
-    if (how == "crash") {
+    QCOMPARE(ended.size(), how == "signal" ? 1 : 0);
+    if (how == "signal") {
+        QCOMPARE(ended.at(0).at(0).toInt(), 143);
+        QVERIFY(m_boxes.isEmpty());
+        QCOMPARE(lines.at(lines.size() - 2), QStringLiteral("Conversion arrêtée."));
+    } else if (how == "crash") {
         QVERIFY(m_boxes.isEmpty());
         QCOMPARE(lines.at(lines.size() - 2),
                  QStringLiteral("L'interpréteur s'est arrêté anormalement (signal 11)."));
@@ -345,8 +359,12 @@ void TestConversion::runIsStoppedOrOutlivesACrash()
     // The unfinished PDF went; the one from before stays as it was.
     QCOMPARE(QFileInfo::exists(output), hadOne);
     QCOMPARE(readFile(output), before);
+    QCOMPARE(QDir(m_dir.path()).entryList({".folivant-*"}, QDir::Files | QDir::Hidden),
+             QStringList());
     // Neither opens the viewer; the window stays and converts again.
     QCOMPARE(opener.calls(), QStringList());
+    if (how == "signal")
+        return; // the program ends here
     QVERIFY(m_form->isVisible());
     m_boxes.clear();
     part<QListWidget>(m_form, "ListBox1")->clear();
