@@ -10,7 +10,8 @@ class QObject;
 namespace platform {
 
 // Calls handler with the signal's number on SIGINT, SIGTERM and SIGHUP, from the
-// signal's context: it may only do what is safe there.
+// signal's context: it may only do what is safe there. A signal ignored
+// since the program started (nohup) stays ignored.
 void onStopSignals(void (*handler)(int signal));
 // The same signals, brought to `context`'s event loop: `handler` is called
 // there with the signal's number, where it may do anything, as long as

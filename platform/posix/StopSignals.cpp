@@ -31,9 +31,15 @@ void onStopSignals(void (*handler)(int))
     sigemptyset(&action.sa_mask);
     // Interrupted waits come back with EINTR and look again.
     action.sa_flags = 0;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        // A signal the program was started ignoring stays ignored: nohup
+        // asks a run to outlive its terminal, a shell's background job to
+        // let Ctrl+C pass.
+        struct sigaction before = {};
+        if (sigaction(signal, nullptr, &before) == 0 && before.sa_handler == SIG_IGN)
+            continue;
+        sigaction(signal, &action, nullptr);
+    }
 }
 
 bool whenStopRequested(QObject* context, std::function<void(int)> handler)

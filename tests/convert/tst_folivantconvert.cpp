@@ -474,26 +474,36 @@ void TestFolivantConvert::signalStopsTheRun_data()
 {
     QTest::addColumn<int>("signal");
     QTest::addColumn<int>("status");
-    QTest::newRow("SIGTERM") << int(SIGTERM) << 143;
-    QTest::newRow("SIGINT") << int(SIGINT) << 130;
-    QTest::newRow("SIGHUP, the terminal closed") << int(SIGHUP) << 129;
+    QTest::addColumn<int>("ignored"); // from the start, and sent first; 0 for none
+    QTest::newRow("SIGTERM") << int(SIGTERM) << 143 << 0;
+    QTest::newRow("SIGINT") << int(SIGINT) << 130 << 0;
+    QTest::newRow("SIGHUP, the terminal closed") << int(SIGHUP) << 129 << 0;
+    QTest::newRow("SIGHUP under nohup goes on, SIGTERM stops")
+        << int(SIGTERM) << 143 << int(SIGHUP);
 }
 
 void TestFolivantConvert::signalStopsTheRun()
 {
     QFETCH(int, signal);
     QFETCH(int, status);
+    QFETCH(int, ignored);
     const QString loop = m_dir.filePath("boucle.ps");
     QVERIFY(testsupport::writeFile(loop, "%!PS\n72 72 moveto 9 9 lineto stroke showpage\n"
                                          "(en boucle) = flush {} loop\n"));
     const QString out = m_dir.filePath("boucle.pdf");
     QProcess p;
+    if (ignored != 0)
+        p.setChildProcessModifier([ignored] { ::signal(ignored, SIG_IGN); });
     p.start(program(), {"-o", out, loop});
     QVERIFY(p.waitForStarted());
     QByteArray said;
     while (!said.contains("en boucle") && p.waitForReadyRead(20000))
         said += p.readAllStandardOutput();
     QVERIFY2(said.contains("en boucle"), said.constData());
+    if (ignored != 0) {
+        ::kill(pid_t(p.processId()), ignored);
+        QVERIFY(!p.waitForFinished(1000));
+    }
     ::kill(pid_t(p.processId()), signal);
     QVERIFY(p.waitForFinished(20000));
     QCOMPARE(p.exitStatus(), QProcess::NormalExit);
