@@ -35,7 +35,9 @@ public:
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;
 
-    // Creates the temporary file, empty, in the folder of `finalName`.
+    // Creates the temporary file, empty, in the folder of `finalName`. The
+    // temporary files there of runs that never ended go first: those that
+    // no running process holds and that are more than a minute old.
     bool create(const QString& finalName, FileProblem* problem);
     QString temporaryName() const { return m_temporary; }
     QString finalName() const { return m_final; }

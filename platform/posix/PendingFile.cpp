@@ -8,7 +8,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,6 +53,55 @@ FileProblem problemFor(int error, const QString& folder)
     return p;
 }
 
+// ".folivant-" six letters or digits ".pdf": the names create() makes.
+bool isPendingName(const char* name)
+{
+    static const char head[] = ".folivant-";
+    static const char tail[] = ".pdf";
+    if (std::strncmp(name, head, sizeof head - 1) != 0)
+        return false;
+    const char* random = name + sizeof head - 1;
+    for (int i = 0; i < 6; ++i) {
+        const char c = random[i];
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    return std::strcmp(random + 6, tail) == 0;
+}
+
+// Removes the temporary files of runs that never ended (a process killed,
+// a machine stopped) from `folder`. A run holds a lock on its file while
+// it lasts, which the system drops when the process ends; the first moments
+// of a file, before its lock is taken, are covered by its age.
+void removeLeftovers(int folder)
+{
+    const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* entries = listing < 0 ? nullptr : ::fdopendir(listing);
+    if (!entries) {
+        if (listing >= 0)
+            ::close(listing);
+        return;
+    }
+    const time_t oldEnough = std::time(nullptr) - 60;
+    while (const dirent* entry = ::readdir(entries)) {
+        if (!isPendingName(entry->d_name))
+            continue;
+        const int fd =
+            ::openat(folder, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat mine;
+        struct stat named;
+        if (::fstat(fd, &mine) == 0 && S_ISREG(mine.st_mode) && mine.st_mtime < oldEnough &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            ::fstatat(folder, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            named.st_dev == mine.st_dev && named.st_ino == mine.st_ino)
+            ::unlinkat(folder, entry->d_name, 0);
+        ::close(fd);
+    }
+    ::closedir(entries);
+}
+
 mode_t currentUmask()
 {
     const mode_t mask = ::umask(022);
@@ -86,6 +138,7 @@ bool PendingFile::create(const QString& finalName, FileProblem* problem)
         S_ISDIR(named.st_mode))
         return fail(EISDIR);
 
+    removeLeftovers(m_folder);
     // Hidden, and short whatever the final name's length.
     char leaf[] = ".folivant-XXXXXX.pdf";
     for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
@@ -99,6 +152,9 @@ bool PendingFile::create(const QString& finalName, FileProblem* problem)
     }
     if (m_fd < 0)
         return fail(EEXIST);
+    // Held while the file is ours: it tells the next run in this folder
+    // that the file is no leftover.
+    ::flock(m_fd, LOCK_EX | LOCK_NB);
     m_leaf = leaf;
     m_temporary = folder + QLatin1Char('/') + QFile::decodeName(m_leaf);
     // A new PDF gets the mode a plain new file would get; a replaced one

@@ -13,6 +13,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <ctime>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace convert;
@@ -54,6 +58,8 @@ private slots:
     void runHappensInTheProgramFolder();
     void relativeOutputLandsInTheProgramFolder();
     void failedRunLeavesTheOutputAndRestores();
+    void leftoversOfDeadRunsGo_data();
+    void leftoversOfDeadRunsGo();
     void outputOverASourceIsRefused();
 
 private:
@@ -283,6 +289,76 @@ void TestConversionJob::relativeOutputLandsInTheProgramFolder()
     QFile::remove(inProgramFolder);
     QVERIFY2(pdf.ok, qPrintable(pdf.error));
     QCOMPARE(pdf.pageCount, 1);
+}
+
+void TestConversionJob::leftoversOfDeadRunsGo_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("ageSeconds");
+    QTest::addColumn<QString>("held"); // "lock": a live process holds it, "link": a link
+    QTest::addColumn<bool>("goes");
+    QTest::newRow("a killed run's, an hour old") << ".folivant-Ab12Cd.pdf" << 3600 << "" << true;
+    QTest::newRow("a run's first moments") << ".folivant-Ab12Cd.pdf" << 0 << "" << false;
+    QTest::newRow("a live run's, an hour old") << ".folivant-Ab12Cd.pdf" << 3600 << "lock" << false;
+    QTest::newRow("a link with such a name") << ".folivant-Ab12Cd.pdf" << 3600 << "link" << false;
+    QTest::newRow("a name we never make") << ".folivant-Ab12.pdf" << 3600 << "" << false;
+    QTest::newRow("a user's file") << "folivant-Ab12Cd.pdf" << 3600 << "" << false;
+}
+
+void TestConversionJob::leftoversOfDeadRunsGo()
+{
+    QFETCH(QString, name);
+    QFETCH(int, ageSeconds);
+    QFETCH(QString, held);
+    QFETCH(bool, goes);
+    QTemporaryDir folder;
+    const QString leftover = folder.filePath(name);
+    const QString target = folder.filePath("cible.pdf");
+    QVERIFY(testsupport::writeFile(target, "keep me"));
+    if (held == "link")
+        QVERIFY(QFile::link(target, leftover));
+    else
+        QVERIFY(testsupport::writeFile(leftover, "%PDF-1.4\n% cut short\n"));
+    const time_t then = time(nullptr) - ageSeconds;
+    const struct timespec times[2] = {{then, 0}, {then, 0}};
+    QCOMPARE(
+        ::utimensat(AT_FDCWD, QFile::encodeName(leftover).constData(), times, AT_SYMLINK_NOFOLLOW),
+        0);
+    // A lock of another open file, as another process's would be.
+    const int holder = ::open(QFile::encodeName(leftover).constData(), O_RDONLY | O_CLOEXEC);
+    QVERIFY(holder >= 0);
+    if (held == "lock")
+        QCOMPARE(::flock(holder, LOCK_EX | LOCK_NB), 0);
+
+    const QString source = m_dir.filePath("one.ps");
+    QVERIFY(testsupport::writeFile(source, "%!PS\n(page) print flush\nshowpage\n"));
+    JobInput job;
+    job.sources = {source};
+    job.outputName = folder.filePath("one.pdf");
+    // While the run speaks, its own temporary file is locked against others.
+    static QString s_folder;
+    static QString s_planted;
+    static int s_ownLocked;
+    s_folder = folder.path();
+    s_planted = name;
+    s_ownLocked = -1;
+    const auto watch = [](int32_t message, char* str, uint32_t count) {
+        const QDir dir(s_folder);
+        for (const QString& entry : dir.entryList({".folivant-*"}, QDir::Files | QDir::Hidden)) {
+            if (entry == s_planted)
+                continue;
+            const int fd = ::open(QFile::encodeName(dir.filePath(entry)).constData(), O_RDONLY);
+            s_ownLocked = ::flock(fd, LOCK_SH | LOCK_NB) != 0 ? 1 : 0;
+            ::close(fd);
+        }
+        return recordLines(message, str, count);
+    };
+    QCOMPARE(RunConversion(job, watch, nullptr), 0);
+    QCOMPARE(s_ownLocked, 1);
+    ::close(holder);
+    QCOMPARE(QFileInfo::exists(leftover) || QFileInfo(leftover).isSymLink(), !goes);
+    QCOMPARE(testsupport::readFile(target), QByteArray("keep me"));
+    QCOMPARE(testsupport::readPdf(job.outputName).pageCount, 1);
 }
 
 void TestConversionJob::failedRunLeavesTheOutputAndRestores()
