@@ -1,5 +1,6 @@
 #include "printer/JobStore.h"
 
+#include "platform/posix/Descriptor.h"
 #include "printer/JobFileName.h"
 
 #include <cerrno>
@@ -26,25 +27,6 @@ std::string systemError(const std::string& what)
 {
     return what + ": " + std::strerror(errno);
 }
-
-// Closes a descriptor when it goes out of scope (platform/ has its own, but
-// the backend links nothing of the Qt programs).
-class Fd
-{
-public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
-    ~Fd()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 // The named temporary file of a folder without unnamed files, for the
 // termination handler: a cancelled job must not leave it behind.
@@ -225,7 +207,7 @@ bool storeJob(int input, const JobUser& user, const std::string& title, const st
     ::umask(077);
     // The home folder itself is the administrator's to place, a link
     // included; what lies inside it is the user's, and no link is taken.
-    const Fd home(::open(user.home.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const platform::Descriptor home(::open(user.home.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (home.get() < 0) {
         error = systemError("Cannot open the home folder " + user.home);
         return false;
@@ -234,7 +216,7 @@ bool storeJob(int input, const JobUser& user, const std::string& title, const st
         error = systemError("Cannot make the folder " + user.home + "/PostScript");
         return false;
     }
-    const Fd folder(
+    const platform::Descriptor folder(
         ::openat(home.get(), "PostScript", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (folder.get() < 0) {
         error = systemError("Cannot open the folder " + user.home + "/PostScript" +
@@ -250,7 +232,8 @@ bool storeJob(int input, const JobUser& user, const std::string& title, const st
     const std::string cleanTitle = cleanJobTitle(title);
     // An unnamed file has no name to be found by until it is whole, however
     // the job ends; where the file system has none, a hidden temporary name.
-    const Fd file(::openat(folder.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    const platform::Descriptor file(
+        ::openat(folder.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
     if (file.get() >= 0) {
         if (!copyAndSync(input, file.get(), error) ||
             !nameUnnamedFile(file.get(), folder.get(), cleanTitle, jobId, storedName, error))
@@ -270,7 +253,7 @@ bool storeJob(int input, const JobUser& user, const std::string& title, const st
             forgetTemp();
             return false;
         }
-        const Fd temp(fd);
+        const platform::Descriptor temp(fd);
         if (!copyAndSync(input, temp.get(), error) ||
             !nameTempFile(folder.get(), g_tempName, cleanTitle, jobId, storedName, error)) {
             ::unlinkat(folder.get(), g_tempName, 0);

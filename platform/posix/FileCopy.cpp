@@ -1,5 +1,6 @@
 #include "platform/FileCopy.h"
 
+#include "platform/posix/Descriptor.h"
 #include "platform/posix/SystemError.h"
 
 #include <QDir>
@@ -23,29 +24,6 @@ namespace platform {
 namespace {
 
 constexpr size_t BufferSize = 1 << 20;
-
-class Fd
-{
-public:
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return m_fd; }
-    bool close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
 
 enum class Outcome { Done, Failed, Unsupported };
 
@@ -207,7 +185,7 @@ bool copyFileBytes(const QString& source, const QString& destination, const Copy
 {
     // Not blocking: a pipe under the source's name must not stall the copy
     // before it is refused.
-    Fd in(::open(QFile::encodeName(source).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    Descriptor in(::open(QFile::encodeName(source).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (in.get() < 0)
         return failWithErrno(error, source);
     struct stat info;
@@ -216,7 +194,7 @@ bool copyFileBytes(const QString& source, const QString& destination, const Copy
     if (!S_ISREG(info.st_mode))
         return failWith(error, source, QStringLiteral("n'est pas un fichier ordinaire"));
     const QFileInfo target(QDir::cleanPath(destination));
-    const Fd folder(openFolder(target.path(), QDir::cleanPath(options.within)));
+    const Descriptor folder(openFolder(target.path(), QDir::cleanPath(options.within)));
     if (folder.get() < 0)
         return failWithErrno(error, target.path());
     const QByteArray name = QFile::encodeName(target.fileName());
@@ -241,7 +219,8 @@ bool copyFileBytes(const QString& source, const QString& destination, const Copy
     // A new file takes its mode less the umask as it is made; kept
     // attributes are set in full once the bytes are in.
     QByteArray temporary;
-    Fd out(createTemporary(folder.get(), name, options.keepAttributes ? 0600 : mode, temporary));
+    Descriptor out(
+        createTemporary(folder.get(), name, options.keepAttributes ? 0600 : mode, temporary));
     if (out.get() < 0)
         return failWithErrno(error, target.path());
     bool ok = copyBytes(in.get(), out.get());
@@ -276,7 +255,7 @@ QStringList removeCopyLeftovers(const QString& destination, const QString& withi
     if (within.isEmpty() ||
         (target.path() != base && !target.path().startsWith(base + QLatin1Char('/'))))
         return failed;
-    const Fd folder(openFolder(target.path(), base));
+    const Descriptor folder(openFolder(target.path(), base));
     const QByteArray name = QFile::encodeName(target.fileName());
     // No folder, no leftovers; a folder reached through a link is not ours.
     if (folder.get() < 0 || name.isEmpty())
@@ -365,7 +344,8 @@ bool moveEntry(const QString& from, const QString& to, QString* error)
 
 bool flushFileSystem(const QString& folder, QString* error)
 {
-    const Fd fd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const Descriptor fd(
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     return (fd.get() >= 0 && ::syncfs(fd.get()) == 0) || failWithErrno(error, folder);
 }
 
