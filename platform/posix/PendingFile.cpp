@@ -53,20 +53,24 @@ FileProblem problemFor(int error, const QString& folder)
     return p;
 }
 
-// ".folivant-" six letters or digits ".pdf": the names create() makes.
+// The temporary files' names: hidden, and short whatever the final name's
+// length. The X's become letters and digits drawn at random.
+constexpr char NamePattern[] = ".folivant-XXXXXX.pdf";
+constexpr size_t RandomAt = 10;
+constexpr size_t RandomLength = 6;
+constexpr char RandomLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+
+// A name create() could have made.
 bool isPendingName(const char* name)
 {
-    static const char head[] = ".folivant-";
-    static const char tail[] = ".pdf";
-    if (std::strncmp(name, head, sizeof head - 1) != 0)
+    if (std::strlen(name) != sizeof NamePattern - 1)
         return false;
-    const char* random = name + sizeof head - 1;
-    for (int i = 0; i < 6; ++i) {
-        const char c = random[i];
-        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+    for (size_t i = 0; i < sizeof NamePattern - 1; ++i) {
+        const bool random = i >= RandomAt && i < RandomAt + RandomLength;
+        if (random ? std::strchr(RandomLetters, name[i]) == nullptr : name[i] != NamePattern[i])
             return false;
     }
-    return std::strcmp(random + 6, tail) == 0;
+    return true;
 }
 
 // Removes the temporary files of runs that never ended (a process killed,
@@ -139,13 +143,12 @@ bool PendingFile::create(const QString& finalName, FileProblem* problem)
         return fail(EISDIR);
 
     removeLeftovers(m_folder);
-    // Hidden, and short whatever the final name's length.
-    char leaf[] = ".folivant-XXXXXX.pdf";
+    char leaf[sizeof NamePattern];
+    std::memcpy(leaf, NamePattern, sizeof NamePattern);
     for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
-        static const char letters[] =
-            "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-        for (int i = 10; i < 16; ++i)
-            leaf[i] = letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))];
+        for (size_t i = RandomAt; i < RandomAt + RandomLength; ++i)
+            leaf[i] =
+                RandomLetters[QRandomGenerator::global()->bounded(int(sizeof RandomLetters - 1))];
         m_fd = ::openat(m_folder, leaf, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (m_fd < 0 && errno != EEXIST)
             return fail(errno);
